@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace hvt {
+
+// The per-user settings file. Reads never create anything; each write
+// creates the folders if needed, lifts the file's protection, rewrites the
+// file in one step and protects it again. Failures are silent: the old
+// value stays.
+class SettingsFile {
+ public:
+  // Called with true after a write to protect the file, with false before a
+  // write to lift the protection. The default makes the file read-only
+  // (0444) and writable again (0644).
+  using ProtectFn = std::function<void(const std::filesystem::path&, bool protect)>;
+
+  explicit SettingsFile(std::filesystem::path file, ProtectFn protect = {});
+
+  std::string ReadSetting(std::string_view section, std::string_view key) const;
+  // Returns whether the value reached the file (callers may ignore it).
+  bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
+
+  const std::filesystem::path& path() const { return file; }
+
+  // Where the file lives under the per-user configuration folder.
+  static std::filesystem::path PathUnder(const std::filesystem::path& configFolder);
+
+ private:
+  std::filesystem::path file;
+  ProtectFn protect;
+};
+
+// Decimal reading of setting texts: leading blanks skipped, optional sign,
+// digits up to the first other character, 0 when there are none. Values
+// beyond the int range saturate.
+int DecimalValue(std::string_view text);
+
+// "PORT_NUM": cut to 16 bits; 0 or above 257 gives 1.
+uint16_t PortNumberFromSetting(std::string_view text);
+// "TYPE": 1 or 3; anything else gives 3.
+int InjectionTypeFromSetting(std::string_view text);
+
+struct WindowPosition {
+  long left = 0;
+  long top = 0;
+  long right = 800;
+  long bottom = 550;
+};
+// The "Position" section with its defaults (right 800 and bottom 550 when 0).
+WindowPosition ReadWindowPosition(const SettingsFile& settings);
+
+}  // namespace hvt

@@ -1,0 +1,45 @@
+#include "platform/AtomicFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+
+namespace hvt {
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  QSaveFile file(QString::fromStdString(path));
+  // No fallback to writing in place: that would destroy the old file on failure.
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (error) *error = file.errorString().toStdString();
+    return false;
+  }
+  const qint64 size = static_cast<qint64>(bytes.size());
+  if (file.write(bytes.data(), size) != size) {
+    if (error) *error = file.errorString().toStdString();
+    file.cancelWriting();
+    return false;
+  }
+  if (!file.commit()) {  // flushes, syncs and renames
+    if (error) *error = file.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (error) *error = file.errorString().toStdString();
+    return false;
+  }
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    if (error) *error = file.errorString().toStdString();
+    return false;
+  }
+  bytes.assign(data.constData(), static_cast<size_t>(data.size()));
+  return true;
+}
+
+}  // namespace hvt

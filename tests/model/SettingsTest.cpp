@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "model/CPELKDoc.h"
+#include "model/Settings.h"
+#include "support/Unprivileged.h"
+
+namespace fs = std::filesystem;
+
+namespace hvt {
+namespace {
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() /
+           ("hvt-settings-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    fs::create_directories(root);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    for (auto& entry : fs::recursive_directory_iterator(root, ec)) {
+      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(root, ec);
+  }
+  fs::path root;
+};
+
+TEST_F(SettingsTest, FreshAccountReadsEmptyAndCreatesNothing) {
+  SettingsFile settings(SettingsFile::PathUnder(root));
+  EXPECT_EQ(settings.path(), root / "Korrin" / "HVT-KP4RS" / "HVT-KP4RS.INI");
+  EXPECT_EQ(settings.ReadSetting("EMV", "PORT_NUM"), "");
+  EXPECT_FALSE(fs::exists(root / "Korrin"));
+
+  CPELKDoc doc(&settings);
+  EXPECT_EQ(doc.portNumber, 1);
+  const WindowPosition pos = ReadWindowPosition(settings);
+  EXPECT_EQ(pos.left, 0);
+  EXPECT_EQ(pos.top, 0);
+  EXPECT_EQ(pos.right, 800);
+  EXPECT_EQ(pos.bottom, 550);
+}
+
+TEST_F(SettingsTest, FirstWriteCreatesFoldersAndProtectsTheFile) {
+  SettingsFile settings(SettingsFile::PathUnder(root));
+  ASSERT_TRUE(settings.WriteSetting("EMV", "PORT_NUM", "4"));
+  ASSERT_TRUE(fs::exists(settings.path()));
+  const auto perms = fs::status(settings.path()).permissions();
+  EXPECT_EQ(perms & fs::perms::all, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+  // A second write lifts the protection first.
+  ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "1"));
+  ASSERT_TRUE(settings.WriteSetting("EMV", "PORT_NUM", "5"));
+  EXPECT_EQ(settings.ReadSetting("EMV", "PORT_NUM"), "5");
+  EXPECT_EQ(settings.ReadSetting("emv", "type"), "1");
+  EXPECT_EQ(fs::status(settings.path()).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_FALSE(fs::exists(settings.path().string() + ".tmp"));
+
+  CPELKDoc doc(&settings);
+  EXPECT_EQ(doc.portNumber, 5);
+}
+
+TEST_F(SettingsTest, RefusedWriteFailsQuietlyAndKeepsTheOldValue) {
+  SettingsFile settings(SettingsFile::PathUnder(root));
+  ASSERT_TRUE(settings.WriteSetting("EMV", "PORT_NUM", "4"));
+  fs::permissions(settings.path().parent_path(), fs::perms::owner_write, fs::perm_options::remove);
+  const auto result = testing::RunUnprivileged([&] {
+    SettingsFile again(settings.path());
+    return !again.WriteSetting("EMV", "PORT_NUM", "9") && again.ReadSetting("EMV", "PORT_NUM") == "4";
+  });
+  if (!result) GTEST_SKIP() << "cannot drop privileges here";
+  EXPECT_TRUE(*result);
+  EXPECT_EQ(settings.ReadSetting("EMV", "PORT_NUM"), "4");
+}
+
+TEST_F(SettingsTest, UsesTheGivenProtection) {
+  std::vector<bool> calls;
+  SettingsFile settings(root / "a.ini", [&](const fs::path&, bool protect) { calls.push_back(protect); });
+  settings.WriteSetting("S", "k", "1");
+  settings.WriteSetting("S", "k", "2");
+  EXPECT_EQ(calls, (std::vector<bool>{true, false, true}));
+}
+
+TEST(SettingValues, DecimalReadingRule) {
+  EXPECT_EQ(DecimalValue(""), 0);
+  EXPECT_EQ(DecimalValue("abc"), 0);
+  EXPECT_EQ(DecimalValue("  42x"), 42);
+  EXPECT_EQ(DecimalValue("-7"), -7);
+  EXPECT_EQ(DecimalValue("+8"), 8);
+  EXPECT_EQ(DecimalValue("- 8"), 0);
+  EXPECT_EQ(DecimalValue("99999999999999999999"), INT32_MAX);
+  EXPECT_EQ(DecimalValue("-99999999999999999999"), INT32_MIN);
+}
+
+TEST(SettingValues, PortNumberAndType) {
+  EXPECT_EQ(PortNumberFromSetting(""), 1);
+  EXPECT_EQ(PortNumberFromSetting("0"), 1);
+  EXPECT_EQ(PortNumberFromSetting("257"), 257);
+  EXPECT_EQ(PortNumberFromSetting("258"), 1);
+  EXPECT_EQ(PortNumberFromSetting("COM"), 1);
+  EXPECT_EQ(PortNumberFromSetting("-1"), 1);
+  EXPECT_EQ(PortNumberFromSetting("65539"), 3);  // cut to 16 bits first
+  EXPECT_EQ(PortNumberFromSetting(" 12"), 12);
+  EXPECT_EQ(InjectionTypeFromSetting("1"), 1);
+  EXPECT_EQ(InjectionTypeFromSetting("3"), 3);
+  EXPECT_EQ(InjectionTypeFromSetting("2"), 3);
+  EXPECT_EQ(InjectionTypeFromSetting(""), 3);
+}
+
+TEST_F(SettingsTest, WindowPositionDefaultsOnlyForZeroEdges) {
+  SettingsFile settings(root / "pos.ini");
+  settings.WriteSetting("Position", "left", "-5");
+  settings.WriteSetting("Position", "right", "0");
+  settings.WriteSetting("Position", "bottom", "700");
+  const WindowPosition pos = ReadWindowPosition(settings);
+  EXPECT_EQ(pos.left, -5);
+  EXPECT_EQ(pos.right, 800);
+  EXPECT_EQ(pos.bottom, 700);
+}
+
+}  // namespace
+}  // namespace hvt

@@ -1,0 +1,291 @@
+#include "hvtctl/PlkJson.h"
+
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+#include "model/StringTable.h"
+#include "model/TextCodec.h"
+
+using nlohmann::json;
+
+namespace hvt {
+namespace {
+
+using UnitInt = int32_t UnitRecord::*;
+
+// The integer fields of a unit that files store, in the record's order.
+const std::pair<const char*, UnitInt> kUnitInts[] = {
+    {"polarity", &UnitRecord::polarity},
+    {"polarityStop", &UnitRecord::polarityStop},
+    {"polaritySweep", &UnitRecord::polaritySweep},
+    {"widthIndex", &UnitRecord::widthIndex},
+    {"widthIndexStop", &UnitRecord::widthIndexStop},
+    {"widthSweep", &UnitRecord::widthSweep},
+    {"voltage", &UnitRecord::voltage},
+    {"voltageStop", &UnitRecord::voltageStop},
+    {"voltageStep", &UnitRecord::voltageStep},
+    {"voltageSweep", &UnitRecord::voltageSweep},
+    {"phase", &UnitRecord::phase},
+    {"phaseStop", &UnitRecord::phaseStop},
+    {"phaseStep", &UnitRecord::phaseStep},
+    {"variable", &UnitRecord::variable},
+    {"variableStop", &UnitRecord::variableStop},
+    {"variableStep", &UnitRecord::variableStep},
+    {"triggerMode", &UnitRecord::triggerMode},
+    {"triggerSweep", &UnitRecord::triggerSweep},
+    {"injectionLine", &UnitRecord::injectionLine},
+    {"injectionLineStop", &UnitRecord::injectionLineStop},
+    {"returnLine", &UnitRecord::returnLine},
+    {"returnLineStop", &UnitRecord::returnLineStop},
+    {"injectionTime", &UnitRecord::injectionTime},
+    {"injectionEndless", &UnitRecord::injectionEndless},
+    {"intervalTime", &UnitRecord::intervalTime},
+    {"intervalEndless", &UnitRecord::intervalEndless},
+    {"lineOption", &UnitRecord::lineOption},
+    {"testMode", &UnitRecord::testMode},
+    {"terminator", &UnitRecord::terminator},
+};
+
+const std::pair<const char*, int32_t CPELKDoc::*> kDocInts[] = {
+    {"programMode", &CPELKDoc::programMode},
+    {"showUnitNames", &CPELKDoc::showUnitNames},
+    {"eutDeskTop", &CPELKDoc::eutDeskTop},
+    {"eutFloorStand", &CPELKDoc::eutFloorStand},
+    {"eutHandy", &CPELKDoc::eutHandy},
+};
+
+const std::pair<const char*, uint16_t CPELKDoc::*> kDocU16s[] = {
+    {"currentUnit", &CPELKDoc::currentUnit},
+    {"portNumber", &CPELKDoc::portNumber},
+    {"currentProgram", &CPELKDoc::currentProgram},
+    {"programStepCount", &CPELKDoc::programStepCount},
+    {"programCursor", &CPELKDoc::programCursor},
+};
+
+json TextToJson(const std::string& bytes, const TextCodec& codec) {
+  if (auto utf8 = codec.ToUtf8(bytes); utf8 && codec.FromUtf8(*utf8) == bytes) return *utf8;
+  std::string hex;
+  char digits[3];
+  for (unsigned char b : bytes) {
+    std::snprintf(digits, sizeof digits, "%02x", b);
+    hex += digits;
+  }
+  return json{{"hex", hex}};
+}
+
+// Reads JSON into the document while tracking where it is, for messages.
+class Reader {
+ public:
+  Reader(const TextCodec& c, std::string& e) : codec(c), error(e) {}
+
+  bool Fail(const std::string& where, const std::string& what) {
+    if (error.empty()) error = where + ": " + what;
+    return false;
+  }
+
+  template <class T>
+  bool Number(const json& j, const std::string& where, T& out) {
+    if (!j.is_number_integer()) return Fail(where, "expected an integer");
+    if (j.is_number_unsigned()) {
+      const auto v = j.get<uint64_t>();
+      if (v > static_cast<uint64_t>(std::numeric_limits<T>::max())) return Fail(where, "out of range");
+      out = static_cast<T>(v);
+      return true;
+    }
+    const auto v = j.get<int64_t>();
+    if (v < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
+        v > static_cast<int64_t>(std::numeric_limits<T>::max())) {
+      return Fail(where, "out of range");
+    }
+    out = static_cast<T>(v);
+    return true;
+  }
+
+  bool Text(const json& j, const std::string& where, std::string& out) {
+    if (j.is_string()) {
+      auto bytes = codec.FromUtf8(j.get<std::string>());
+      if (!bytes) return Fail(where, "text cannot be written in code page " + std::to_string(codec.CodePage()));
+      out = std::move(*bytes);
+      return true;
+    }
+    if (j.is_object() && j.size() == 1 && j.contains("hex") && j["hex"].is_string()) {
+      const std::string hex = j["hex"].get<std::string>();
+      if (hex.size() % 2 != 0) return Fail(where, "odd number of hex digits");
+      std::string bytes;
+      for (size_t i = 0; i < hex.size(); i += 2) {
+        int value = 0;
+        for (size_t k = i; k < i + 2; ++k) {
+          const char c = hex[k];
+          int d = -1;
+          if (c >= '0' && c <= '9') d = c - '0';
+          if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+          if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+          if (d < 0) return Fail(where, "bad hex digit");
+          value = value * 16 + d;
+        }
+        bytes += static_cast<char>(value);
+      }
+      out = std::move(bytes);
+      return true;
+    }
+    return Fail(where, "expected a text");
+  }
+
+  template <class Fn>
+  bool Array(const json& j, const std::string& where, size_t size, Fn&& each) {
+    if (!j.is_array() || j.size() != size) {
+      return Fail(where, "expected an array of " + std::to_string(size));
+    }
+    for (size_t i = 0; i < size; ++i) {
+      if (!each(j[i], where + "[" + std::to_string(i) + "]", i)) return false;
+    }
+    return true;
+  }
+
+  bool Unit(const json& j, const std::string& where, UnitRecord& u) {
+    if (!j.is_object()) return Fail(where, "expected an object");
+    for (const auto& [key, value] : j.items()) {
+      const std::string at = where + "." + key;
+      bool known = false;
+      for (const auto& [name, member] : kUnitInts) {
+        if (key == name) {
+          known = true;
+          if (!Number(value, at, u.*member)) return false;
+        }
+      }
+      if (known) continue;
+      if (key == "name") {
+        if (!Text(value, at, u.name)) return false;
+      } else if (key == "sweepOrder") {
+        if (!Array(value, at, 6, [&](const json& e, const std::string& w, size_t i) {
+              return Number(e, w, u.sweepOrder[i]);
+            })) {
+          return false;
+        }
+      } else if (key == "sweepCount") {
+        if (!Number(value, at, u.sweepCount)) return false;
+      } else {
+        return Fail(at, "unknown field");
+      }
+    }
+    return true;
+  }
+
+  bool Program(const json& j, const std::string& where, ProgramRecord& p) {
+    if (!j.is_object()) return Fail(where, "expected an object");
+    for (const auto& [key, value] : j.items()) {
+      const std::string at = where + "." + key;
+      if (key == "steps") {
+        if (!Array(value, at, ProgramRecord::kPositions,
+                   [&](const json& e, const std::string& w, size_t i) { return Number(e, w, p.steps[i]); })) {
+          return false;
+        }
+      } else if (key == "name") {
+        if (!Text(value, at, p.name)) return false;
+      } else if (key == "memo") {
+        if (!Text(value, at, p.memo)) return false;
+      } else if (key == "times") {
+        if (!Number(value, at, p.times)) return false;
+      } else {
+        return Fail(at, "unknown field");
+      }
+    }
+    return true;
+  }
+
+  bool Document(const json& j, CPELKDoc& doc) {
+    if (!j.is_object()) return Fail("document", "expected an object");
+    for (const auto& [key, value] : j.items()) {
+      bool known = false;
+      for (const auto& [name, member] : kDocInts) {
+        if (key == name) {
+          known = true;
+          if (!Number(value, key, doc.*member)) return false;
+        }
+      }
+      for (const auto& [name, member] : kDocU16s) {
+        if (key == name) {
+          known = true;
+          if (!Number(value, key, doc.*member)) return false;
+        }
+      }
+      if (known) continue;
+      if (key == "header") {
+        if (value != json(LoadString(ids::kDocumentHeader))) {
+          return Fail(key, "must be \"" + LoadString(ids::kDocumentHeader) + "\"");
+        }
+      } else if (key == "injectionUnitType") {
+        if (!Number(value, key, doc.injectionUnitType)) return false;
+      } else if (key == "units") {
+        if (!Array(value, key, kUnitCount, [&](const json& e, const std::string& w, size_t i) {
+              return Unit(e, w, doc.units[i]);
+            })) {
+          return false;
+        }
+      } else if (key == "programs") {
+        if (!Array(value, key, kProgramCount, [&](const json& e, const std::string& w, size_t i) {
+              return Program(e, w, doc.programs[i]);
+            })) {
+          return false;
+        }
+      } else if (key == "testMemo") {
+        if (!Text(value, key, doc.testMemo)) return false;
+      } else if (key == "eutTexts") {
+        if (!Array(value, key, doc.eutTexts.size(), [&](const json& e, const std::string& w, size_t i) {
+              return Text(e, w, doc.eutTexts[i]);
+            })) {
+          return false;
+        }
+      } else {
+        return Fail(key, "unknown field");
+      }
+    }
+    return true;
+  }
+
+ private:
+  const TextCodec& codec;
+  std::string& error;
+};
+
+}  // namespace
+
+json DocumentToJson(const CPELKDoc& doc, const TextCodec& codec) {
+  json out = json::object();
+  out["header"] = LoadString(ids::kDocumentHeader);
+  out["injectionUnitType"] = doc.injectionUnitType;
+  json units = json::array();
+  for (const UnitRecord& u : doc.units) {
+    json unit = json::object();
+    for (const auto& [name, member] : kUnitInts) unit[name] = u.*member;
+    unit["name"] = TextToJson(u.name, codec);
+    unit["sweepOrder"] = u.sweepOrder;
+    unit["sweepCount"] = u.sweepCount;
+    units.push_back(std::move(unit));
+  }
+  out["units"] = std::move(units);
+  json programs = json::array();
+  for (const ProgramRecord& p : doc.programs) {
+    programs.push_back(json{{"steps", p.steps},
+                            {"name", TextToJson(p.name, codec)},
+                            {"memo", TextToJson(p.memo, codec)},
+                            {"times", p.times}});
+  }
+  out["programs"] = std::move(programs);
+  out["testMemo"] = TextToJson(doc.testMemo, codec);
+  for (const auto& [name, member] : kDocU16s) out[name] = doc.*member;
+  for (const auto& [name, member] : kDocInts) out[name] = doc.*member;
+  json eut = json::array();
+  for (const std::string& text : doc.eutTexts) eut.push_back(TextToJson(text, codec));
+  out["eutTexts"] = std::move(eut);
+  return out;
+}
+
+bool DocumentFromJson(const json& json, const TextCodec& codec, CPELKDoc& doc, std::string& error) {
+  error.clear();
+  Reader reader(codec, error);
+  return reader.Document(json, doc);
+}
+
+}  // namespace hvt
