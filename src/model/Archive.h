@@ -32,6 +32,8 @@ class ArchiveReader {
   // The codec converts 16-bit-character strings to 8-bit text.
   ArchiveReader(std::span<const uint8_t> data, const TextCodec& codec);
   ArchiveReader(std::string_view data, const TextCodec& codec);
+  // The reader keeps a view: a temporary would be gone before the first read.
+  ArchiveReader(std::string&& data, const TextCodec& codec) = delete;
 
   bool ReadInt32(int32_t& value);
   bool ReadU16(uint16_t& value);
