@@ -163,7 +163,7 @@ int Build(const Options& o, std::ostream& err) {
     err << "hvtctl plk build: cannot read " << o.positional[0] << ": " << error << "\n";
     return kExitUsage;
   }
-  const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+  const nlohmann::ordered_json json = nlohmann::ordered_json::parse(text, nullptr, false);
   if (json.is_discarded()) {
     err << "hvtctl plk build: " << o.positional[0] << " is not valid JSON\n";
     return kExitUsage;

@@ -7,7 +7,8 @@
 #include "model/StringTable.h"
 #include "model/TextCodec.h"
 
-using nlohmann::json;
+// Ordered, so a dump lists the fields in file order.
+using json = nlohmann::ordered_json;
 
 namespace hvt {
 namespace {
