@@ -81,7 +81,8 @@ TEST(ArchiveNumbers, LittleEndianAndStickyFailure) {
   w.WriteU16(0x1234);
   EXPECT_EQ(w.bytes(), std::string("\xFE\xFF\xFF\xFF\x34\x12", 6));
 
-  ArchiveReader r(w.bytes().substr(0, 5), codec);
+  const std::string head = w.bytes().substr(0, 5);  // the reader keeps a view of it
+  ArchiveReader r(head, codec);
   int32_t i = 0;
   uint16_t u = 7;
   EXPECT_TRUE(r.ReadInt32(i));
