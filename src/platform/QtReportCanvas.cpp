@@ -51,18 +51,26 @@ void QtReportCanvas::BeginPage() {
   painter.setRenderHint(QPainter::TextAntialiasing, true);
 }
 
-QString QtReportCanvas::ResolveFamily(const QString& face) {
+QString QtReportCanvas::ResolveFamily(const QString& face, bool fixedPitch) {
   if (QFontDatabase::hasFamily(face)) return face;
-  QString standIn;
+  QStringList standIns;
   if (face.contains(QLatin1String("Courier New"), Qt::CaseInsensitive)) {
-    standIn = QStringLiteral("Liberation Mono");
+    standIns << QStringLiteral("Liberation Mono");
   } else if (face.contains(QLatin1String("Times New Roman"), Qt::CaseInsensitive)) {
-    standIn = QStringLiteral("Liberation Serif");
+    standIns << QStringLiteral("Liberation Serif");
   } else if (!IsAscii(face)) {
-    // The Japanese table names Windows' Japanese faces.
-    standIn = QStringLiteral("Noto Sans CJK JP");
+    // The Japanese table names Windows' Japanese faces: a fixed-pitch Gothic
+    // for the tables, a proportional Mincho (U+660E U+671D) for the title.
+    if (fixedPitch) {
+      standIns << QStringLiteral("Noto Sans Mono CJK JP");
+    } else if (face.contains(QString::fromUtf8("\xE6\x98\x8E\xE6\x9C\x9D"))) {
+      standIns << QStringLiteral("Noto Serif CJK JP");
+    }
+    standIns << QStringLiteral("Noto Sans CJK JP");
   }
-  if (!standIn.isEmpty() && QFontDatabase::hasFamily(standIn)) return standIn;
+  for (const QString& standIn : standIns) {
+    if (QFontDatabase::hasFamily(standIn)) return standIn;
+  }
   return face;
 }
 
@@ -76,7 +84,7 @@ const QtReportCanvas::ResolvedFont& QtReportCanvas::FontFor(const ReportFont& fo
   const FontKey key{font.face, font.height, font.weight, font.fixedPitch};
   if (auto it = fonts.find(key); it != fonts.end()) return it->second;
 
-  QFont f(ResolveFamily(Unicode(font.face)));
+  QFont f(ResolveFamily(Unicode(font.face), font.fixedPitch));
   f.setStyleHint(font.fixedPitch ? QFont::TypeWriter : QFont::AnyStyle);
   f.setFixedPitch(font.fixedPitch);
   f.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));

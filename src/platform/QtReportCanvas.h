@@ -35,8 +35,9 @@ class QtReportCanvas final : public ReportCanvas {
   void Fill(int x1, int d1, int x2, int d2, Colour colour) override;
 
   // The family drawn for a face name: the face itself when installed, else a
-  // metric-compatible stand-in.
-  static QString ResolveFamily(const QString& face);
+  // metric-compatible stand-in (Liberation for the Windows faces, Noto CJK
+  // for the Japanese ones).
+  static QString ResolveFamily(const QString& face, bool fixedPitch);
 
  private:
   struct FontKey {

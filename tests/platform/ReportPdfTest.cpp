@@ -140,16 +140,24 @@ TEST_F(ReportPdfTest, RefusesBadArgumentsAndForeignFiles) {
 
 TEST(ReportCanvasFonts, StandInsForMissingFaces) {
   if (!QFontDatabase::hasFamily("Courier New") && QFontDatabase::hasFamily("Liberation Mono")) {
-    EXPECT_EQ(QtReportCanvas::ResolveFamily("Courier New"), "Liberation Mono");
+    EXPECT_EQ(QtReportCanvas::ResolveFamily("Courier New", true), "Liberation Mono");
   }
   if (!QFontDatabase::hasFamily("Times New Roman") && QFontDatabase::hasFamily("Liberation Serif")) {
-    EXPECT_EQ(QtReportCanvas::ResolveFamily("Times New Roman"), "Liberation Serif");
+    EXPECT_EQ(QtReportCanvas::ResolveFamily("Times New Roman", false), "Liberation Serif");
   }
+  // "ＭＳ ゴシック" and "ＭＳ Ｐ明朝".
   const QString gothic = QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
-  if (!QFontDatabase::hasFamily(gothic) && QFontDatabase::hasFamily("Noto Sans CJK JP")) {
-    EXPECT_EQ(QtReportCanvas::ResolveFamily(gothic), "Noto Sans CJK JP");
+  const QString mincho = QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE6\x98\x8E\xE6\x9C\x9D");
+  if (!QFontDatabase::hasFamily(gothic) && QFontDatabase::hasFamily("Noto Sans Mono CJK JP")) {
+    EXPECT_EQ(QtReportCanvas::ResolveFamily(gothic, true), "Noto Sans Mono CJK JP");
   }
-  EXPECT_EQ(QtReportCanvas::ResolveFamily("No Such Face"), "No Such Face");
+  if (!QFontDatabase::hasFamily(gothic) && QFontDatabase::hasFamily("Noto Sans CJK JP")) {
+    EXPECT_EQ(QtReportCanvas::ResolveFamily(gothic, false), "Noto Sans CJK JP");
+  }
+  if (!QFontDatabase::hasFamily(mincho) && QFontDatabase::hasFamily("Noto Serif CJK JP")) {
+    EXPECT_EQ(QtReportCanvas::ResolveFamily(mincho, false), "Noto Serif CJK JP");
+  }
+  EXPECT_EQ(QtReportCanvas::ResolveFamily("No Such Face", true), "No Such Face");
 }
 
 }  // namespace
