@@ -8,11 +8,11 @@ out=fuzz/out
 mkdir -p "$out" fuzz/corpus-document fuzz/corpus-settings
 core=(src/model/CPELKDoc.cpp src/model/DocumentFile.cpp src/model/Archive.cpp
       src/model/TextCodec.cpp src/model/Profile.cpp src/model/Settings.cpp
-      src/model/StringTable.cpp)
+      src/model/StringTable.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp)
 flags=(-std=c++20 -O1 -g -Isrc -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 clang++ -std=c++20 -O1 -Isrc fuzz/make_seeds.cpp "${core[@]}" -o "$out/make_seeds"
 "$out/make_seeds" fuzz/corpus-document fuzz/corpus-settings
-for target in document_loader settings_reader; do
+for target in document_loader settings_reader report_pages; do
   clang++ "${flags[@]}" "fuzz/$target.cpp" "${core[@]}" -o "$out/$target"
 done
 run() {
@@ -27,3 +27,4 @@ run() {
 }
 run document_loader fuzz/corpus-document
 run settings_reader fuzz/corpus-settings
+run report_pages fuzz/corpus-document

@@ -1,0 +1,78 @@
+#include "platform/ReportPdf.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cmath>
+
+#include "model/StringTable.h"
+#include "platform/AtomicFile.h"
+#include "platform/CodePages.h"
+#include "platform/QtReportCanvas.h"
+#include "report/ReportContent.h"
+
+namespace hvt {
+namespace {
+
+constexpr double kEdgeMm = 5.0;
+constexpr int kResolution = 1200;
+
+}  // namespace
+
+std::chrono::year_month_day LocalDate() {
+  const QDate today = QDate::currentDate();
+  return std::chrono::year{today.year()} / std::chrono::month{static_cast<unsigned>(today.month())} /
+         std::chrono::day{static_cast<unsigned>(today.day())};
+}
+
+bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptions& options,
+                    std::string* error) {
+  const auto codec = MakeCodec(options.codePage);
+  if (!codec) {
+    if (error) *error = "code page " + std::to_string(options.codePage) + " is not supported";
+    return false;
+  }
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kResolution);
+    writer.setPageLayout(QPageLayout(
+        QPageSize(options.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
+        QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
+        QPageLayout::Millimeter));
+    if (auto title = codec->ToUtf8(LoadString(report_text::kTitle))) {
+      writer.setTitle(QString::fromStdString(*title));
+    }
+    writer.setCreator(QStringLiteral("HVT-KP4RS"));
+
+    // A printer reports its printable area in whole millimetres.
+    const QRectF area = writer.pageLayout().paintRect(QPageLayout::Millimeter);
+    const int widthMm = static_cast<int>(std::floor(area.width() + 1e-6));
+    const int heightMm = static_cast<int>(std::floor(area.height() + 1e-6));
+
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+      if (error) *error = "cannot start the PDF";
+      return false;
+    }
+    QtReportCanvas canvas(painter, widthMm, heightMm, writer.logicalDpiX(), writer.logicalDpiY(),
+                          *codec);
+    ReportDrawing drawing(canvas, doc, options.codePage, options.today);
+    drawing.reportPageCount = ReportPageCount(doc);
+    for (int page = 1; page <= drawing.reportPageCount; ++page) {
+      if (page > 1) writer.newPage();
+      canvas.BeginPage();
+      drawing.DrawPage(page);
+    }
+    painter.end();
+  }
+  return WriteFileAtomically(path, std::string_view(buffer.data().constData(),
+                                                    static_cast<size_t>(buffer.data().size())),
+                             error);
+}
+
+}  // namespace hvt

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "model/CPELKDoc.h"
+#include "report/ReportDrawing.h"
+
+namespace hvt {
+
+enum class Paper { A4, Letter };
+
+struct ReportPdfOptions {
+  Paper paper = Paper::A4;
+  int codePage = 1252;  // of the document's texts and the memo line width
+  ReportDrawing::DateSource today;
+};
+
+// Writes the report the document gives now, every page, as a PDF. The paper
+// has a printer's unprintable edge of 5 mm on each side, so A4 has a
+// printable area of 200 x 287 mm. The file is replaced in one step; false
+// and an error text on failure. Needs a QGuiApplication.
+bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptions& options,
+                    std::string* error = nullptr);
+
+// Today's local date.
+std::chrono::year_month_day LocalDate();
+
+}  // namespace hvt

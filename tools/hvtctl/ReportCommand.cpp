@@ -1,0 +1,252 @@
+#include "hvtctl/ReportCommand.h"
+
+#include <QGuiApplication>
+#include <charconv>
+#include <optional>
+#include <ostream>
+
+#include "hvtctl/PlkCommands.h"
+#include "model/DocumentFile.h"
+#include "model/Settings.h"
+#include "model/StringTable.h"
+#include "platform/AtomicFile.h"
+#include "platform/CodePages.h"
+#include "platform/ReportPdf.h"
+#include "platform/SettingsLocation.h"
+#include "platform/SystemLanguage.h"
+
+namespace hvt {
+
+const char* const kReportHelp =
+    "Usage: hvtctl report FILE.plk OUT.pdf [--unit N | --program N] [--model TEXT]\n"
+    "                     [--serial TEXT] [--paper a4|letter] [--date YYYY-MM-DD]\n"
+    "                     [--codepage 1252|932]\n"
+    "\n"
+    "Write the test report that printing the document would produce, as a PDF.\n"
+    "Without --unit or --program the document's own sequence mode decides: the\n"
+    "unit report of its current unit, or the program report of its current\n"
+    "program.\n"
+    "\n"
+    "Options:\n"
+    "  --unit N             the unit report of unit N (1..50)\n"
+    "  --program N          the program report of program N (1..50)\n"
+    "  --model TEXT         the simulator's model (default: the settings file's\n"
+    "                       PRINT_ENV Model)\n"
+    "  --serial TEXT        the simulator's serial number (default: PRINT_ENV Serial)\n"
+    "  --paper a4|letter    paper size (default a4)\n"
+    "  --date YYYY-MM-DD    the date in the footer (default today)\n"
+    "  --codepage 1252|932  code page of the document's texts (default: that of\n"
+    "                       the system's language)\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "Exit 2 for bad arguments or a file that is not a document of this program,\n"
+    "3 for a document file that ends early.\n";
+
+namespace {
+
+struct Options {
+  std::optional<int> unit;
+  std::optional<int> program;
+  std::optional<std::string> model;
+  std::optional<std::string> serial;
+  Paper paper = Paper::A4;
+  std::optional<std::chrono::year_month_day> date;
+  int codePage = CodePageFor(StringTable::CurrentLanguage());
+  std::vector<std::string> positional;
+};
+
+std::optional<int> ParseNumber(const std::string& text, int low, int high) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [at, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || at != end || value < low || value > high) return std::nullopt;
+  return value;
+}
+
+std::optional<std::chrono::year_month_day> ParseDate(const std::string& text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  const auto y = ParseNumber(text.substr(0, 4), 1, 9999);
+  const auto m = ParseNumber(text.substr(5, 2), 1, 12);
+  const auto d = ParseNumber(text.substr(8, 2), 1, 31);
+  if (!y || !m || !d) return std::nullopt;
+  const std::chrono::year_month_day date{std::chrono::year{*y},
+                                         std::chrono::month{static_cast<unsigned>(*m)},
+                                         std::chrono::day{static_cast<unsigned>(*d)}};
+  if (!date.ok()) return std::nullopt;
+  return date;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
+      if (i + 1 >= args.size()) {
+        err << "hvtctl report: " << a << " needs a value\n";
+        return false;
+      }
+      const std::string& v = args[++i];
+      if (a == "--unit" || a == "--program") {
+        const auto n = ParseNumber(v, 1, kUnitCount);
+        if (!n) {
+          err << "hvtctl report: " << a << " must be a number from 1 to 50\n";
+          return false;
+        }
+        (a == "--unit" ? o.unit : o.program) = *n;
+      } else if (a == "--model") {
+        o.model = v;
+      } else if (a == "--serial") {
+        o.serial = v;
+      } else if (a == "--paper") {
+        if (v != "a4" && v != "letter") {
+          err << "hvtctl report: --paper must be a4 or letter\n";
+          return false;
+        }
+        o.paper = v == "letter" ? Paper::Letter : Paper::A4;
+      } else if (a == "--date") {
+        o.date = ParseDate(v);
+        if (!o.date) {
+          err << "hvtctl report: --date must be a date as YYYY-MM-DD\n";
+          return false;
+        }
+      } else if (a == "--codepage") {
+        if (v != "1252" && v != "932") {
+          err << "hvtctl report: --codepage must be 1252 or 932\n";
+          return false;
+        }
+        o.codePage = v == "932" ? 932 : 1252;
+      } else {
+        err << "hvtctl report: unknown option " << a << "\n";
+        return false;
+      }
+    } else if (a.size() > 1 && a[0] == '-') {
+      err << "hvtctl report: unknown option " << a << "\n";
+      return false;
+    } else {
+      o.positional.push_back(a);
+    }
+  }
+  if (o.unit && o.program) {
+    err << "hvtctl report: give --unit or --program, not both\n";
+    return false;
+  }
+  if (o.positional.size() != 2) {
+    err << "hvtctl report: expected FILE.plk and OUT.pdf\n";
+    return false;
+  }
+  return true;
+}
+
+// Texts typed on the command line are UTF-8; the document holds code page bytes.
+std::optional<std::string> ToCodePage(const TextCodec& codec, const std::string& utf8,
+                                      const char* what, std::ostream& err) {
+  auto bytes = codec.FromUtf8(utf8);
+  if (!bytes) err << "hvtctl report: " << what << " has characters the code page lacks\n";
+  return bytes;
+}
+
+}  // namespace
+
+int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    out << kReportHelp;
+    return kExitOk;
+  }
+  Options o;
+  if (!ParseOptions(args, o, err)) {
+    err << kReportHelp;
+    return kExitUsage;
+  }
+  const std::string& path = o.positional[0];
+  const auto codec = MakeCodec(o.codePage);
+  std::string bytes, error;
+  if (!ReadWholeFile(path, bytes, &error)) {
+    err << "hvtctl report: cannot read " << path << ": " << error << "\n";
+    return kExitUsage;
+  }
+  auto message = [&](int id) {
+    std::string text = LoadString(id);
+    if (const size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, path);
+    return codec->ToUtf8(text).value_or(text);
+  };
+
+  CPELKDoc doc;
+  // Take the file's own injection unit type, so any document of this program reports.
+  doc.SetDemoConfiguration(PeekInjectionUnitType(bytes, *codec).value_or(3));
+  doc.InitNewDocument();
+  switch (LoadDocument(doc, bytes, *codec)) {
+    case LoadOutcome::Loaded:
+      break;
+    case LoadOutcome::HeaderDiffers:
+    case LoadOutcome::TypeDiffers:
+      err << message(ids::kNotAPlkDocument) << "\n";
+      return kExitUsage;
+    case LoadOutcome::UnexpectedEnd:
+      err << message(ids::kUnexpectedFileFormat) << "\n";
+      return kExitTruncated;
+  }
+
+  if (o.unit) {
+    doc.programMode = 0;
+    doc.currentUnit = static_cast<uint16_t>(*o.unit);
+  } else if (o.program) {
+    doc.programMode = 1;
+    doc.currentProgram = static_cast<uint16_t>(*o.program);
+  }
+  if (doc.programMode == 0 && (doc.currentUnit < 1 || doc.currentUnit > kUnitCount)) {
+    err << "hvtctl report: the document's current unit " << doc.currentUnit
+        << " is not 1..50; give --unit\n";
+    return kExitUsage;
+  }
+  if (doc.programMode != 0 && (doc.currentProgram < 1 || doc.currentProgram > kProgramCount)) {
+    err << "hvtctl report: the document's current program " << doc.currentProgram
+        << " is not 1..50; give --program\n";
+    return kExitUsage;
+  }
+  // The page count follows the program as it is now, not the stored count.
+  if (doc.programMode != 0) doc.programStepCount = doc.CountProgramSteps(doc.currentProgram);
+
+  const SettingsFile settings = UserSettingsFile();
+  doc.printModel = settings.ReadSetting("PRINT_ENV", "Model");
+  doc.printSerial = settings.ReadSetting("PRINT_ENV", "Serial");
+  if (o.model) {
+    auto text = ToCodePage(*codec, *o.model, "--model", err);
+    if (!text) return kExitUsage;
+    doc.printModel = *text;
+  }
+  if (o.serial) {
+    auto text = ToCodePage(*codec, *o.serial, "--serial", err);
+    if (!text) return kExitUsage;
+    doc.printSerial = *text;
+  }
+
+  ReportPdfOptions pdf;
+  pdf.paper = o.paper;
+  pdf.codePage = o.codePage;
+  if (o.date) {
+    const auto date = *o.date;
+    pdf.today = [date] { return date; };
+  } else {
+    pdf.today = LocalDate;
+  }
+  const std::string& outPath = o.positional[1];
+  if (!WriteReportPdf(outPath, doc, pdf, &error)) {
+    err << "hvtctl report: cannot write " << outPath << ": " << error << "\n";
+    return kExitFailure;
+  }
+  out << outPath << ": " << ReportPageCount(doc) << (ReportPageCount(doc) == 1 ? " page" : " pages")
+      << "\n";
+  return kExitOk;
+}
+
+int RunReportMain(int argc, char** argv, const std::vector<std::string>& args, std::ostream& out,
+                  std::ostream& err) {
+  // A PDF needs no screen: run offscreen unless a display is there.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QGuiApplication app(argc, argv);
+  return RunReportCommand(args, out, err);
+}
+
+}  // namespace hvt
