@@ -30,15 +30,15 @@ bool CRsBasicProtocol::ReadByte(uint8_t& byte) {
   byte = 0;
   const uint32_t t0 = clock.TickCount();
   for (;;) {
-    if (port.PendingCount() > 0) {
+    const uint32_t elapsed = clock.TickCount() - t0;
+    if (elapsed >= kByteTimeoutMs) return false;
+    // Sleeps in the device until a byte comes (at once when one is there);
+    // the loop re-checks the time because a wake-up need not bring a byte.
+    if (port.WaitForPending(static_cast<int>(kByteTimeoutMs - elapsed)) &&
+        port.PendingCount() > 0) {
       size_t got = 0;
       return port.Read(&byte, 1, &got) && got == 1;
     }
-    const uint32_t elapsed = clock.TickCount() - t0;
-    if (elapsed >= kByteTimeoutMs) return false;
-    // Sleeps in the device until a byte comes; the loop re-checks the time
-    // because a wake-up does not always bring a byte.
-    port.WaitForPending(static_cast<int>(kByteTimeoutMs - elapsed));
   }
 }
 

@@ -189,7 +189,6 @@ int main(int argc, char** argv) {
   const int64_t originNs = NowNs();
   const int64_t byteNs = options.pace > 0 ? 10'000'000'000LL / options.pace : 0;
   int64_t lineFreeNs = 0;
-  int64_t babbleNextMs = 0;
   std::string stdinLine;
   bool stdinOpen = true;
 
@@ -202,9 +201,10 @@ int main(int argc, char** argv) {
     int64_t nowMs = (now - originNs) / 1'000'000;
     instrument.Advance(nowMs);
 
-    if (nowMs < control.babbleUntilMs && nowMs >= babbleNextMs) {
-      wire.Output().push_back({nowMs, 'Z'});
-      babbleNextMs = nowMs + 1;
+    // A babbling line sends as fast as it can (or at its pace): the queue is
+    // kept topped up, and the device's own back-pressure sets the rate.
+    if (nowMs < control.babbleUntilMs) {
+      while (wire.Output().size() < 64) wire.Output().push_back({nowMs, 'Z'});
     }
 
     // Send what is due; with pacing each byte leaves when its line time is
@@ -244,7 +244,9 @@ int main(int argc, char** argv) {
     if (const auto next = instrument.NextEventMs()) {
       wakeNs = std::min(wakeNs, originNs + *next * 1'000'000);
     }
-    if (nowMs < control.babbleUntilMs) wakeNs = std::min(wakeNs, originNs + babbleNextMs * 1'000'000);
+    if (nowMs < control.babbleUntilMs) {
+      wakeNs = std::min(wakeNs, originNs + control.babbleUntilMs * 1'000'000);
+    }
 
     pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
                      {STDIN_FILENO, POLLIN, 0}};
