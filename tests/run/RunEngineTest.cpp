@@ -140,7 +140,7 @@ TEST(InstrumentRun, FixedUnitRunsOnTheInstrumentsClock) {
   ASSERT_TRUE(rig.RunToEnd(10000));
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
   EXPECT_EQ(rig.form.beeps.back(), Beep::Asterisk);
-  EXPECT_EQ(rig.form.progress.end()[-2], 100);  // then 0 when the run ends
+  EXPECT_EQ(rig.form.progressHistory.end()[-2], 100);  // then 0 when the run ends
   EXPECT_EQ(rig.device.received.end()[-2], "CB");
   EXPECT_EQ(rig.device.received.back(), "QC");
   EXPECT_TRUE(rig.prompter.shown.empty());

@@ -1,79 +1,26 @@
 #pragma once
 
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "ports/FormControls.h"
+#include "run/HeadlessForm.h"
 
 namespace hvt::testing {
 
-// Keeps every control's state as the core set it, and the frame's.
-class RecordingForm : public FormControls {
+// The headless form plus the history of what the operator would have seen.
+class RecordingForm : public HeadlessForm {
  public:
-  struct State {
-    bool enabled = true;
-    bool visible = true;
-    bool checked = false;
-    bool tabStop = true;
-    std::string text;
-    std::string toolTip;
-    Image image = Image::None;
-    std::vector<std::string> items;
-  };
-
-  void Enable(ControlId id, bool enabled) override { controls[id].enabled = enabled; }
-  bool IsEnabled(ControlId id) const override { return Get(id).enabled; }
-  void Show(ControlId id, bool visible) override { controls[id].visible = visible; }
-  void Check(ControlId id, bool checked) override { controls[id].checked = checked; }
-  bool IsChecked(ControlId id) const override { return Get(id).checked; }
-  void SetText(ControlId id, const std::string& text) override { controls[id].text = text; }
-  std::string Text(ControlId id) const override { return Get(id).text; }
-  void SetImage(ControlId id, Image image) override { controls[id].image = image; }
-  void SetToolTip(ControlId id, const std::string& text) override { controls[id].toolTip = text; }
-  void SetTabStop(ControlId id, bool tabStop) override { controls[id].tabStop = tabStop; }
-  void Focus(ControlId id) override { focus = id; }
-  void Repaint(ControlId) override {}
-  void SetItems(ControlId id, const std::vector<std::string>& items) override {
-    controls[id].items = items;
-    if (!items.empty() && controls[id].text.empty()) controls[id].text = items.front();
+  RecordingForm() {
+    onStatusText = [this](const std::string& text) { statusTexts.push_back(text); };
+    onProgress = [this](int percent) { progressHistory.push_back(percent); };
+    onBeep = [this](Beep kind) { beeps.push_back(kind); };
   }
-  void SetCell(ControlId id, int item, const std::string& text) override { cells[{id, item}] = text; }
-  void SelectRow(ControlId id, int row) override { selectedRows[id] = row; }
 
-  void SetStatusText(const std::string& text) override {
-    if (statusTexts.empty() || statusTexts.back() != text) statusTexts.push_back(text);
-  }
-  void SetProgress(int percent) override { progress.push_back(percent); }
-  void MessageBeep(Beep kind) override { beeps.push_back(kind); }
-  void EnableClose(bool enabled) override { closeEnabled = enabled; }
-  void EnableFrame(bool enabled) override { frameEnabled = enabled; }
-  void SetWaitCursor(bool waiting) override { waitCursor = waiting; }
-  void DropPendingInput() override { ++inputDrops; }
+  std::string Status() const { return status; }
 
-  const State& Get(ControlId id) const {
-    static const State fresh;
-    auto it = controls.find(id);
-    return it == controls.end() ? fresh : it->second;
-  }
-  std::string Cell(ControlId id, int item) const {
-    auto it = cells.find({id, item});
-    return it == cells.end() ? std::string() : it->second;
-  }
-  std::string Status() const { return statusTexts.empty() ? std::string() : statusTexts.back(); }
-
-  std::map<ControlId, State> controls;
-  std::map<std::pair<ControlId, int>, std::string> cells;
-  std::map<ControlId, int> selectedRows;
   std::vector<std::string> statusTexts;
-  std::vector<int> progress;
+  std::vector<int> progressHistory;
   std::vector<Beep> beeps;
-  ControlId focus = ControlId::Start;
-  bool closeEnabled = true;
-  bool frameEnabled = true;
-  bool waitCursor = false;
-  int inputDrops = 0;
 };
 
 }  // namespace hvt::testing

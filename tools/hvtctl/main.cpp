@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "hvtctl/PlkCommands.h"
+#include "hvtctl/RunCommand.h"
 #include "model/StringTable.h"
 #include "platform/SystemLanguage.h"
 
@@ -16,6 +17,8 @@ const char* const kHelp =
     "Commands:\n"
     "  plk new|dump|build   documents (.plk files) to and from JSON;\n"
     "                       see 'hvtctl plk --help'\n"
+    "  run FILE.plk ...     run a unit or a program on the instrument, a serial\n"
+    "                       device or in demonstration mode; see 'hvtctl run --help'\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help\n"
@@ -38,6 +41,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "plk") {
     return hvt::RunPlkCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "run") {
+    return hvt::RunRunCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   std::cerr << "hvtctl: unknown command " << args[0] << "\n" << kHelp;
   return hvt::kExitUsage;
