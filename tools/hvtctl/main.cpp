@@ -2,7 +2,12 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+
 #include "hvtctl/PlkCommands.h"
+#include "hvtctl/PortsCommand.h"
+#include "platform/QtSerialDevice.h"
+#include "platform/SettingsLocation.h"
 #include "model/StringTable.h"
 #include "platform/SystemLanguage.h"
 
@@ -16,6 +21,7 @@ const char* const kHelp =
     "Commands:\n"
     "  plk new|dump|build   documents (.plk files) to and from JSON;\n"
     "                       see 'hvtctl plk --help'\n"
+    "  ports                the COM ports that can be opened, with their devices\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help\n"
@@ -38,6 +44,14 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "plk") {
     return hvt::RunPlkCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "ports") {
+    // The serial port wants an application object in the process.
+    QCoreApplication app(argc, argv);
+    hvt::QtSerialDevice device;
+    const hvt::SettingsFile settings = hvt::UserSettingsFile();
+    return hvt::RunPortsCommand({args.begin() + 1, args.end()}, device, &settings, std::cout,
+                                std::cerr);
   }
   std::cerr << "hvtctl: unknown command " << args[0] << "\n" << kHelp;
   return hvt::kExitUsage;
