@@ -1,13 +1,10 @@
 #include "SimLine.h"
 
+#include "link/Frame.h"
+
 namespace hvt::sim {
 
 namespace {
-constexpr uint8_t kStx = 0x02;
-constexpr uint8_t kEtx = 0x03;
-constexpr uint8_t kEnq = 0x05;
-constexpr uint8_t kAck = 0x06;
-constexpr uint8_t kNak = 0x15;
 // A transaction that stalls this long is forgotten.
 constexpr int64_t kStaleMs = 1000;
 // Longer texts than any command are noise.
