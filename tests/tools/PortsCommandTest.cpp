@@ -12,8 +12,9 @@ namespace hvt {
 namespace {
 
 TEST(PortsCommandTest, ListsOpenablePortsWithTheirDevices) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("hvt-portscmd-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const auto dir =
+      std::filesystem::temp_directory_path() /
+      ("hvt-portscmd-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::filesystem::remove_all(dir);
   SettingsFile settings(SettingsFile::PathUnder(dir), [](const std::filesystem::path&, bool) {});
   settings.WriteSetting("Ports", "COM5", "/dev/pts/9");

@@ -17,9 +17,7 @@ void SimLine::SendStray(std::string_view bytes, int64_t nowMs) {
   for (char c : bytes) Send(static_cast<uint8_t>(c), nowMs);
 }
 
-void SimLine::ClearFaults() {
-  nakEnq = ignoreEnq = badCheck = delayed = delayMs = 0;
-}
+void SimLine::ClearFaults() { nakEnq = ignoreEnq = badCheck = delayed = delayMs = 0; }
 
 void SimLine::Receive(uint8_t byte, int64_t nowMs) {
   if (state != State::Idle && state != State::AwaitAck && nowMs - lastByteMs > kStaleMs) {
