@@ -113,9 +113,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "link_bench: hvt-sim did not answer\n");
     return 1;
   }
-  std::printf("%d transactions each, medians; bound = line time of the simulator's bytes at "
-              "9600 bit/s (for \"no answer\": the 500 ms time-out)\n",
-              count);
+  std::printf(
+      "%d transactions each, medians; bound = line time of the simulator's bytes at "
+      "9600 bit/s (for \"no answer\": the 500 ms time-out)\n",
+      count);
   std::printf("%-20s %12s %12s %12s %10s %10s\n", "transaction", "wall [us]", "cpu [us]",
               "bound [us]", "wall/bound", "cpu/wall");
   for (const Row& r : rows) {

@@ -48,7 +48,8 @@ std::optional<ProgressAnswer> ParseProgressAnswer(std::string_view answer) {
   bool complete = true;
   for (int k = 0; k < 6; ++k) {
     if (k > 0) {
-      starts[k] = (ends[k - 1] == std::string_view::npos) ? std::string_view::npos : ends[k - 1] + 1;
+      starts[k] =
+          (ends[k - 1] == std::string_view::npos) ? std::string_view::npos : ends[k - 1] + 1;
     }
     if (k == 5 || starts[k] == std::string_view::npos) {
       ends[k] = std::string_view::npos;

@@ -44,7 +44,7 @@ bool ProgressInRange(const ProgressAnswer& progress, int32_t triggerMode, int32_
 struct ConfigurationAnswer {
   int32_t maxVoltage = 0;
   int32_t injectionUnitType = 0;
-  std::string typeText;  // the one character of the type, as sent
+  std::string typeText;    // the one character of the type, as sent
   int32_t widths[7] = {};  // ns
   bool triangle = false;
 };

@@ -17,11 +17,10 @@ CommPort::~CommPort() {
 void CommPort::SetLineFormat(int32_t newBaudRate, int32_t newByteSize, int32_t newParity,
                              int32_t newStopBits) {
   if (open) return;
-  static constexpr std::array<int32_t, 13> kRates{110,   300,   1200,   2400,   4800,
-                                                   9600,  19200, 38400,  57600,  115200,
-                                                   230400, 460800, 921600};
-  baudRate = std::find(kRates.begin(), kRates.end(), newBaudRate) != kRates.end() ? newBaudRate
-                                                                                   : 9600;
+  static constexpr std::array<int32_t, 13> kRates{
+      110, 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+  baudRate =
+      std::find(kRates.begin(), kRates.end(), newBaudRate) != kRates.end() ? newBaudRate : 9600;
   byteSize = (newByteSize >= 4 && newByteSize <= 8) ? newByteSize : 8;
   parity = (newParity >= 0 && newParity <= 4) ? newParity : 0;
   stopBits = (newStopBits >= 0 && newStopBits <= 2) ? newStopBits : 0;
@@ -70,9 +69,7 @@ int32_t CommPort::PendingCount() {
   return static_cast<int32_t>(std::min<size_t>(device.BytesPending(), INT32_MAX));
 }
 
-bool CommPort::WaitForPending(int timeoutMs) {
-  return open && device.WaitForBytes(timeoutMs);
-}
+bool CommPort::WaitForPending(int timeoutMs) { return open && device.WaitForBytes(timeoutMs); }
 
 int32_t CommPort::ListPorts(std::string& text) {
   text.clear();

@@ -13,7 +13,9 @@ bool ValidUnit(int unitNumber) { return unitNumber >= 1 && unitNumber <= kUnitCo
 
 // Line codes on the wire: the single-phase unit calls its PE line 3, the
 // instrument 4; the three-phase unit's SG (5) is 4 as a return line.
-int32_t WireInjectionLine(int32_t line, int32_t type) { return (line == 3 && type == 1) ? 4 : line; }
+int32_t WireInjectionLine(int32_t line, int32_t type) {
+  return (line == 3 && type == 1) ? 4 : line;
+}
 
 int32_t WireReturnLine(int32_t line, int32_t type) {
   if (line == 3 && type == 1) return 4;
@@ -77,7 +79,7 @@ std::string InstrumentCommands::BuildUnitText(int unitNumber) const {
   f[7] = u.sweepOrder[5] == kSweepVoltage ? "0" : "1";
   f[8] = num(u.widthIndex);
   f[9] = std::string(1, static_cast<char>('0' + (u.polarity == 1 ? 8 : 0) + (oneShot ? 4 : 0) +
-                                         (u.lineOption ? 2 : 0) + (variable ? 1 : 0)));
+                                          (u.lineOption ? 2 : 0) + (variable ? 1 : 0)));
   f[10] = num(WireInjectionLine(u.injectionLine, doc.injectionUnitType));
   f[11] = num(WireReturnLine(u.returnLine, doc.injectionUnitType));
   f[12] = u.injectionEndless ? "10000" : num(u.injectionTime);
@@ -184,8 +186,7 @@ bool InstrumentCommands::QueryProgress(int unitNumber, int32_t& injectionCount,
   }
   unitChange = progress->unitChange;
   secondsDigit = progress->secondsDigit;
-  const int32_t limit =
-      hooks.voltageLimit ? hooks.voltageLimit() : doc.VoltageLimit(u.terminator);
+  const int32_t limit = hooks.voltageLimit ? hooks.voltageLimit() : doc.VoltageLimit(u.terminator);
   return ProgressInRange(*progress, u.triggerMode, limit);
 }
 

@@ -37,9 +37,9 @@ inline constexpr int kCodeTerminator = 2126;     // QO
 // What the commands need to know of the rest of the view. Each hook may be
 // left empty; the defaults then come from the unit itself.
 struct CommandHooks {
-  std::function<bool()> oneShotMode;     // the run's 1SHOT MODE switch (default off)
-  std::function<int32_t()> testModeTab;  // tab of the form's working copy (default: unit's)
-  std::function<int32_t()> voltageLimit;  // the form's current limit (default: the unit's)
+  std::function<bool()> oneShotMode;        // the run's 1SHOT MODE switch (default off)
+  std::function<int32_t()> testModeTab;     // tab of the form's working copy (default: unit's)
+  std::function<int32_t()> voltageLimit;    // the form's current limit (default: the unit's)
   std::function<int32_t()> workingVoltage;  // the working copy's voltage (default: the unit's)
   // Called just before "PI" goes out: the instrument restarts its seconds
   // digit, so the run forgets the last one it saw.

@@ -9,8 +9,8 @@ namespace hvt {
 struct SweepPoint {
   int32_t polarity = 0;
   int32_t widthIndex = 0;
-  int32_t voltage = 0;  // 0.01 kV
-  int32_t phase = 0;    // degrees
+  int32_t voltage = 0;   // 0.01 kV
+  int32_t phase = 0;     // degrees
   int32_t variable = 0;  // ms
   int32_t injectionLine = 0;
   int32_t returnLine = 0;

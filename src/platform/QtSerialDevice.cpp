@@ -57,7 +57,9 @@ ControlLineResult QtSerialDevice::SetDtr(bool on) {
   return ControlResult(port.setDataTerminalReady(on));
 }
 
-ControlLineResult QtSerialDevice::SetRts(bool on) { return ControlResult(port.setRequestToSend(on)); }
+ControlLineResult QtSerialDevice::SetRts(bool on) {
+  return ControlResult(port.setRequestToSend(on));
+}
 
 bool QtSerialDevice::Write(const uint8_t* data, size_t count, int timeoutMs) {
   if (!port.isOpen()) return false;
@@ -65,7 +67,8 @@ bool QtSerialDevice::Write(const uint8_t* data, size_t count, int timeoutMs) {
   if (queued != static_cast<qint64>(count)) return false;
   QDeadlineTimer deadline(timeoutMs);
   while (port.bytesToWrite() > 0) {
-    if (deadline.hasExpired() || !port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+    if (deadline.hasExpired() ||
+        !port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
       port.clearError();
       return port.bytesToWrite() == 0;
     }

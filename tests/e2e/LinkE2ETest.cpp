@@ -34,8 +34,8 @@ class LinkE2ETest : public ::testing::Test {
           ("hvt-e2e-" + std::to_string(getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
-    settings = std::make_unique<SettingsFile>(SettingsFile::PathUnder(dir),
-                                              [](const fs::path&, bool) {});
+    settings =
+        std::make_unique<SettingsFile>(SettingsFile::PathUnder(dir), [](const fs::path&, bool) {});
     // The pseudo-terminal stands in for COM5.
     settings->WriteSetting("Ports", "COM" + std::to_string(kSimPort), sim->Path());
     protocol = std::make_unique<CRsBasicProtocol>(

@@ -68,7 +68,7 @@ TEST(AnswersTest, ProgressWithMissingSeparatorsStillReadsItsFields) {
   auto p = ParseProgressAnswer("AH12/3/150/90/1");
   ASSERT_TRUE(p);
   EXPECT_FALSE(p->complete);
-  EXPECT_EQ(p->unitChange, 1);  // read to the end of the text
+  EXPECT_EQ(p->unitChange, 1);    // read to the end of the text
   EXPECT_EQ(p->secondsDigit, 0);  // no start: 0
   EXPECT_FALSE(ProgressInRange(*p, 0, 800));
 

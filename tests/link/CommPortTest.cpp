@@ -135,8 +135,9 @@ TEST(PortPathsTest, DefaultsAndSettingsEntries) {
   EXPECT_EQ(PortDevicePath(96, nullptr), "/dev/ttyACM31");
   EXPECT_EQ(PortDevicePath(97, nullptr), "");
 
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("hvt-ports-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const auto dir =
+      std::filesystem::temp_directory_path() /
+      ("hvt-ports-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::filesystem::remove_all(dir);
   SettingsFile settings(SettingsFile::PathUnder(dir), [](const std::filesystem::path&, bool) {});
   settings.WriteSetting("Ports", "COM5", "/dev/pts/7");

@@ -65,7 +65,8 @@ TEST(FrameTest, RefusesGarbledFrames) {
   Bytes inner{kStx, kStx, 'A', kEtx};
   inner.push_back(kStx ^ 'A' ^ kEtx);
   EXPECT_EQ(ReadFrame(inner, text), FrameStatus::Complete);
-  EXPECT_EQ(text, std::string("\x02" "A"));
+  EXPECT_EQ(text, std::string("\x02"
+                              "A"));
 }
 
 TEST(FrameTest, LengthLimitCountsTextBytes) {

@@ -169,9 +169,8 @@ TEST_F(InstrumentCommandsTest, SetCommandTexts) {
   EXPECT_TRUE(commands.SendStepCode(-3));
   EXPECT_TRUE(commands.SendUnit(1));
   EXPECT_EQ(digitResets, 2);
-  EXPECT_EQ(peer.received,
-            (std::vector<std::string>{"CA", "CB", "CC", "PC1", "PC0", "CD1", "CD0", "PI10", "PI-3",
-                                      commands.BuildUnitText(1)}));
+  EXPECT_EQ(peer.received, (std::vector<std::string>{"CA", "CB", "CC", "PC1", "PC0", "CD1", "CD0",
+                                                     "PI10", "PI-3", commands.BuildUnitText(1)}));
   // Set commands are not retried here: one NAK is a failure.
   peer.received.clear();
   EXPECT_FALSE(commands.SendStepCode(20));

@@ -81,7 +81,9 @@ TEST(ArchiveNumbers, LittleEndianAndStickyFailure) {
   w.WriteU16(0x1234);
   EXPECT_EQ(w.bytes(), std::string("\xFE\xFF\xFF\xFF\x34\x12", 6));
 
-  ArchiveReader r(w.bytes().substr(0, 5), codec);
+  // The reader only views its bytes: they must outlive it.
+  const std::string shortened = w.bytes().substr(0, 5);
+  ArchiveReader r(shortened, codec);
   int32_t i = 0;
   uint16_t u = 7;
   EXPECT_TRUE(r.ReadInt32(i));

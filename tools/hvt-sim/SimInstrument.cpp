@@ -57,7 +57,8 @@ std::optional<UnitConditions> ParseUnitConditions(std::string_view parameters) {
   size_t start = 0;
   for (;;) {
     const size_t slash = parameters.find('/', start);
-    fields.push_back(parameters.substr(start, slash == std::string_view::npos ? slash : slash - start));
+    fields.push_back(
+        parameters.substr(start, slash == std::string_view::npos ? slash : slash - start));
     if (slash == std::string_view::npos) break;
     start = slash + 1;
   }
@@ -342,7 +343,8 @@ bool SimInstrument::StepSweep(int& v, int& t) const {
     count = 1;
   }
   for (int i = 0; i < count; ++i) {
-    if (!StepLevel(*levels[i].current, levels[i].start, levels[i].stop, levels[i].step)) return true;
+    if (!StepLevel(*levels[i].current, levels[i].start, levels[i].stop, levels[i].step))
+      return true;
   }
   return false;
 }

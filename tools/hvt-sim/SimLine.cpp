@@ -1,13 +1,10 @@
 #include "SimLine.h"
 
+#include "link/Frame.h"
+
 namespace hvt::sim {
 
 namespace {
-constexpr uint8_t kStx = 0x02;
-constexpr uint8_t kEtx = 0x03;
-constexpr uint8_t kEnq = 0x05;
-constexpr uint8_t kAck = 0x06;
-constexpr uint8_t kNak = 0x15;
 // A transaction that stalls this long is forgotten.
 constexpr int64_t kStaleMs = 1000;
 // Longer texts than any command are noise.
@@ -20,9 +17,7 @@ void SimLine::SendStray(std::string_view bytes, int64_t nowMs) {
   for (char c : bytes) Send(static_cast<uint8_t>(c), nowMs);
 }
 
-void SimLine::ClearFaults() {
-  nakEnq = ignoreEnq = badCheck = delayed = delayMs = 0;
-}
+void SimLine::ClearFaults() { nakEnq = ignoreEnq = badCheck = delayed = delayMs = 0; }
 
 void SimLine::Receive(uint8_t byte, int64_t nowMs) {
   if (state != State::Idle && state != State::AwaitAck && nowMs - lastByteMs > kStaleMs) {

@@ -193,7 +193,9 @@ int main(int argc, char** argv) {
   bool stdinOpen = true;
 
   auto logByte = [&](char direction, uint8_t byte, int64_t atNs) {
-    if (log) std::fprintf(log, "%12.6f %c %02X\n", static_cast<double>(atNs - originNs) / 1e9, direction, byte);
+    if (log)
+      std::fprintf(log, "%12.6f %c %02X\n", static_cast<double>(atNs - originNs) / 1e9, direction,
+                   byte);
   };
 
   while (!signalled && stdinOpen) {
@@ -251,7 +253,8 @@ int main(int argc, char** argv) {
     pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
                      {STDIN_FILENO, POLLIN, 0}};
     const int64_t waitNs = std::max<int64_t>(0, wakeNs - NowNs());
-    timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000), static_cast<long>(waitNs % 1'000'000'000)};
+    timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000),
+                     static_cast<long>(waitNs % 1'000'000'000)};
     const int ready = ppoll(fds, 2, &timeout, &waitMask);
     if (ready < 0) {
       if (errno == EINTR) continue;
@@ -272,7 +275,8 @@ int main(int argc, char** argv) {
           std::string line = stdinLine.substr(0, eol);
           stdinLine.erase(0, eol + 1);
           if (!line.empty() && line.back() == '\r') line.pop_back();
-          const std::string reply = hvt::sim::ApplyControlCommand(line, instrument, wire, control, nowMs);
+          const std::string reply =
+              hvt::sim::ApplyControlCommand(line, instrument, wire, control, nowMs);
           if (!reply.empty()) {
             std::printf("%s\n", reply.c_str());
             std::fflush(stdout);
