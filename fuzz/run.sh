@@ -5,16 +5,26 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-60}"
 out=fuzz/out
-mkdir -p "$out" fuzz/corpus-document fuzz/corpus-settings
+mkdir -p "$out" fuzz/corpus-document fuzz/corpus-settings fuzz/corpus-frame fuzz/corpus-answers
 core=(src/model/CPELKDoc.cpp src/model/DocumentFile.cpp src/model/Archive.cpp
       src/model/TextCodec.cpp src/model/Profile.cpp src/model/Settings.cpp
-      src/model/StringTable.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp)
+      src/model/StringTable.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp
+      src/link/Frame.cpp src/link/Answers.cpp)
+sim=(tools/hvt-sim/SimInstrument.cpp tools/hvt-sim/SimLine.cpp)
 flags=(-std=c++20 -O1 -g -Isrc -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 clang++ -std=c++20 -O1 -Isrc fuzz/make_seeds.cpp "${core[@]}" -o "$out/make_seeds"
 "$out/make_seeds" fuzz/corpus-document fuzz/corpus-settings
-for target in document_loader settings_reader report_pages; do
-  clang++ "${flags[@]}" "fuzz/$target.cpp" "${core[@]}" -o "$out/$target"
+for target in document_loader settings_reader report_pages frame_reader answer_parsers; do
+  clang++ "${flags[@]}" -Itools/hvt-sim "fuzz/$target.cpp" "${core[@]}" "${sim[@]}" -o "$out/$target"
 done
+# Seeds for the link: good frames and answers, each in its own file.
+printf '\002AG10\003\004' > fuzz/corpus-frame/status
+printf '\002AH12/3/150/90/1/7\003\056' > fuzz/corpus-frame/progress
+for answer in AG10 AN4 AC1 AE150 AH12/3/150/90/1/7 AM205x1/1/2/4/8/10/16/20/1/ \
+              PD0/1/0/0/20/0/0/1/0/3/0/4/10000/1/1; do
+  printf '%s' "$answer" > "fuzz/corpus-answers/$(printf '%s' "$answer" | tr '/' '_')"
+done
+printf '\005\002QG\003\025\006\005\002CA\003\001' > fuzz/corpus-answers/wire
 run() {
   local target=$1 corpus=$2
   echo "== $target for ${seconds}s"
@@ -28,3 +38,5 @@ run() {
 run document_loader fuzz/corpus-document
 run settings_reader fuzz/corpus-settings
 run report_pages fuzz/corpus-document
+run frame_reader fuzz/corpus-frame
+run answer_parsers fuzz/corpus-answers

@@ -11,5 +11,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   qt6-tools-dev-tools qt6-translations-l10n \
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev \
-  socat xvfb xauth imagemagick poppler-utils fonts-liberation fonts-noto-cjk \
+  socat xvfb xauth imagemagick poppler-utils fonts-liberation fonts-noto-cjk time \
   >/dev/null

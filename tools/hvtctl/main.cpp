@@ -2,8 +2,14 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+
 #include "hvtctl/PlkCommands.h"
 #include "hvtctl/ReportCommand.h"
+#include "hvtctl/RunCommand.h"
+#include "hvtctl/PortsCommand.h"
+#include "platform/QtSerialDevice.h"
+#include "platform/SettingsLocation.h"
 #include "model/StringTable.h"
 #include "platform/SystemLanguage.h"
 
@@ -19,6 +25,9 @@ const char* const kHelp =
     "                       see 'hvtctl plk --help'\n"
     "  report               the test report of a document as a PDF;\n"
     "                       see 'hvtctl report --help'\n"
+    "  run FILE.plk ...     run a unit or a program on the instrument, a serial\n"
+    "                       device or in demonstration mode; see 'hvtctl run --help'\n"
+    "  ports                the COM ports that can be opened, with their devices\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help\n"
@@ -44,6 +53,17 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "report") {
     return hvt::RunReportMain(argc, argv, {args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "run") {
+    return hvt::RunRunCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "ports") {
+    // The serial port wants an application object in the process.
+    QCoreApplication app(argc, argv);
+    hvt::QtSerialDevice device;
+    const hvt::SettingsFile settings = hvt::UserSettingsFile();
+    return hvt::RunPortsCommand({args.begin() + 1, args.end()}, device, &settings, std::cout,
+                                std::cerr);
   }
   std::cerr << "hvtctl: unknown command " << args[0] << "\n" << kHelp;
   return hvt::kExitUsage;

@@ -1,0 +1,136 @@
+#include "link/Connection.h"
+
+#include "link/CRsBasicProtocol.h"
+#include "link/InstrumentCommands.h"
+#include "model/CPELKDoc.h"
+#include "model/StringTable.h"
+#include "ports/FormControls.h"
+#include "ports/Prompter.h"
+#include "ports/TimerHost.h"
+
+namespace hvt {
+
+namespace {
+
+// Message IDs of the instrument's error codes 1..8.
+constexpr int kErrorMessages[9] = {0, 6006, 6008, 6009, 6010, 6011, 6012, 6013, 6014};
+
+}  // namespace
+
+std::string FormatText(const std::string& format, const std::string& value) {
+  std::string out = format;
+  for (const char* spec : {"%d", "%s", "%1"}) {
+    if (const size_t at = out.find(spec); at != std::string::npos) {
+      out.replace(at, 2, value);
+      break;
+    }
+  }
+  return out;
+}
+
+Connection::Connection(CPELKDoc& doc, CRsBasicProtocol& protocol, InstrumentCommands& commands,
+                       Prompter& prompter, FormControls& form, TimerHost& timers)
+    : doc(doc), protocol(protocol), commands(commands), prompter(prompter), form(form),
+      timers(timers) {}
+
+bool Connection::Connect() {
+  for (;;) {
+    form.SetWaitCursor(true);
+    protocol.ClosePort();
+    std::string failure;
+    if (!protocol.OpenPort(doc.portNumber)) {
+      failure = FormatText(LoadString(ids::kPortCannotOpen), std::to_string(doc.portNumber));
+    } else if (!protocol.Query(LoadString(ids::kCodeIdentity))) {
+      failure = LoadString(ids::kCommunicationError);
+    } else if (protocol.GetAnswer().find(LoadString(ids::kIdentification)) != std::string::npos) {
+      if (doc.demoMode) {
+        // Leaving demonstration mode re-initialises the set-up: offer to keep it.
+        if (prompter.Ask(LoadString(ids::kLeaveDemoSave), Buttons::YesNo, MessageIcon::Warning,
+                         Owner::View) == Answer::Yes &&
+            saveDocument) {
+          saveDocument();
+        }
+      }
+      doc.demoMode = 0;
+      form.Show(ControlId::DemoLabel, false);
+      form.SetWaitCursor(false);
+      return true;
+    } else {
+      failure = LoadString(ids::kNotTheInstrument);
+    }
+
+    form.SetWaitCursor(false);
+    // Clicks and keys given while we waited must not answer the box.
+    form.DropPendingInput();
+    const bool startUp = doc.firstUpdate != 0;
+    const Owner owner = startUp ? Owner::OpeningWindow : Owner::View;
+    const Answer answer = prompter.Ask(
+        failure, startUp ? Buttons::AbortRetryIgnore : Buttons::RetryCancel, MessageIcon::Warning,
+        owner);
+    if (answer == Answer::Retry) continue;
+    if (answer == Answer::Abort) return false;
+    if (!doc.demoMode) {
+      prompter.Ask(LoadString(ids::kProceedToDemo), Buttons::Ok, MessageIcon::Warning, owner);
+    }
+    doc.demoMode = 1;
+    form.Show(ControlId::DemoLabel, true);
+    return true;
+  }
+}
+
+bool Connection::AskDemo() {
+  if (prompter.Ask(LoadString(ids::kAskDemo), Buttons::YesNo, MessageIcon::Warning,
+                   Owner::MainWindow) != Answer::Yes) {
+    return false;
+  }
+  protocol.ClosePort();
+  form.Show(ControlId::DemoLabel, true);
+  return true;
+}
+
+bool Connection::IsTestRunning() {
+  if (doc.demoMode) return true;
+  const std::string answer = commands.QueryStatus();
+  if (answer.empty()) return false;
+  return (status::Flags(answer, 2) & status::kRunning) != 0;
+}
+
+int32_t Connection::CheckLineStatus() {
+  const std::string answer = commands.QueryStatus();
+  if (answer.empty() || answer.compare(0, 2, "AG") != 0) return -1;
+  const int flags = status::Flags(answer, 3);
+  if (flags & status::kLineOn) return 1;
+  timers.KillTimer(kLineWatchTimer);
+  if (flags & status::kError) {
+    ShowErrorMessage(commands.QueryErrorCode());
+  } else {
+    ShowMessage(LoadString(ids::kLineOffAtInstrument));
+  }
+  return 0;
+}
+
+void Connection::ReportStopReason(const std::string& answer) {
+  const int flags = status::Flags(answer, 3);
+  if (flags & status::kError) {
+    ShowErrorMessage(commands.QueryErrorCode());
+  } else {
+    ShowMessage(LoadString((flags & status::kStopSignal) ? ids::kStoppedBySignal
+                                                         : ids::kStoppedAtInstrument));
+  }
+}
+
+void Connection::ShowErrorMessage(int32_t code) {
+  if (code == 0) {
+    ShowMessage("");
+  } else if (code >= 1 && code <= 8) {
+    ShowMessage(LoadString(kErrorMessages[code]));
+  } else {
+    ShowMessage(LoadString(ids::kPossibleCommunicationError));
+  }
+}
+
+void Connection::ShowMessage(const std::string& text) {
+  prompter.Ask(text, Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
+}
+
+}  // namespace hvt

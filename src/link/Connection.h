@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace hvt {
+
+class CPELKDoc;
+class CRsBasicProtocol;
+class FormControls;
+class InstrumentCommands;
+class Prompter;
+class TimerHost;
+
+// String IDs of the connection and status messages.
+namespace ids {
+inline constexpr int kPortCannotOpen = 6000;
+inline constexpr int kCommunicationError = 6001;
+inline constexpr int kNotTheInstrument = 6002;
+inline constexpr int kLeaveDemoSave = 6003;
+inline constexpr int kProceedToDemo = 6004;
+inline constexpr int kAskDemo = 6005;
+inline constexpr int kPossibleCommunicationError = 6015;
+inline constexpr int kStoppedAtInstrument = 6016;
+inline constexpr int kLineOffAtInstrument = 6017;
+inline constexpr int kStoppedBySignal = 6018;
+inline constexpr int kIdentification = 6019;
+}  // namespace ids
+
+// Bits of the two "QG" status characters (only their low four bits count).
+namespace status {
+inline constexpr int kRunning = 0x01;      // character 2
+inline constexpr int kStopped = 0x02;      // character 2: the reason is in character 3
+inline constexpr int kPaused = 0x04;       // character 2
+inline constexpr int kNextUnit = 0x08;     // character 2: the instrument asks for the next unit
+inline constexpr int kError = 0x01;        // character 3: read the code with "QN"
+inline constexpr int kLineOn = 0x02;       // character 3
+inline constexpr int kStopSignal = 0x08;   // character 3: stopped by the external input
+// The flags of status character 2 or 3; 0 when the answer is too short.
+inline int Flags(const std::string& answer, size_t index) {
+  return index < answer.size() ? static_cast<unsigned char>(answer[index]) & 0x0F : 0;
+}
+}  // namespace status
+
+inline constexpr int kLineWatchTimer = 3;
+
+// Whether the program works with an instrument or in demonstration mode, and
+// how the instrument's reports reach the operator.
+class Connection {
+ public:
+  Connection(CPELKDoc& doc, CRsBasicProtocol& protocol, InstrumentCommands& commands,
+             Prompter& prompter, FormControls& form, TimerHost& timers);
+
+  // Saves the document as File Save does; offered when an instrument is
+  // found while in demonstration mode.
+  std::function<void()> saveDocument;
+
+  // False only when the operator chose Abort at start-up.
+  bool Connect();
+  // The new value for demoMode.
+  bool AskDemo();
+  bool IsTestRunning();
+  // 1 line on, 0 the line went off, -1 no valid status.
+  int32_t CheckLineStatus();
+  void ReportStopReason(const std::string& status);
+  void ShowErrorMessage(int32_t code);
+  // A message in the standard box: OK, warning icon.
+  void ShowMessage(const std::string& text);
+
+ private:
+  CPELKDoc& doc;
+  CRsBasicProtocol& protocol;
+  InstrumentCommands& commands;
+  Prompter& prompter;
+  FormControls& form;
+  TimerHost& timers;
+};
+
+// "COM%d can not open." and friends: the first %d or %s replaced.
+std::string FormatText(const std::string& format, const std::string& value);
+
+}  // namespace hvt

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "model/SweepPoint.h"
+
+namespace hvt {
+
+class CPELKDoc;
+class CRsBasicProtocol;
+
+// String-table IDs of the command codes.
+namespace ids {
+inline constexpr int kCodeStart = 2100;          // CA
+inline constexpr int kCodeStop = 2101;           // CB
+inline constexpr int kCodeTrigger = 2102;        // CC
+inline constexpr int kCodeLine = 2103;           // PC
+inline constexpr int kCodeLineState = 2104;      // QC
+inline constexpr int kCodePause = 2105;          // CD
+inline constexpr int kCodeUnit = 2106;           // PD
+inline constexpr int kCodeVoltage = 2109;        // PE
+inline constexpr int kCodeTriggerValue = 2110;   // PF
+inline constexpr int kCodeStatus = 2112;         // QG
+inline constexpr int kCodeProgress = 2113;       // QH
+inline constexpr int kCodeConfiguration = 2117;  // QM
+inline constexpr int kCodeIdentity = 2118;       // QA
+inline constexpr int kCodeVoltageQuery = 2121;   // QE
+inline constexpr int kCodeTriggerQuery = 2122;   // QF
+inline constexpr int kCodeErrorCode = 2123;      // QN
+inline constexpr int kCodeStepCode = 2125;       // PI
+inline constexpr int kCodeTerminator = 2126;     // QO
+}  // namespace ids
+
+// What the commands need to know of the rest of the view. Each hook may be
+// left empty; the defaults then come from the unit itself.
+struct CommandHooks {
+  std::function<bool()> oneShotMode;        // the run's 1SHOT MODE switch (default off)
+  std::function<int32_t()> testModeTab;     // tab of the form's working copy (default: unit's)
+  std::function<int32_t()> voltageLimit;    // the form's current limit (default: the unit's)
+  std::function<int32_t()> workingVoltage;  // the working copy's voltage (default: the unit's)
+  // Called just before "PI" goes out: the instrument restarts its seconds
+  // digit, so the run forgets the last one it saw.
+  std::function<void()> secondDigitRestarted;
+};
+
+// Every command text the program sends to the instrument, and the reading
+// of every answer. Builds texts from the document, sends them through the
+// one protocol object, and turns answers into values.
+class InstrumentCommands {
+ public:
+  InstrumentCommands(CPELKDoc& doc, CRsBasicProtocol& protocol, SweepPoint& sweepPoint,
+                     CommandHooks hooks = {});
+
+  bool SendStart();
+  bool SendStop();
+  bool SendTrigger();
+  bool SendLine(bool on);
+  bool SendPause(bool pause);
+  bool SendStepCode(int32_t number);
+  bool SendUnit(int unitNumber);
+  // The "PD" text of a unit; empty for a unit number outside 1..50.
+  std::string BuildUnitText(int unitNumber) const;
+  // UPDATE: the unit's voltage and/or trigger value, unless they are swept.
+  bool SendLevels(int unitNumber);
+
+  std::string QueryStatus();
+  int32_t QueryErrorCode();
+  uint8_t QueryLineState();
+  std::string QueryVoltage();
+  std::string QueryTriggerValue();
+  bool QueryProgress(int unitNumber, int32_t& injectionCount, int32_t& intervalCount,
+                     SweepPoint& point, int32_t& unitChange, int32_t& secondsDigit);
+  // A query with its one retry, given by string-table ID: the answer when
+  // it came and carries the expected prefix.
+  std::optional<std::string> QueryWithRetry(int codeId);
+
+ private:
+  bool SendSet(int codeId, const std::string& parameters);
+
+  CPELKDoc& doc;
+  CRsBasicProtocol& protocol;
+  SweepPoint& sweepPoint;
+  CommandHooks hooks;
+};
+
+}  // namespace hvt

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSerialPort>
+
+#include "link/SerialDevice.h"
+
+namespace hvt {
+
+// The serial device on QSerialPort, used without an event loop: every wait
+// blocks in the port's own poll with a time-out.
+class QtSerialDevice : public SerialDevice {
+ public:
+  QtSerialDevice() = default;
+  ~QtSerialDevice() override;
+
+  bool Open(const std::string& path) override;
+  bool IsOpen() const override;
+  bool Close() override;
+  bool SetQueueSizes(size_t input, size_t output) override;
+  bool SetLineFormat(const LineFormat& format) override;
+  ControlLineResult SetDtr(bool on) override;
+  ControlLineResult SetRts(bool on) override;
+  bool Write(const uint8_t* data, size_t count, int timeoutMs) override;
+  size_t BytesPending() override;
+  int64_t Read(uint8_t* buffer, size_t count) override;
+  bool WaitForBytes(int timeoutMs) override;
+
+  // The last error text of the port, for diagnostics.
+  std::string ErrorText() const;
+
+ private:
+  ControlLineResult ControlResult(bool ok);
+
+  QSerialPort port;
+};
+
+}  // namespace hvt

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace hvt {
+
+enum class Buttons { Ok, YesNo, AbortRetryIgnore, RetryCancel, OkCancel };
+enum class Answer { Ok, Yes, No, Abort, Retry, Ignore, Cancel };
+enum class MessageIcon { None, Warning, Information };
+// Who owns the box: the opening window during start-up, else the view or
+// the main window.
+enum class Owner { OpeningWindow, View, MainWindow };
+
+// Modal messages and questions.
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  virtual Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) = 0;
+};
+
+}  // namespace hvt

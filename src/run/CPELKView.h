@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/CRsBasicProtocol.h"
+#include "link/Configuration.h"
+#include "link/Connection.h"
+#include "link/InstrumentCommands.h"
+#include "model/CPELKDoc.h"
+#include "model/SweepPoint.h"
+#include "ports/FormControls.h"
+#include "ports/Prompter.h"
+#include "ports/TimerHost.h"
+#include "run/FormSeams.h"
+#include "run/RunControl.h"
+#include "run/RunEnabling.h"
+#include "run/RunState.h"
+#include "run/SequenceControl.h"
+#include "run/SweepControl.h"
+
+namespace hvt {
+
+class SettingsFile;
+
+// The main view's core: the run, the link and the form's state, without any
+// widget. Widgets forward events here and show what the ports are told.
+class CPELKView : public TimerClient {
+ public:
+  struct Ports {
+    SerialDevice& device;
+    Clock& clock;
+    TimerHost& timers;
+    Prompter& prompter;
+    FormControls& form;
+    SettingsFile& settings;
+    CommPort::PathFn portPath;
+  };
+
+  CPELKView(CPELKDoc& doc, const Ports& ports);
+  CPELKView(const CPELKView&) = delete;
+  CPELKView& operator=(const CPELKView&) = delete;
+  ~CPELKView() override;
+
+  // Start-up part of the first initial update: connect (unless told the
+  // program starts in demonstration mode), read the configuration (or ask
+  // for demonstration mode), initialise the document, show the form.
+  // False when the operator chose Abort.
+  bool StartUp(bool connect = true);
+
+  void OnTimer(int id) override;
+
+  bool RunActive() const { return runState >= Running; }
+  // Whether a menu command may be started in the present run state.
+  bool IsCommandEnabled(CommandId command) const { return enabling.IsCommandEnabled(command); }
+
+  CPELKDoc& doc;
+  Clock& clock;
+  TimerHost& timers;
+  Prompter& prompter;
+  FormControls& form;
+  SettingsFile& settings;
+
+  // Run state and counters.
+  int32_t runState = Idle;
+  int32_t oneShotMode = 0;
+  int32_t activeUnit = 1;
+  int32_t endlessInjection = 0;
+  int32_t endlessInterval = 0;
+  int32_t pollTicks = 0;
+  int32_t totalSeconds = 0;
+  int32_t secondsLeft = 0;
+  int32_t lastInjectionCount = 0;
+  int32_t lastIntervalCount = 0;
+  int32_t lastUnitToggle = 0;
+  int32_t lastSecondDigit = 0;
+  int32_t enterLatch = 0;
+  int32_t blinkPhase = 0;
+  int32_t rowBlinkPhase = 0;
+
+  // Sweep.
+  SweepPoint sweepPoint;
+  int32_t injectionLeft = 0;
+  int32_t intervalLeft = 0;
+  int32_t sweepLevels = 0;
+
+  // Sequence.
+  int32_t sendPos = 1;
+  int32_t showPos = 1;
+  int32_t sendTimesLeft = 1;
+  int32_t showTimesLeft = 1;
+
+  // The form's working copy of the active unit and its limits.
+  UnitRecord workingUnit;
+  int32_t testModeTab = 0;
+  int32_t voltageLimit = 800;
+
+  CRsBasicProtocol protocol;
+  InstrumentCommands commands;
+  Connection connection;
+  Configuration configuration;
+  SweepControl sweep;
+  SequenceControl sequence;
+  RunEnabling enabling;
+  FormSeams formSeams;
+  RunControl run;
+};
+
+}  // namespace hvt

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace hvt {
+
+class CPELKView;
+
+// How the last run ended, for callers that report it (the command line).
+enum class RunEnd {
+  None,                  // no run yet, or one in progress
+  Completed,             // the instrument (or the demonstration clock) finished it
+  Stopped,               // STOP, Esc, LINE off
+  InstrumentReport,      // the instrument stopped it and said why
+  CommunicationFailure,  // a command or status query failed
+};
+
+// The run state machine: the run controls, the timers that carry a run
+// forward, status polling, and the demonstration clock.
+class RunControl {
+ public:
+  explicit RunControl(CPELKView& view) : view(view) {}
+
+  // Control handlers.
+  void StartRun();
+  void EndRun();
+  void TogglePause();
+  void ToggleLine();
+  void SendUpdate();
+  void OnTriggerButton();
+  void OnOneShotMode();
+
+  void OnTimer(int id);
+
+  // Timer 2 pieces.
+  std::string CheckRunStatus();
+  bool StatusTick(int unitNumber, const std::string& status);
+  bool PausedTick(int unitNumber);
+  int32_t DemoSecond(int unitNumber);
+
+  RunEnd lastRunEnd = RunEnd::None;
+
+ private:
+  void BlinkTick();
+  void PollTick();
+  void DemoTick();
+  void LineWatchTick();
+  void RowBlink();
+  void FailRun(RunEnd how);
+  void SetLamp(bool lit);
+
+  CPELKView& view;
+};
+
+}  // namespace hvt

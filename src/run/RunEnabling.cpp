@@ -1,0 +1,202 @@
+#include "run/RunEnabling.h"
+
+#include <initializer_list>
+
+#include "run/CPELKView.h"
+
+namespace hvt {
+
+namespace {
+
+using C = ControlId;
+
+void EnableAll(FormControls& form, std::initializer_list<ControlId> ids, bool enable) {
+  for (ControlId id : ids) form.Enable(id, enable);
+}
+
+// The condition controls inside the tab page, hidden during a program run.
+constexpr ControlId kConditionPanel[] = {
+    C::SweepHeader,      C::StartHeader,       C::StopHeader,        C::StepHeader,
+    C::PolarityLabel,    C::PolarityCombo,     C::WidthLabel,        C::WidthCombo,
+    C::WidthUnit,        C::VoltageSweepCheck, C::VoltageLabel,      C::VoltageEdit,
+    C::VoltageSpin,      C::VoltageUnit,       C::VoltageStopEdit,   C::VoltageStopSpin,
+    C::VoltageStopUnit,  C::VoltageStepEdit,   C::VoltageStepSpin,   C::VoltageStepUnit,
+    C::TriggerSweepCheck, C::PhaseRadio,       C::PhaseLabel,        C::VariableRadio,
+    C::VariableLabel,    C::TriggerEdit,       C::TriggerSpin,       C::TriggerUnit,
+    C::TriggerStopEdit,  C::TriggerStopSpin,   C::TriggerStopUnit,   C::TriggerStepEdit,
+    C::TriggerStepSpin,  C::TriggerStepUnit,   C::InjectionLabel,    C::InjectionLineCombo,
+    C::ReturnLabel,      C::ReturnLineCombo,   C::InjectionTimeSpin, C::InjectionTimeUnit,
+    C::InjectionEndlessCheck, C::IntervalTimeSpin, C::IntervalTimeUnit, C::IntervalEndlessCheck,
+    C::LineOptionCheck,  C::LineOptionLabel,   C::TerminatorCombo,   C::TerminatorLabel,
+};
+
+}  // namespace
+
+void RunEnabling::UpdateRunControls() {
+  FormControls& form = view.form;
+  const bool lineChecked = form.IsChecked(C::Line);
+  const bool validUnit = view.activeUnit >= 1 && view.activeUnit <= kUnitCount;
+  const UnitRecord* unit = validUnit ? &view.doc.unit(view.activeUnit) : nullptr;
+  const bool lineOption = unit && unit->lineOption;
+  switch (view.runState) {
+    case Idle:
+    case LineOn:
+      form.Enable(C::Start, true);
+      form.Enable(C::Stop, false);
+      form.Enable(C::Pause, false);
+      form.Enable(C::Line, true);
+      form.Enable(C::OneShotMode, true);
+      form.Enable(C::Trigger, false);
+      form.Show(C::Update, false);
+      break;
+    case Running: {
+      form.Enable(C::Start, view.endlessInjection || view.endlessInterval);
+      form.Enable(C::Stop, true);
+      form.Enable(C::Pause, !view.oneShotMode);
+      form.Enable(C::Line, lineChecked && lineOption);
+      form.Enable(C::OneShotMode, false);
+      // Nothing is left to update when both quantities are swept.
+      const bool bothSwept =
+          unit && unit->testMode == 1 && unit->voltageSweep && unit->triggerSweep;
+      form.Show(C::Update, !view.doc.programMode && !bothSwept);
+      break;
+    }
+    case Waiting:
+      form.Enable(C::Start, false);
+      form.Enable(C::Stop, true);
+      form.Enable(C::Pause, false);
+      if (!(lineChecked && lineOption)) form.Enable(C::Line, false);
+      form.Enable(C::OneShotMode, false);
+      form.Enable(C::Trigger, false);
+      form.Show(C::Update, false);
+      break;
+    case Paused:
+      form.Enable(C::Start, false);
+      form.Enable(C::Pause, true);
+      form.Enable(C::Trigger, false);
+      form.Show(C::Update, false);
+      break;
+    default:
+      break;
+  }
+}
+
+void RunEnabling::EnableFormForRun(bool enable) {
+  FormControls& form = view.form;
+  const bool validUnit = view.activeUnit >= 1 && view.activeUnit <= kUnitCount;
+  const UnitRecord u = validUnit ? view.doc.unit(view.activeUnit) : UnitRecord{};
+  const bool programMode = view.doc.programMode != 0;
+  const bool sweep = u.testMode == 1;
+
+  if (!enable) {
+    EnableAll(form,
+              {C::PolarityStopCombo, C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit,
+               C::VoltageStepSpin, C::WidthStopCombo, C::TriggerStopEdit, C::TriggerStopSpin,
+               C::TriggerStepEdit, C::TriggerStepSpin, C::InjectionStopCombo, C::ReturnStopCombo,
+               C::ProgramTimesEdit, C::ProgramTimesSpin, C::UnitDownButton, C::UnitUpButton,
+               C::ProgramMemoButton, C::ProgramNameEditButton, C::ProgramUpButton,
+               C::ProgramDownButton, C::UnitNameRadio, C::UnitNoRadio, C::InjectionTimeSpin,
+               C::IntervalTimeSpin},
+              false);
+    view.formSeams.FreezeSequenceCombos();
+    EnableAll(form, {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck,
+                     C::PolarityCombo, C::WidthCombo, C::LineOptionLabel},
+              false);
+    if (u.triggerMode == 1) form.Enable(C::LineOptionCheck, false);
+    if (programMode || (sweep && u.voltageSweep)) {
+      EnableAll(form, {C::VoltageEdit, C::VoltageSpin}, false);
+    }
+    if (programMode || (sweep && u.triggerSweep) || (view.oneShotMode && u.triggerMode == 1)) {
+      EnableAll(form, {C::TriggerEdit, C::TriggerSpin}, false);
+    }
+    EnableAll(form,
+              {C::TriggerSweepCheck, C::PhaseRadio, C::VariableRadio, C::InjectionSweepCheck,
+               C::InjectionLineCombo, C::ReturnSweepCheck, C::ReturnLineCombo,
+               C::InjectionEndlessCheck, C::IntervalEndlessCheck, C::ConditionTab,
+               C::ProgramCheck, C::TestMemoButton, C::UnitNameEditButton, C::TerminatorCombo,
+               C::TerminatorLabel},
+              false);
+    return;
+  }
+
+  form.Enable(C::PolarityStopCombo, u.polaritySweep);
+  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit},
+            u.voltageSweep != 0);
+  form.Enable(C::WidthStopCombo, u.widthSweep);
+  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit},
+            u.triggerSweep != 0);
+  form.Enable(C::InjectionStopCombo, u.injectionSweep);
+  form.Enable(C::ReturnStopCombo, u.returnSweep);
+  EnableAll(form,
+            {C::ProgramTimesEdit, C::ProgramTimesSpin, C::ProgramMemoButton,
+             C::ProgramNameEditButton, C::UnitNameRadio, C::UnitNoRadio},
+            programMode);
+  form.Enable(C::InjectionTimeSpin, !u.injectionEndless);
+  form.Enable(C::IntervalTimeSpin, !u.intervalEndless);
+  view.formSeams.SetUnitButtons();
+  view.formSeams.ShowSequenceRows(view.testModeTab);
+  EnableAll(form,
+            {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck, C::PolarityCombo,
+             C::WidthCombo, C::LineOptionCheck, C::LineOptionLabel, C::VoltageEdit,
+             C::VoltageSpin, C::TriggerEdit, C::TriggerSpin, C::TriggerSweepCheck,
+             C::PhaseRadio, C::VariableRadio, C::InjectionSweepCheck, C::InjectionLineCombo,
+             C::ReturnSweepCheck, C::ReturnLineCombo, C::InjectionEndlessCheck,
+             C::IntervalEndlessCheck, C::ConditionTab, C::ProgramCheck, C::TestMemoButton,
+             C::UnitNameEditButton, C::TerminatorCombo, C::TerminatorLabel},
+            true);
+}
+
+void RunEnabling::EnableFrameForRun(bool enable) {
+  view.form.EnableClose(enable);
+  view.form.EnableFrame(enable);
+}
+
+void RunEnabling::ShowConditionPanel(bool show) {
+  FormControls& form = view.form;
+  form.Show(C::ConditionTab, show);
+  for (int k = 0; k <= 6; ++k) form.Show(Offset(C::Rule0, k), show);
+  for (ControlId id : kConditionPanel) form.Show(id, show);
+  form.Show(C::UnitOverview, !show);
+}
+
+void RunEnabling::ShowRemainingTimes(bool running) {
+  FormControls& form = view.form;
+  const bool validUnit = view.activeUnit >= 1 && view.activeUnit <= kUnitCount;
+  const UnitRecord u = validUnit ? view.doc.unit(view.activeUnit) : UnitRecord{};
+  const UnitRecord& w = view.workingUnit;
+  auto number = [](int32_t v) { return std::to_string(v); };
+
+  std::string injection;
+  if (u.injectionEndless) {
+    injection = running ? "Endless" : number(w.injectionTime);
+  } else {
+    const int32_t v = running ? view.injectionLeft : w.injectionTime;
+    injection = v == 10000 ? "" : number(v);
+  }
+  std::string interval;
+  if (u.intervalEndless) {
+    interval = running ? "Endless" : number(w.intervalTime);
+  } else {
+    interval = number(running ? view.intervalLeft : w.intervalTime);
+  }
+  form.SetText(C::InjectionTimeEdit, injection);
+  form.SetText(C::IntervalTimeEdit, interval);
+}
+
+bool RunEnabling::IsCommandEnabled(CommandId command) const {
+  switch (command) {
+    case CommandId::AppExit:
+    case CommandId::Rs232Setup:
+      return view.runState < LineOn;
+    case CommandId::AppAbout:
+    case CommandId::FileNew:
+    case CommandId::FileOpen:
+    case CommandId::FileSave:
+    case CommandId::FilePrint:
+    case CommandId::FilePrintPreview:
+      return view.runState < Running;
+  }
+  return true;
+}
+
+}  // namespace hvt

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "model/StringTable.h"
+#include "support/ViewRig.h"
+
+namespace hvt {
+namespace {
+
+using testing::ViewRig;
+
+sim::InstrumentOptions Options(int maxVoltage, int type, bool triangle, bool terminator = true) {
+  sim::InstrumentOptions o = ViewRig::DefaultOptions();
+  o.maxVoltage = maxVoltage;
+  o.injectionUnitType = type;
+  o.triangle = triangle;
+  o.terminator = terminator;
+  return o;
+}
+
+TEST(Connect, GenuineInstrumentIsIdentifiedAndConfigured) {
+  ViewRig rig(Options(205, 1, true));
+  EXPECT_TRUE(rig.prompter.shown.empty());
+  EXPECT_EQ(rig.doc.demoMode, 0);
+  EXPECT_FALSE(rig.form.Get(ControlId::DemoLabel).visible);
+  EXPECT_EQ(rig.doc.maxVoltage, 205);
+  EXPECT_EQ(rig.doc.minVariable, 10);
+  EXPECT_EQ(rig.doc.injectionUnitType, 1);
+  EXPECT_EQ(rig.doc.lastLine, 4);
+  EXPECT_EQ(rig.doc.lineNames[2], "PE");
+  EXPECT_EQ(rig.doc.widthTable, (std::array<int32_t, 9>{10, 50, 100, 200, 400, 500, 800, 1000, -1}));
+  EXPECT_EQ(rig.doc.widthLast, 8);
+  EXPECT_EQ(rig.doc.builtInTerminator, 1);
+  EXPECT_EQ(rig.settings.ReadSetting("EMV", "TYPE"), "1");
+  // The new document follows the instrument found.
+  EXPECT_EQ(rig.doc.unit(1).returnLine, 4);
+  EXPECT_EQ(rig.device.received.front(), "QA");
+}
+
+TEST(Connect, ThreePhaseInstrumentWithoutTriangleOrTerminator) {
+  ViewRig rig(Options(410, 3, false, false));
+  EXPECT_EQ(rig.doc.maxVoltage, 410);
+  EXPECT_EQ(rig.doc.minVariable, 16);
+  EXPECT_EQ(rig.view->voltageLimit, rig.doc.VoltageLimit(rig.doc.unit(1).terminator));
+  EXPECT_EQ(rig.doc.lastLine, 5);
+  EXPECT_EQ(rig.doc.widthLast, 7);
+  EXPECT_EQ(rig.doc.builtInTerminator, 0);
+}
+
+TEST(Connect, IdentificationIsASubstringMatch) {
+  sim::InstrumentOptions longer = ViewRig::DefaultOptions();
+  longer.identity += " rev B";
+  ViewRig accepted(longer);
+  EXPECT_EQ(accepted.doc.demoMode, 0);
+
+  sim::InstrumentOptions other = ViewRig::DefaultOptions();
+  other.identity[5] = 'X';
+  ViewRig refused(other, false, false);
+  refused.prompter.answers = {Answer::Ignore};
+  ASSERT_TRUE(refused.view->StartUp());
+  ASSERT_GE(refused.prompter.shown.size(), 2u);
+  EXPECT_EQ(refused.prompter.shown[0].text, "The instrument being connected is not HVT-KP4");
+  EXPECT_EQ(refused.prompter.shown[0].buttons, Buttons::AbortRetryIgnore);
+  EXPECT_EQ(refused.prompter.shown[0].owner, Owner::OpeningWindow);
+  EXPECT_EQ(refused.prompter.shown[1].text, LoadString(6004));
+  EXPECT_EQ(refused.doc.demoMode, 1);
+  EXPECT_TRUE(refused.form.Get(ControlId::DemoLabel).visible);
+  EXPECT_GE(refused.form.inputDrops, 1);
+}
+
+TEST(Connect, MissingPortRetryThenAbort) {
+  ViewRig rig(ViewRig::DefaultOptions(), false, false);
+  rig.device.openFails = true;
+  rig.prompter.answers = {Answer::Retry, Answer::Abort};
+  EXPECT_FALSE(rig.view->StartUp());
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{"COM1 can not open.", "COM1 can not open."}));
+}
+
+TEST(Connect, AfterStartUpRetryCancelAndNoSecondDemoNotice) {
+  ViewRig rig;
+  ASSERT_EQ(rig.doc.firstUpdate, 0);
+  rig.device.silent = true;
+  rig.prompter.answers = {Answer::Cancel};
+  EXPECT_TRUE(rig.view->connection.Connect());
+  ASSERT_EQ(rig.prompter.shown.size(), 2u);
+  EXPECT_EQ(rig.prompter.shown[0].text, "Communication error.");
+  EXPECT_EQ(rig.prompter.shown[0].buttons, Buttons::RetryCancel);
+  EXPECT_EQ(rig.prompter.shown[0].owner, Owner::View);
+  EXPECT_EQ(rig.doc.demoMode, 1);
+  rig.prompter.shown.clear();
+  EXPECT_TRUE(rig.view->connection.Connect());
+  EXPECT_EQ(rig.prompter.shown.size(), 1u);  // 6004 only once
+
+  // Back on line while in demonstration mode: 6003 is asked; No saves nothing.
+  rig.device.silent = false;
+  int saves = 0;
+  rig.view->connection.saveDocument = [&] { ++saves; };
+  rig.prompter.answers = {Answer::No};
+  EXPECT_TRUE(rig.view->connection.Connect());
+  EXPECT_EQ(rig.prompter.shown.back().text, LoadString(6003));
+  EXPECT_EQ(saves, 0);
+  EXPECT_EQ(rig.doc.demoMode, 0);
+  rig.doc.demoMode = 1;
+  rig.prompter.answers = {Answer::Yes};
+  rig.view->connection.Connect();
+  EXPECT_EQ(saves, 1);
+}
+
+TEST(Connect, DemoConfigurationTakesTheStoredType) {
+  ViewRig rig(ViewRig::DefaultOptions(), false, false);
+  rig.settings.WriteSetting("EMV", "TYPE", "1");
+  rig.doc.demoMode = 1;
+  ASSERT_TRUE(rig.view->StartUp(false));
+  EXPECT_EQ(rig.doc.injectionUnitType, 1);
+  EXPECT_EQ(rig.doc.lastLine, 4);
+  EXPECT_EQ(rig.doc.maxVoltage, 410);
+  EXPECT_EQ(rig.doc.widthLast, 8);
+  EXPECT_TRUE(rig.device.received.empty());
+}
+
+TEST(StatusReports, StopReasonsAndLineChecks) {
+  ViewRig rig;
+  Connection& c = rig.view->connection;
+  c.ReportStopReason("AG28");
+  c.ReportStopReason("AG20");
+  EXPECT_EQ(rig.prompter.Texts(),
+            (std::vector<std::string>{"Singal input to stop the test run.",
+                                      "The test run stopped by operating the HVT main unit."}));
+  rig.prompter.shown.clear();
+  rig.device.instrument.RaiseError(4, rig.time.now);  // error, line off
+  EXPECT_EQ(c.CheckLineStatus(), 0);
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6010)}));
+  c.ShowErrorMessage(9);
+  c.ShowErrorMessage(-1);
+  EXPECT_EQ(rig.prompter.Texts().back(), LoadString(6015));
+  rig.device.silent = true;
+  EXPECT_EQ(c.CheckLineStatus(), -1);
+}
+
+}  // namespace
+}  // namespace hvt

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "run/SequenceControl.h"
+#include "support/ViewRig.h"
+
+namespace hvt {
+namespace {
+
+TEST(Progress, RemainingTimeTexts) {
+  EXPECT_EQ(SequenceControl::RemainingTimeText(45), "45s");
+  EXPECT_EQ(SequenceControl::RemainingTimeText(60), "1m 0s");
+  EXPECT_EQ(SequenceControl::RemainingTimeText(125), "2m 5s");
+  EXPECT_EQ(SequenceControl::RemainingTimeText(3605), "1h 5s");
+  EXPECT_EQ(SequenceControl::RemainingTimeText(3725), "1h 2m 5s");
+  EXPECT_EQ(SequenceControl::RemainingTimeText(-4), "0s");
+}
+
+TEST(Progress, StatusTextAndPercentage) {
+  int percent = -1;
+  EXPECT_EQ(SequenceControl::ProgressText(250, 125, &percent), "START   50%   remaining 2m 5s");
+  EXPECT_EQ(percent, 50);
+  EXPECT_EQ(SequenceControl::ProgressText(3, 2, &percent), "START   33%   remaining 2s");
+  // An estimate that ran out stays at 100; a zero estimate divides nothing.
+  SequenceControl::ProgressText(10, -3, &percent);
+  EXPECT_EQ(percent, 100);
+  EXPECT_EQ(SequenceControl::ProgressText(0, 0, &percent), "START   100%   remaining 0s");
+}
+
+TEST(Progress, ProgramTotalTimeCountsIntervalsBetweenUnitsAndRepetitions) {
+  testing::ViewRig rig(testing::ViewRig::DefaultOptions(), true);
+  rig.Unit(1, 10, 5);
+  rig.Unit(2, 10, 5);
+  rig.UseProgram(1, {1, 2}, 2);
+  rig.view->sequence.PrepareProgramRun();
+  EXPECT_EQ(rig.view->totalSeconds, 55);
+
+  rig.doc.unit(2).intervalEndless = 1;  // counted as 1 s between repetitions
+  rig.view->sendTimesLeft = 2;
+  rig.view->sequence.PrepareProgramRun();
+  EXPECT_EQ(rig.view->totalSeconds, (10 + 5 + 10 + 1) * 2 - 1);
+}
+
+TEST(Progress, LineStepsAreNeverUnits) {
+  testing::ViewRig rig(testing::ViewRig::DefaultOptions(), true);
+  rig.Unit(3, 2, 1);
+  rig.UseProgram(2, {kStepLineOn, 3, kStepLineOff}, 1);
+  EXPECT_EQ(rig.view->sequence.RunPositions(), (std::vector<int32_t>{3}));
+  EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 0), "LineOn");
+  EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 4), "LineOff");
+
+  rig.UseProgram(3, {kStepLineOn}, 1);
+  rig.Start();
+  EXPECT_FALSE(rig.view->RunActive());
+  EXPECT_EQ(rig.prompter.Texts().back(), "Select Unit numbers to be exectued.");
+}
+
+TEST(Progress, ProgramListShowsNamesOrNumbers) {
+  testing::ViewRig rig(testing::ViewRig::DefaultOptions(), true);
+  rig.doc.unit(4).name = "Surge-long";
+  rig.UseProgram(1, {4, 12}, 1);
+  EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 0), "Surge-");
+  EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 1), "->");
+  rig.doc.showUnitNames = 0;
+  rig.view->formSeams.ShowProgram();
+  EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 2), "No.12 ");
+}
+
+}  // namespace
+}  // namespace hvt

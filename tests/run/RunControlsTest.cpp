@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "support/ViewRig.h"
+
+namespace hvt {
+namespace {
+
+using testing::ViewRig;
+
+TEST(RunControls, ButtonsFollowTheRunState) {
+  ViewRig rig(ViewRig::DefaultOptions(), true);
+  auto& f = rig.form;
+  rig.view->runState = Idle;
+  rig.view->enabling.UpdateRunControls();
+  EXPECT_TRUE(f.IsEnabled(ControlId::Start));
+  EXPECT_FALSE(f.IsEnabled(ControlId::Stop));
+  EXPECT_FALSE(f.Get(ControlId::Update).visible);
+
+  rig.view->runState = Running;
+  rig.view->enabling.UpdateRunControls();
+  EXPECT_FALSE(f.IsEnabled(ControlId::Start));
+  EXPECT_TRUE(f.IsEnabled(ControlId::Pause));
+  EXPECT_TRUE(f.Get(ControlId::Update).visible);
+  EXPECT_FALSE(f.IsEnabled(ControlId::Line));
+  rig.view->endlessInterval = 1;
+  rig.view->oneShotMode = 1;
+  rig.view->enabling.UpdateRunControls();
+  EXPECT_TRUE(f.IsEnabled(ControlId::Start));  // NEXT
+  EXPECT_FALSE(f.IsEnabled(ControlId::Pause));
+
+  // A unit sweeping both quantities leaves nothing to update.
+  UnitRecord& u = rig.doc.unit(rig.view->activeUnit);
+  u.testMode = 1;
+  u.voltageSweep = u.triggerSweep = 1;
+  rig.view->enabling.UpdateRunControls();
+  EXPECT_FALSE(f.Get(ControlId::Update).visible);
+
+  rig.view->runState = Waiting;
+  rig.view->enabling.UpdateRunControls();
+  EXPECT_FALSE(f.IsEnabled(ControlId::Start));
+  EXPECT_FALSE(f.IsEnabled(ControlId::Pause));
+  EXPECT_TRUE(f.IsEnabled(ControlId::Stop));
+}
+
+TEST(RunControls, MenuCommandsDuringARun) {
+  ViewRig rig(ViewRig::DefaultOptions(), true);
+  CPELKView& v = *rig.view;
+  v.runState = LineOn;
+  EXPECT_FALSE(v.IsCommandEnabled(CommandId::AppExit));
+  EXPECT_FALSE(v.IsCommandEnabled(CommandId::Rs232Setup));
+  EXPECT_TRUE(v.IsCommandEnabled(CommandId::FileOpen));
+  v.runState = Paused;
+  for (CommandId c : {CommandId::AppAbout, CommandId::FileNew, CommandId::FileOpen,
+                      CommandId::FileSave, CommandId::FilePrint, CommandId::FilePrintPreview}) {
+    EXPECT_FALSE(v.IsCommandEnabled(c));
+  }
+}
+
+TEST(RunControls, FormIsLockedDuringARunAndRestoredAfter) {
+  ViewRig rig(ViewRig::DefaultOptions(), true);
+  rig.Unit(1, 30, 0);
+  rig.UseUnit(1);
+  rig.view->oneShotMode = 1;  // Variable trigger in 1SHOT: the trigger edit is locked too
+  rig.Start();
+  auto& f = rig.form;
+  EXPECT_FALSE(f.IsEnabled(ControlId::ConditionTab));
+  EXPECT_FALSE(f.IsEnabled(ControlId::ProgramCheck));
+  EXPECT_TRUE(f.IsEnabled(ControlId::VoltageEdit));  // may be changed and sent with UPDATE
+  EXPECT_FALSE(f.IsEnabled(ControlId::TriggerEdit));
+  EXPECT_FALSE(f.frameEnabled);
+  EXPECT_EQ(f.focus, ControlId::Stop);
+  EXPECT_EQ(f.Get(ControlId::Start).toolTip, "NEXT");
+  EXPECT_FALSE(f.Get(ControlId::InjectionTimeEdit).tabStop);
+  EXPECT_TRUE(f.IsEnabled(ControlId::Trigger));
+  rig.time.RunFor(2000);
+  EXPECT_EQ(f.Text(ControlId::InjectionTimeEdit), "28");
+
+  rig.view->run.EndRun();
+  EXPECT_TRUE(f.IsEnabled(ControlId::ConditionTab));
+  EXPECT_TRUE(f.IsEnabled(ControlId::TriggerEdit));
+  EXPECT_TRUE(f.frameEnabled);
+  EXPECT_EQ(f.Get(ControlId::Start).toolTip, "START");
+  EXPECT_TRUE(f.Get(ControlId::InjectionTimeEdit).tabStop);
+  EXPECT_EQ(f.Text(ControlId::InjectionTimeEdit), "30");
+  EXPECT_EQ(f.Get(ControlId::Lamp).image, Image::None);
+}
+
+TEST(RunControls, RunEndsInLineOnWhenTheLineStaysOn) {
+  ViewRig rig;
+  rig.Unit(1, 30, 0);
+  rig.UseUnit(1);
+  rig.form.Check(ControlId::Line, true);
+  rig.view->run.ToggleLine();
+  rig.Start();
+  EXPECT_FALSE(rig.time.IsSet(3));  // the line watch rests during the run
+  rig.time.RunFor(1500);
+  rig.view->run.EndRun();
+  EXPECT_EQ(rig.view->runState, LineOn);
+  EXPECT_TRUE(rig.time.IsSet(3));
+  EXPECT_FALSE(rig.form.closeEnabled);
+  EXPECT_EQ(rig.form.Get(ControlId::Lamp).image, Image::LampLit);
+}
+
+}  // namespace
+}  // namespace hvt

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "SimInstrument.h"
+#include "link/Frame.h"
+#include "link/SerialDevice.h"
+#include "support/VirtualTime.h"
+
+namespace hvt::testing {
+
+// A serial device whose other end is the simulated instrument, on virtual
+// time: every frame the program sends is answered at once, the way the
+// instrument would, and the instrument's test clock follows the virtual
+// clock. Waits with nothing to read move the clock by their time-out.
+class SimDevice : public SerialDevice {
+ public:
+  SimDevice(VirtualTime& clock, sim::InstrumentOptions options)
+      : instrument(options), time(clock) {
+    time.onMove = [this](uint32_t now) { instrument.Advance(now); };
+  }
+
+  // Every command text the instrument received, in order.
+  std::vector<std::string> received;
+  // Set to make the instrument fall silent.
+  bool silent = false;
+  bool openFails = false;
+
+  sim::SimInstrument instrument;
+
+  bool Open(const std::string&) override {
+    open = !openFails;
+    return open;
+  }
+  bool IsOpen() const override { return open; }
+  bool Close() override {
+    open = false;
+    return true;
+  }
+  bool SetQueueSizes(size_t, size_t) override { return true; }
+  bool SetLineFormat(const LineFormat&) override { return true; }
+  ControlLineResult SetDtr(bool) override { return ControlLineResult::NotSupported; }
+  ControlLineResult SetRts(bool) override { return ControlLineResult::NotSupported; }
+
+  bool Write(const uint8_t* data, size_t count, int) override {
+    if (!open) return false;
+    for (size_t i = 0; i < count; ++i) Take(data[i]);
+    return true;
+  }
+  size_t BytesPending() override { return incoming.size(); }
+  int64_t Read(uint8_t* buffer, size_t count) override {
+    size_t n = 0;
+    while (n < count && !incoming.empty()) {
+      buffer[n++] = incoming.front();
+      incoming.pop_front();
+    }
+    return static_cast<int64_t>(n);
+  }
+  bool WaitForBytes(int timeoutMs) override {
+    if (!incoming.empty()) return true;
+    time.Sleep(static_cast<uint32_t>(timeoutMs));
+    return false;
+  }
+
+ private:
+  void Send(const std::vector<uint8_t>& bytes) {
+    if (!silent) incoming.insert(incoming.end(), bytes.begin(), bytes.end());
+  }
+
+  void Take(uint8_t byte) {
+    if (!inFrame) {
+      if (byte == kEnq) Send({kAck});
+      if (byte == kStx) {
+        inFrame = true;
+        reader = FrameReader(kMaxSentText);
+        reader.Feed(byte);
+      }
+      return;  // ACKs after our answers need nothing
+    }
+    const FrameStatus status = reader.Feed(byte);
+    if (status == FrameStatus::NeedMore) return;
+    inFrame = false;
+    if (status != FrameStatus::Complete) {
+      Send({kNak});
+      return;
+    }
+    if (silent) return;
+    received.push_back(reader.text());
+    const sim::Reply reply = instrument.Handle(reader.text(), time.now);
+    if (reply.kind == sim::Reply::Answer) {
+      Send(BuildFrame(reply.answer));
+    } else {
+      Send({reply.kind == sim::Reply::Ack ? kAck : kNak});
+    }
+  }
+
+  VirtualTime& time;
+  bool open = false;
+  bool inFrame = false;
+  FrameReader reader{kMaxSentText};
+  std::deque<uint8_t> incoming;
+};
+
+}  // namespace hvt::testing

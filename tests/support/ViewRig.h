@@ -1,0 +1,98 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "model/CPELKDoc.h"
+#include "model/Settings.h"
+#include "model/StringTable.h"
+#include "run/CPELKView.h"
+#include "support/RecordingForm.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SimDevice.h"
+#include "support/VirtualTime.h"
+
+namespace hvt::testing {
+
+// A view on virtual time with the simulated instrument behind the real
+// protocol, a recording form and scripted prompts.
+struct ViewRig {
+  explicit ViewRig(sim::InstrumentOptions options = DefaultOptions(), bool demo = false,
+                   bool startUp = true)
+      : settingsPath(std::filesystem::temp_directory_path() /
+                     ("hvt-rig-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".ini")),
+        settings(settingsPath),
+        device(time, options) {
+    std::filesystem::remove(settingsPath);
+    doc.firstUpdate = 1;
+    view = std::make_unique<CPELKView>(
+        doc, CPELKView::Ports{device, time, time, prompter, form, settings,
+                              [](int n) { return n == 1 ? std::string("/dev/sim") : std::string(); }});
+    time.client = view.get();
+    if (!startUp) return;
+    if (demo) {
+      doc.demoMode = 1;
+      view->StartUp(false);
+    } else {
+      view->StartUp(true);
+    }
+  }
+  ~ViewRig() {
+    view.reset();
+    std::error_code ec;
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove(settingsPath, ec);
+  }
+
+  static sim::InstrumentOptions DefaultOptions() {
+    sim::InstrumentOptions o;
+    o.identity = LoadString(6019);
+    return o;
+  }
+
+  // Units as test conditions are usually set.
+  UnitRecord& Unit(int n, int injection, int interval) {
+    UnitRecord& u = doc.unit(n);
+    u.injectionTime = injection;
+    u.injectionEndless = 0;
+    u.intervalTime = interval;
+    u.intervalEndless = 0;
+    return u;
+  }
+  void UseUnit(int n) {
+    doc.currentUnit = static_cast<uint16_t>(n);
+    view->activeUnit = n;
+    view->formSeams.SelectUnit(n);
+  }
+  void UseProgram(int number, std::initializer_list<int> units, int times) {
+    ProgramRecord& p = doc.program(number);
+    p.steps.fill(0);
+    int pos = 1;
+    for (int u : units) {
+      p.step(pos) = static_cast<uint16_t>(u);
+      pos += 2;
+    }
+    p.times = times;
+    doc.currentProgram = static_cast<uint16_t>(number);
+    doc.programMode = 1;
+    view->formSeams.ShowProgram();
+  }
+  void Start() { view->run.StartRun(); }
+  // Runs until the run has ended; false when it did not within the limit.
+  bool RunToEnd(uint32_t limitMs) {
+    return time.RunUntil([&] { return !view->RunActive(); }, limitMs);
+  }
+
+  std::filesystem::path settingsPath;
+  SettingsFile settings;
+  VirtualTime time;
+  SimDevice device;
+  RecordingForm form;
+  ScriptedPrompter prompter;
+  CPELKDoc doc;
+  std::unique_ptr<CPELKView> view;
+};
+
+}  // namespace hvt::testing

@@ -1,0 +1,312 @@
+// hvt-sim: an HVT-KP4 instrument on a pseudo-terminal (or a given device),
+// for trying the program without the instrument and for end-to-end tests.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "SimControl.h"
+#include "SimInstrument.h"
+#include "SimLine.h"
+#include "model/StringTable.h"
+
+namespace {
+
+using hvt::sim::InstrumentOptions;
+
+const char* const kUsage =
+    "Usage: hvt-sim [OPTIONS]\n"
+    "\n"
+    "An HVT-KP4 impulse noise simulator that answers the remote-control\n"
+    "protocol on a pseudo-terminal. The first line on standard output is the\n"
+    "device path for the program's side. It runs until standard input closes\n"
+    "or it is signalled.\n"
+    "\n"
+    "Options:\n"
+    "  --device PATH       serve this device instead of a new pseudo-terminal\n"
+    "  --identity TEXT     the \"QA\" answer (default: a genuine HVT-KP4)\n"
+    "  --max-voltage V     410 or 205 (0.01 kV), default 410\n"
+    "  --type T            injection unit type 1 or 3, default 3\n"
+    "  --triangle          offer the triangle pulse (default)\n"
+    "  --no-triangle       do not offer it\n"
+    "  --no-terminator     no built-in terminator: \"QO\" is refused\n"
+    "  --pace BAUD         send at the line rate of BAUD bit/s, 10 bits a byte\n"
+    "  --log FILE          record every byte with its direction and time\n"
+    "  -h, --help          show this help\n"
+    "\n";
+
+volatile std::sig_atomic_t signalled = 0;
+void OnSignal(int) { signalled = 1; }
+
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+bool MakeRaw(int fd) {
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return false;
+  cfmakeraw(&tio);
+  cfsetispeed(&tio, B9600);
+  cfsetospeed(&tio, B9600);
+  return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+struct Options {
+  InstrumentOptions instrument;
+  std::string device;
+  std::string logPath;
+  long pace = 0;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "-h" || a == "--help") {
+      std::fputs(kUsage, stdout);
+      std::fputs(hvt::sim::kControlHelp, stdout);
+      exitCode = 0;
+      return false;
+    } else if (a == "--device" && value(v)) {
+      options.device = v;
+    } else if (a == "--identity" && value(v)) {
+      options.instrument.identity = v;
+    } else if (a == "--max-voltage" && value(v) && (v == "410" || v == "205")) {
+      options.instrument.maxVoltage = std::stoi(v);
+    } else if (a == "--type" && value(v) && (v == "1" || v == "3")) {
+      options.instrument.injectionUnitType = std::stoi(v);
+    } else if (a == "--triangle") {
+      options.instrument.triangle = true;
+    } else if (a == "--no-triangle") {
+      options.instrument.triangle = false;
+    } else if (a == "--no-terminator") {
+      options.instrument.terminator = false;
+    } else if (a == "--pace" && value(v) && !v.empty() &&
+               v.find_first_not_of("0123456789") == std::string::npos && v.size() < 8 &&
+               std::stol(v) > 0) {
+      options.pace = std::stol(v);
+    } else if (a == "--log" && value(v)) {
+      options.logPath = v;
+    } else {
+      std::fprintf(stderr, "hvt-sim: bad argument %s\n%s", a.c_str(), kUsage);
+      exitCode = 2;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  options.instrument.identity = hvt::LoadString(6019);
+  int exitCode = 0;
+  if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
+
+  int fd = -1;
+  int keepSlave = -1;
+  std::string path;
+  if (options.device.empty()) {
+    int master = -1;
+    if (openpty(&master, &keepSlave, nullptr, nullptr, nullptr) != 0) {
+      std::perror("hvt-sim: openpty");
+      return 1;
+    }
+    // Our own slave descriptor keeps the master alive while the program
+    // closes and reopens its side.
+    MakeRaw(keepSlave);
+    fd = master;
+    path = ttyname(keepSlave) ? ttyname(keepSlave) : "";
+  } else {
+    fd = open(options.device.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0) {
+      std::fprintf(stderr, "hvt-sim: %s: %s\n", options.device.c_str(), std::strerror(errno));
+      return 1;
+    }
+    MakeRaw(fd);
+    path = options.device;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+
+  FILE* log = nullptr;
+  if (!options.logPath.empty()) {
+    log = std::fopen(options.logPath.c_str(), "w");
+    if (log == nullptr) {
+      std::fprintf(stderr, "hvt-sim: %s: %s\n", options.logPath.c_str(), std::strerror(errno));
+      return 1;
+    }
+  }
+#ifdef __linux__
+  // Paced bytes need wake-ups close to their due time.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+#endif
+
+  sigset_t blocked;
+  sigset_t waitMask;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGINT);
+  sigaddset(&blocked, SIGTERM);
+  sigaddset(&blocked, SIGHUP);
+  sigprocmask(SIG_BLOCK, &blocked, &waitMask);
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  std::printf("%s\n", path.c_str());
+  std::fflush(stdout);
+
+  hvt::sim::SimInstrument instrument(options.instrument);
+  hvt::sim::SimLine wire(instrument);
+  hvt::sim::LineControl control;
+  const int64_t originNs = NowNs();
+  const int64_t byteNs = options.pace > 0 ? 10'000'000'000LL / options.pace : 0;
+  int64_t lineFreeNs = 0;
+  std::string stdinLine;
+  bool stdinOpen = true;
+
+  auto logByte = [&](char direction, uint8_t byte, int64_t atNs) {
+    if (log)
+      std::fprintf(log, "%12.6f %c %02X\n", static_cast<double>(atNs - originNs) / 1e9, direction,
+                   byte);
+  };
+
+  while (!signalled && stdinOpen) {
+    int64_t now = NowNs();
+    int64_t nowMs = (now - originNs) / 1'000'000;
+    instrument.Advance(nowMs);
+
+    // A babbling line sends as fast as it can (or at its pace): the queue is
+    // kept topped up, and the device's own back-pressure sets the rate.
+    if (nowMs < control.babbleUntilMs) {
+      while (wire.Output().size() < 64) wire.Output().push_back({nowMs, 'Z'});
+    }
+
+    // Send what is due; with pacing each byte leaves when its line time is
+    // over, as the program's receiver would see it complete.
+    int64_t wakeNs = now + 1'000'000'000LL;
+    bool wantWrite = false;
+    std::vector<uint8_t> batch;
+    auto& out = wire.Output();
+    while (!out.empty()) {
+      const int64_t readyNs = originNs + out.front().notBeforeMs * 1'000'000;
+      const int64_t doneNs = std::max(readyNs, lineFreeNs) + byteNs;
+      if (doneNs > now) {
+        wakeNs = std::min(wakeNs, doneNs);
+        break;
+      }
+      batch.push_back(out.front().byte);
+      lineFreeNs = doneNs;
+      out.pop_front();
+    }
+    if (!batch.empty()) {
+      size_t done = 0;
+      while (done < batch.size()) {
+        const ssize_t n = write(fd, batch.data() + done, batch.size() - done);
+        if (n > 0) {
+          done += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+          continue;
+        } else {
+          break;
+        }
+      }
+      for (size_t i = 0; i < done; ++i) logByte('>', batch[i], now);
+      // What the device would not take goes back to the front of the queue.
+      for (size_t i = batch.size(); i > done; --i) out.push_front({nowMs, batch[i - 1]});
+      if (done < batch.size()) wantWrite = true;
+    }
+    if (const auto next = instrument.NextEventMs()) {
+      wakeNs = std::min(wakeNs, originNs + *next * 1'000'000);
+    }
+    if (nowMs < control.babbleUntilMs) {
+      wakeNs = std::min(wakeNs, originNs + control.babbleUntilMs * 1'000'000);
+    }
+
+    pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
+                     {STDIN_FILENO, POLLIN, 0}};
+    const int64_t waitNs = std::max<int64_t>(0, wakeNs - NowNs());
+    timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000),
+                     static_cast<long>(waitNs % 1'000'000'000)};
+    const int ready = ppoll(fds, 2, &timeout, &waitMask);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      std::perror("hvt-sim: poll");
+      break;
+    }
+    now = NowNs();
+    nowMs = (now - originNs) / 1'000'000;
+
+    if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+      char buffer[512];
+      const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+        stdinOpen = false;
+      } else if (n > 0) {
+        stdinLine.append(buffer, static_cast<size_t>(n));
+        for (size_t eol; (eol = stdinLine.find('\n')) != std::string::npos;) {
+          std::string line = stdinLine.substr(0, eol);
+          stdinLine.erase(0, eol + 1);
+          if (!line.empty() && line.back() == '\r') line.pop_back();
+          const std::string reply =
+              hvt::sim::ApplyControlCommand(line, instrument, wire, control, nowMs);
+          if (!reply.empty()) {
+            std::printf("%s\n", reply.c_str());
+            std::fflush(stdout);
+          }
+        }
+        if (stdinLine.size() > 4096) stdinLine.clear();
+      }
+    }
+    if (fds[0].revents & POLLIN) {
+      uint8_t buffer[4096];
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n > 0) {
+        // Nothing can go out before it was asked for.
+        if (wire.Output().empty()) lineFreeNs = std::max(lineFreeNs, now);
+        for (ssize_t i = 0; i < n; ++i) {
+          logByte('<', buffer[i], now);
+          wire.Receive(buffer[i], nowMs);
+        }
+      } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        std::fprintf(stderr, "hvt-sim: device: %s\n", std::strerror(errno));
+        break;
+      }
+    } else if ((fds[0].revents & (POLLHUP | POLLERR)) && keepSlave < 0) {
+      std::fprintf(stderr, "hvt-sim: device hung up\n");
+      break;
+    }
+    if (log) std::fflush(log);
+  }
+  if (log) std::fclose(log);
+  close(fd);
+  if (keepSlave >= 0) close(keepSlave);
+  return 0;
+}
