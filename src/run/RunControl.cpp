@@ -359,7 +359,7 @@ bool RunControl::StatusTick(int unitNumber, const std::string& status) {
   if (digit != view.lastSecondDigit && (view.lastInjectionCount != 0 || view.lastIntervalCount != 0) &&
       view.lastInjectionCount != 10000 && view.lastIntervalCount != 1000) {
     if (view.secondsLeft != 0) {
-      view.secondsLeft -= digit - view.lastSecondDigit + (digit < view.lastSecondDigit ? 10 : 0);
+      view.secondsLeft -= SecondsBetweenDigits(view.lastSecondDigit, digit);
     }
     view.sequence.ShowProgress(false);
     view.lastSecondDigit = digit;

@@ -39,6 +39,12 @@ class RunControl {
   bool PausedTick(int unitNumber);
   int32_t DemoSecond(int unitNumber);
 
+  // Seconds passed between two readings of the instrument's seconds digit
+  // (0..9, wrapping): 8 then 1 is 3 seconds.
+  static int32_t SecondsBetweenDigits(int32_t last, int32_t digit) {
+    return digit - last + (digit < last ? 10 : 0);
+  }
+
   RunEnd lastRunEnd = RunEnd::None;
 
  private:

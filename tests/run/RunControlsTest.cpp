@@ -103,3 +103,67 @@ TEST(RunControls, RunEndsInLineOnWhenTheLineStaysOn) {
 
 }  // namespace
 }  // namespace hvt
+
+namespace hvt {
+namespace {
+
+TEST(RunControls, SecondsDigitArithmetic) {
+  EXPECT_EQ(RunControl::SecondsBetweenDigits(8, 1), 3);
+  EXPECT_EQ(RunControl::SecondsBetweenDigits(1, 8), 7);
+  EXPECT_EQ(RunControl::SecondsBetweenDigits(9, 0), 1);
+}
+
+TEST(RunControls, UpdateSendsWhatIsNotSweptAndBeeps) {
+  testing::ViewRig rig;
+  UnitRecord& u = rig.Unit(1, 30, 0);
+  u.voltage = 150;
+  u.triggerMode = 0;
+  u.phase = 90;
+  rig.UseUnit(1);
+  rig.Start();
+  rig.time.RunFor(1000);
+  rig.device.received.clear();
+  rig.view->run.SendUpdate();
+  EXPECT_EQ(rig.device.received, (std::vector<std::string>{"PE150", "PF90"}));
+  EXPECT_EQ(rig.form.beeps.back(), Beep::Standard);
+  EXPECT_EQ(rig.view->sweepPoint.phase, 90);
+
+  // Sweeping the voltage leaves only the trigger value to send.
+  u.testMode = 1;
+  u.voltageSweep = 1;
+  rig.view->testModeTab = 1;
+  rig.device.received.clear();
+  rig.view->run.SendUpdate();
+  EXPECT_EQ(rig.device.received, (std::vector<std::string>{"PF90"}));
+}
+
+TEST(RunControls, TriggerFiresOnlyWhileTheInstrumentRuns) {
+  testing::ViewRig rig;
+  rig.Unit(1, 30, 0);
+  rig.UseUnit(1);
+  rig.form.Check(ControlId::OneShotMode, true);
+  rig.view->run.OnOneShotMode();
+  EXPECT_EQ(rig.view->oneShotMode, 1);
+  rig.device.received.clear();
+  rig.view->run.OnTriggerButton();  // nothing runs yet
+  EXPECT_EQ(rig.device.received, (std::vector<std::string>{"QG"}));
+  rig.Start();
+  // 1SHOT goes into the unit's option character.
+  EXPECT_EQ(rig.device.received[1].substr(0, 2), "PD");
+  EXPECT_NE(rig.device.received[1].find("/7/"), std::string::npos) << rig.device.received[1];
+  rig.time.RunFor(1000);
+  EXPECT_TRUE(rig.form.IsEnabled(ControlId::Trigger));
+  rig.device.received.clear();
+  rig.view->run.OnTriggerButton();
+  EXPECT_EQ(rig.device.received, (std::vector<std::string>{"QG", "CC"}));
+  // PAUSE does nothing in 1SHOT mode.
+  rig.view->run.TogglePause();
+  EXPECT_EQ(rig.view->runState, Running);
+  rig.view->run.EndRun();
+  rig.form.Check(ControlId::OneShotMode, false);
+  rig.view->run.OnOneShotMode();
+  EXPECT_EQ(rig.view->runState, Idle);
+}
+
+}  // namespace
+}  // namespace hvt
