@@ -123,31 +123,9 @@ int Dump(const Options& o, std::ostream& out, std::ostream& err) {
     err << "hvtctl plk dump: expected one .plk file\n";
     return kExitUsage;
   }
-  const std::string& path = o.positional[0];
   const auto codec = MakeCodec(o.codePage);
-  std::string bytes, error;
-  if (!ReadWholeFile(path, bytes, &error)) {
-    err << "hvtctl plk dump: cannot read " << path << ": " << error << "\n";
-    return kExitUsage;
-  }
-  auto message = [&](int id) {
-    return codec->ToUtf8(FormatPath(LoadString(id), path)).value_or(LoadString(id));
-  };
   CPELKDoc doc;
-  // Take the file's own type, so that any document of this program is dumped.
-  const auto type = PeekInjectionUnitType(bytes, *codec);
-  PrepareNew(doc, type.value_or(3));
-  switch (LoadDocument(doc, bytes, *codec)) {
-    case LoadOutcome::Loaded:
-      break;
-    case LoadOutcome::HeaderDiffers:
-    case LoadOutcome::TypeDiffers:
-      err << message(ids::kNotAPlkDocument) << "\n";
-      return kExitUsage;
-    case LoadOutcome::UnexpectedEnd:
-      err << message(ids::kUnexpectedFileFormat) << "\n";
-      return kExitTruncated;
-  }
+  if (const int rc = LoadPlkFile(o.positional[0], *codec, doc, err, "hvtctl plk dump")) return rc;
   out << DocumentToJson(doc, *codec).dump(2) << "\n";
   return kExitOk;
 }
@@ -183,6 +161,31 @@ int Build(const Options& o, std::ostream& err) {
 }
 
 }  // namespace
+
+int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, std::ostream& err,
+                const char* who) {
+  std::string bytes, error;
+  if (!ReadWholeFile(path, bytes, &error)) {
+    err << who << ": cannot read " << path << ": " << error << "\n";
+    return kExitUsage;
+  }
+  auto message = [&](int id) {
+    return codec.ToUtf8(FormatPath(LoadString(id), path)).value_or(LoadString(id));
+  };
+  PrepareNew(doc, PeekInjectionUnitType(bytes, codec).value_or(3));
+  switch (LoadDocument(doc, bytes, codec)) {
+    case LoadOutcome::Loaded:
+      return kExitOk;
+    case LoadOutcome::HeaderDiffers:
+    case LoadOutcome::TypeDiffers:
+      err << message(ids::kNotAPlkDocument) << "\n";
+      return kExitUsage;
+    case LoadOutcome::UnexpectedEnd:
+      break;
+  }
+  err << message(ids::kUnexpectedFileFormat) << "\n";
+  return kExitTruncated;
+}
 
 int RunPlkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {

@@ -12,6 +12,16 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;        // bad arguments, unreadable or foreign file
 inline constexpr int kExitTruncated = 3;    // the file ends early
 
+class CPELKDoc;
+class TextCodec;
+
+// Reads a .plk file into doc, set up as a new document of the file's own
+// injection unit type, so that any document of this program loads. Returns
+// kExitOk, or the exit code after the message has gone to err ("who: cannot
+// read", message 4002, or "Unexpected file format.").
+int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, std::ostream& err,
+                const char* who);
+
 // "hvtctl plk ..." with the arguments after "plk".
 int RunPlkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -156,34 +156,9 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     err << kReportHelp;
     return kExitUsage;
   }
-  const std::string& path = o.positional[0];
   const auto codec = MakeCodec(o.codePage);
-  std::string bytes, error;
-  if (!ReadWholeFile(path, bytes, &error)) {
-    err << "hvtctl report: cannot read " << path << ": " << error << "\n";
-    return kExitUsage;
-  }
-  auto message = [&](int id) {
-    std::string text = LoadString(id);
-    if (const size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, path);
-    return codec->ToUtf8(text).value_or(text);
-  };
-
   CPELKDoc doc;
-  // Take the file's own injection unit type, so any document of this program reports.
-  doc.SetDemoConfiguration(PeekInjectionUnitType(bytes, *codec).value_or(3));
-  doc.InitNewDocument();
-  switch (LoadDocument(doc, bytes, *codec)) {
-    case LoadOutcome::Loaded:
-      break;
-    case LoadOutcome::HeaderDiffers:
-    case LoadOutcome::TypeDiffers:
-      err << message(ids::kNotAPlkDocument) << "\n";
-      return kExitUsage;
-    case LoadOutcome::UnexpectedEnd:
-      err << message(ids::kUnexpectedFileFormat) << "\n";
-      return kExitTruncated;
-  }
+  if (const int rc = LoadPlkFile(o.positional[0], *codec, doc, err, "hvtctl report")) return rc;
 
   if (o.unit) {
     doc.programMode = 0;
@@ -229,6 +204,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     pdf.today = LocalDate;
   }
   const std::string& outPath = o.positional[1];
+  std::string error;
   if (!WriteReportPdf(outPath, doc, pdf, &error)) {
     err << "hvtctl report: cannot write " << outPath << ": " << error << "\n";
     return kExitFailure;
