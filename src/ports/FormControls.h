@@ -28,7 +28,8 @@ class FormControls {
   virtual void SetTabStop(ControlId id, bool tabStop) = 0;
   virtual void Focus(ControlId id) = 0;
   virtual void Repaint(ControlId id) = 0;
-  // Combo boxes and list cells.
+  // Combo boxes and lists: new items replace every old item (an empty list
+  // empties the control); cells are then set one by one.
   virtual void SetItems(ControlId id, const std::vector<std::string>& items) = 0;
   virtual void SetCell(ControlId id, int item, const std::string& text) = 0;
   // Makes a list row fully visible and selects it.

@@ -1,5 +1,7 @@
 #include "run/CPELKView.h"
 
+#include <algorithm>
+
 #include "model/Settings.h"
 
 namespace hvt {
@@ -14,7 +16,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       protocol(ports.device, ports.clock, ports.portPath),
       commands(document, protocol, sweepPoint,
                CommandHooks{[this] { return oneShotMode != 0; }, [this] { return testModeTab; },
-                            [this] { return voltageLimit; },
+                            [this] { return ReportedVoltageLimit(); },
                             [this] { return workingUnit.voltage; },
                             [this] { lastSecondDigit = 0; }}),
       connection(document, protocol, commands, ports.prompter, ports.form, ports.timers),
@@ -53,5 +55,19 @@ bool CPELKView::StartUp(bool connect) {
 }
 
 void CPELKView::OnTimer(int id) { run.OnTimer(id); }
+
+int32_t CPELKView::ReportedVoltageLimit() const {
+  // In a program run the instrument may already report the unit fed ahead,
+  // before the unit toggle says so: any unit of the program may be the one
+  // reporting, so the highest of their limits applies.
+  if (RunActive() && doc.programMode) {
+    int32_t limit = 0;
+    for (int32_t pos : sequence.RunPositions()) {
+      limit = std::max(limit, doc.VoltageLimit(doc.unit(sequence.UnitAt(pos)).terminator));
+    }
+    if (limit > 0) return limit;
+  }
+  return voltageLimit;
+}
 
 }  // namespace hvt

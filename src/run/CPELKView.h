@@ -53,6 +53,8 @@ class CPELKView : public TimerClient {
   void OnTimer(int id) override;
 
   bool RunActive() const { return runState >= Running; }
+  // The highest voltage a status answer may report for the unit it runs.
+  int32_t ReportedVoltageLimit() const;
   // Whether a menu command may be started in the present run state.
   bool IsCommandEnabled(CommandId command) const { return enabling.IsCommandEnabled(command); }
 

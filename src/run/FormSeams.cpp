@@ -25,6 +25,8 @@ void FormSeams::RefreshForm() {
   form.SetText(ControlId::VoltageEdit, VoltageDisplayText(w.voltage));
   form.SetText(ControlId::TriggerEdit, std::to_string(w.triggerMode == 1 ? w.variable : w.phase));
   form.Check(ControlId::OneShotMode, view.oneShotMode != 0);
+  form.Enable(ControlId::InjectionTimeEdit, !w.injectionEndless);
+  form.Enable(ControlId::IntervalTimeEdit, !w.intervalEndless);
   view.sweep.FillSequenceCombos();
   ShowSequenceRows(view.testModeTab);
   view.enabling.ShowRemainingTimes(false);
@@ -35,6 +37,7 @@ void FormSeams::ShowProgram() {
   const ProgramRecord& p = doc.program(doc.currentProgram);
   doc.programStepCount = doc.CountProgramSteps(doc.currentProgram);
   FormControls& form = view.form;
+  form.SetItems(ControlId::ProgramList, {});  // a shorter program leaves no old cells
   if (doc.programStepCount == 0) {
     form.SetCell(ControlId::ProgramList, 0, "None  ");
   } else {
@@ -57,11 +60,23 @@ void FormSeams::FillUnitOverview() {
 }
 
 void FormSeams::ShowSequenceRows(int32_t active) {
+  if (view.activeUnit < 1 || view.activeUnit > kUnitCount) return;
   FormControls& form = view.form;
-  for (int i = 0; i < 6; ++i) {
-    const bool inUse = active != 0 && i >= 6 - view.sweepLevels;
-    form.Show(Offset(ControlId::SequenceCombo0, i), inUse);
-    form.Show(Offset(ControlId::SequenceText0, i), !inUse);
+  const UnitRecord& u = view.doc.unit(view.activeUnit);
+  for (int k = 0; k < 6; ++k) {
+    const int row = 5 - k;
+    const ControlId combo = Offset(ControlId::SequenceCombo0, row);
+    const ControlId text = Offset(ControlId::SequenceText0, row);
+    const int32_t p = u.sweepOrder[static_cast<size_t>(row)];
+    if (p >= 0 && p < 6) form.SetText(combo, view.doc.sweepNames[static_cast<size_t>(p)]);
+    const bool inUse = k < u.sweepCount && active == 1;
+    form.Enable(combo, inUse);
+    if (!inUse) form.SetText(text, form.Text(combo));
+    form.Show(text, !inUse);
+    if (k < 2) {
+      const ControlId arrows = k == 0 ? ControlId::ArrowBottom0 : ControlId::ArrowAbove0;
+      for (int a = 0; a < 3; ++a) form.Show(Offset(arrows, a), inUse);
+    }
   }
 }
 

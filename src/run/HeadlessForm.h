@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <functional>
 #include <map>
 #include <string>
@@ -42,10 +43,15 @@ class HeadlessForm : public FormControls {
   void SetTabStop(ControlId id, bool tabStop) override { controls[id].tabStop = tabStop; }
   void Focus(ControlId id) override { focus = id; }
   void Repaint(ControlId) override {}
-  // A combo shows its first item until something else is chosen.
+  // New items replace the old ones and the list's cells; a combo whose text
+  // is not among them shows the first.
   void SetItems(ControlId id, const std::vector<std::string>& items) override {
-    controls[id].items = items;
-    if (!items.empty() && controls[id].text.empty()) controls[id].text = items.front();
+    State& state = controls[id];
+    state.items = items;
+    cells.erase(cells.lower_bound({id, INT_MIN}), cells.upper_bound({id, INT_MAX}));
+    bool listed = false;
+    for (const std::string& item : items) listed = listed || item == state.text;
+    if (!listed) state.text = items.empty() ? std::string() : items.front();
   }
   void SetCell(ControlId id, int item, const std::string& text) override { cells[{id, item}] = text; }
   void SelectRow(ControlId id, int row) override { selectedRows[id] = row; }

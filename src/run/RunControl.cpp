@@ -209,10 +209,10 @@ void RunControl::ToggleLine() {
     // The line is treated as off. A run in progress is ended properly
     // (timers stopped, "CB" sent) rather than left polling behind an idle form.
     FailRun(RunEnd::CommunicationFailure);
+    view.doc.demoMode = view.connection.AskDemo();
     EndRun();
     view.timers.KillTimer(kLineWatchTimer);
     view.runState = Idle;
-    view.doc.demoMode = view.connection.AskDemo();
     form.SetImage(C::Line, Image::LineOff);
     view.enabling.EnableFrameForRun(true);
     SetLamp(false);

@@ -120,10 +120,11 @@ void RunEnabling::EnableFormForRun(bool enable) {
   }
 
   form.Enable(C::PolarityStopCombo, u.polaritySweep);
-  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit},
+  // The step spins go with their edits (they were locked at the start too).
+  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit, C::VoltageStepSpin},
             u.voltageSweep != 0);
   form.Enable(C::WidthStopCombo, u.widthSweep);
-  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit},
+  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit, C::TriggerStepSpin},
             u.triggerSweep != 0);
   form.Enable(C::InjectionStopCombo, u.injectionSweep);
   form.Enable(C::ReturnStopCombo, u.returnSweep);

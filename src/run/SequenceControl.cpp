@@ -82,6 +82,7 @@ void SequenceControl::PrepareProgramRun() {
 }
 
 bool SequenceControl::FeedProgram(bool nextUnitRequest, int32_t unitToggle) {
+  if (positions.empty()) return true;
   if (nextUnitRequest) {
     int32_t unit = 0;
     view.sendPos = NextRunPosition(view.sendPos);
@@ -126,7 +127,7 @@ bool SequenceControl::FeedProgram(bool nextUnitRequest, int32_t unitToggle) {
 void SequenceControl::AdvanceDemoProgram() {
   SetProgramRowText(view.showPos, true);
   if (IsLastRunPosition(view.showPos)) {
-    if (view.sendTimesLeft <= 1) {
+    if (view.sendTimesLeft <= 1 || positions.empty()) {
       view.form.SetProgress(100);
       view.clock.Sleep(100);
       view.run.EndRun();

@@ -117,7 +117,15 @@ int32_t SweepControl::RemainingSteps(int unitNumber, bool fromCurrent) const {
   if (!ValidUnit(unitNumber)) return 0;
   const UnitRecord& u = view.doc.unit(unitNumber);
   const SweepPoint& p = view.sweepPoint;
-  long long n = u.polaritySweep ? 2 : 1;
+  // Polarity visits two values except from 1 towards 1; from the current
+  // point only the values still ahead count, so a polarity sweep can end.
+  long long n = 1;
+  if (u.polaritySweep) {
+    const int32_t stop = ValidUnit(view.activeUnit) ? view.doc.unit(view.activeUnit).polarityStop
+                                                    : u.polarityStop;
+    const bool twoValues = !(u.polarity == 1 && stop >= 1);
+    n = twoValues && !(fromCurrent && p.polarity != u.polarity) ? 2 : 1;
+  }
   if (u.widthSweep) {
     const int32_t s = fromCurrent ? p.widthIndex : u.widthIndex;
     n *= std::llabs(static_cast<long long>(s) - u.widthIndexStop) + 1;

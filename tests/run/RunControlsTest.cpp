@@ -77,12 +77,35 @@ TEST(RunControls, FormIsLockedDuringARunAndRestoredAfter) {
 
   rig.view->run.EndRun();
   EXPECT_TRUE(f.IsEnabled(ControlId::ConditionTab));
+  EXPECT_FALSE(f.IsEnabled(ControlId::VoltageStepSpin));  // no voltage sweep
+  EXPECT_TRUE(f.IsEnabled(ControlId::InjectionTimeEdit));
   EXPECT_TRUE(f.IsEnabled(ControlId::TriggerEdit));
   EXPECT_TRUE(f.frameEnabled);
   EXPECT_EQ(f.Get(ControlId::Start).toolTip, "START");
   EXPECT_TRUE(f.Get(ControlId::InjectionTimeEdit).tabStop);
   EXPECT_EQ(f.Text(ControlId::InjectionTimeEdit), "30");
   EXPECT_EQ(f.Get(ControlId::Lamp).image, Image::None);
+}
+
+TEST(RunControls, SweepOrderCanBeChangedAgainAfterARun) {
+  ViewRig rig(ViewRig::DefaultOptions(), true);
+  UnitRecord& u = rig.Unit(1, 1, 0);
+  u.testMode = 1;
+  u.voltageSweep = 1;
+  u.voltageStop = 3;
+  u.sweepCount = 1;
+  u.sweepOrder = {4, 5, 0, 1, 3, 2};
+  rig.UseUnit(1);
+  rig.Start();
+  EXPECT_FALSE(rig.form.IsEnabled(ControlId(1069)));
+  ASSERT_TRUE(rig.RunToEnd(10000));
+  EXPECT_TRUE(rig.form.IsEnabled(ControlId(1069)));  // the active bottom row
+  EXPECT_TRUE(rig.form.IsEnabled(ControlId::VoltageStepSpin));
+  EXPECT_FALSE(rig.form.IsEnabled(ControlId(1068)));
+  EXPECT_EQ(rig.form.Text(ControlId(1068)), "TRIGGER");
+  EXPECT_EQ(rig.form.Text(ControlId(1130)), "TRIGGER");  // its static
+  EXPECT_TRUE(rig.form.Get(ControlId::ArrowBottom0).visible);
+  EXPECT_FALSE(rig.form.Get(ControlId::ArrowAbove0).visible);
 }
 
 TEST(RunControls, RunEndsInLineOnWhenTheLineStaysOn) {

@@ -189,6 +189,19 @@ TEST(InstrumentRun, ProgramUnitsAreFedAheadInOrder) {
   EXPECT_NE(std::find(timesShown.begin(), timesShown.end(), "1"), timesShown.end());
 }
 
+TEST(InstrumentRun, EachProgramUnitIsCheckedAgainstItsOwnLimit) {
+  ViewRig rig;
+  rig.Unit(1, 2, 1).terminator = kTerminatorExt50;  // 3.96 kV at most
+  UnitRecord& high = rig.Unit(2, 2, 1);
+  high.voltage = 405;  // allowed into the internal terminator only
+  rig.UseUnit(1);
+  rig.UseProgram(1, {1, 2}, 1);
+  rig.Start();
+  ASSERT_TRUE(rig.RunToEnd(30000));
+  EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
+  EXPECT_TRUE(rig.prompter.shown.empty());
+}
+
 TEST(InstrumentRun, ErrorCodeEndsTheRunWithItsMessage) {
   ViewRig rig;
   rig.Unit(1, 30, 0);

@@ -104,6 +104,23 @@ TEST_F(SweepTest, NestedLevelsRunTheInnerThroughForEachOuterValue) {
   EXPECT_EQ(rig.view->sweepPoint.phase, 0);
 }
 
+TEST_F(SweepTest, PolaritySweepEndsOnItsLastValue) {
+  UnitRecord& u = rig.doc.unit(1);
+  u.testMode = 1;
+  u.polaritySweep = 1;
+  u.sweepCount = 1;
+  u.sweepOrder = {4, 5, 1, 2, 3, 0};
+  rig.UseUnit(1);
+  rig.view->sweepLevels = 1;
+  rig.view->sweep.LoadRunCounters(1);
+  EXPECT_EQ(rig.view->sweep.RemainingSteps(1, true), 1);
+  rig.view->sweep.SweepStep(5, 1);
+  EXPECT_EQ(rig.view->sweepPoint.polarity, 1);
+  EXPECT_EQ(rig.view->sweep.RemainingSteps(1, true), 0);
+  u.polarity = 1;  // from 1 towards 1: one value only
+  EXPECT_EQ(rig.view->sweep.RemainingSteps(1, false), 0);
+}
+
 TEST_F(SweepTest, RunSecondsEstimate) {
   UnitRecord& u = VoltageSweep(100, 200, 50);
   u.injectionTime = 10;
