@@ -12,7 +12,10 @@ namespace hvt {
 Configuration::Configuration(CPELKDoc& doc, CRsBasicProtocol& protocol,
                              InstrumentCommands& commands, SettingsFile& settings,
                              int32_t& voltageLimit)
-    : doc(doc), protocol(protocol), commands(commands), settings(settings),
+    : doc(doc),
+      protocol(protocol),
+      commands(commands),
+      settings(settings),
       voltageLimit(voltageLimit) {}
 
 bool Configuration::QueryConfiguration() {

@@ -30,7 +30,11 @@ std::string FormatText(const std::string& format, const std::string& value) {
 
 Connection::Connection(CPELKDoc& doc, CRsBasicProtocol& protocol, InstrumentCommands& commands,
                        Prompter& prompter, FormControls& form, TimerHost& timers)
-    : doc(doc), protocol(protocol), commands(commands), prompter(prompter), form(form),
+    : doc(doc),
+      protocol(protocol),
+      commands(commands),
+      prompter(prompter),
+      form(form),
       timers(timers) {}
 
 bool Connection::Connect() {
@@ -64,9 +68,9 @@ bool Connection::Connect() {
     form.DropPendingInput();
     const bool startUp = doc.firstUpdate != 0;
     const Owner owner = startUp ? Owner::OpeningWindow : Owner::View;
-    const Answer answer = prompter.Ask(
-        failure, startUp ? Buttons::AbortRetryIgnore : Buttons::RetryCancel, MessageIcon::Warning,
-        owner);
+    const Answer answer =
+        prompter.Ask(failure, startUp ? Buttons::AbortRetryIgnore : Buttons::RetryCancel,
+                     MessageIcon::Warning, owner);
     if (answer == Answer::Retry) continue;
     if (answer == Answer::Abort) return false;
     if (!doc.demoMode) {

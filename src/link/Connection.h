@@ -30,13 +30,13 @@ inline constexpr int kIdentification = 6019;
 
 // Bits of the two "QG" status characters (only their low four bits count).
 namespace status {
-inline constexpr int kRunning = 0x01;      // character 2
-inline constexpr int kStopped = 0x02;      // character 2: the reason is in character 3
-inline constexpr int kPaused = 0x04;       // character 2
-inline constexpr int kNextUnit = 0x08;     // character 2: the instrument asks for the next unit
-inline constexpr int kError = 0x01;        // character 3: read the code with "QN"
-inline constexpr int kLineOn = 0x02;       // character 3
-inline constexpr int kStopSignal = 0x08;   // character 3: stopped by the external input
+inline constexpr int kRunning = 0x01;     // character 2
+inline constexpr int kStopped = 0x02;     // character 2: the reason is in character 3
+inline constexpr int kPaused = 0x04;      // character 2
+inline constexpr int kNextUnit = 0x08;    // character 2: the instrument asks for the next unit
+inline constexpr int kError = 0x01;       // character 3: read the code with "QN"
+inline constexpr int kLineOn = 0x02;      // character 3
+inline constexpr int kStopSignal = 0x08;  // character 3: stopped by the external input
 // The flags of status character 2 or 3; 0 when the answer is too short.
 inline int Flags(const std::string& answer, size_t index) {
   return index < answer.size() ? static_cast<unsigned char>(answer[index]) & 0x0F : 0;

@@ -40,7 +40,8 @@ bool ArchiveReader::Get(uint64_t& value, int size) {
     return false;
   }
   value = 0;
-  for (int i = 0; i < size; ++i) value |= static_cast<uint64_t>(data[pos + static_cast<size_t>(i)]) << (8 * i);
+  for (int i = 0; i < size; ++i)
+    value |= static_cast<uint64_t>(data[pos + static_cast<size_t>(i)]) << (8 * i);
   pos += static_cast<size_t>(size);
   return true;
 }

@@ -34,7 +34,8 @@ ProgramRecord ProgramRecord::NewProgram(int number) {
 }
 
 CPELKDoc::CPELKDoc(const SettingsFile* settings) {
-  if (settings != nullptr) portNumber = PortNumberFromSetting(settings->ReadSetting("EMV", "PORT_NUM"));
+  if (settings != nullptr)
+    portNumber = PortNumberFromSetting(settings->ReadSetting("EMV", "PORT_NUM"));
 }
 
 void CPELKDoc::InitNewDocument() {

@@ -29,11 +29,9 @@ bool WalkUnit(Io& io, UnitRecord& u) {
          io.Fix([&] { AtLeast(u.voltage, 1); }) && io.Int(u.voltage) &&
          io.Fix([&] { AtLeast(u.voltageStop, 1); }) && io.Int(u.voltageStop) &&
          io.Fix([&] { StepFromRange(u.voltageStep, u.voltage, u.voltageStop); }) &&
-         io.Int(u.voltageStep) && io.Int(u.voltageSweep) &&
-         io.Fix([&] { AtLeast(u.phase, 0); }) && io.Int(u.phase) &&
-         io.Fix([&] { AtLeast(u.phaseStop, 0); }) && io.Int(u.phaseStop) &&
-         io.Fix([&] { StepFromRange(u.phaseStep, u.phase, u.phaseStop); }) &&
-         io.Int(u.phaseStep) &&
+         io.Int(u.voltageStep) && io.Int(u.voltageSweep) && io.Fix([&] { AtLeast(u.phase, 0); }) &&
+         io.Int(u.phase) && io.Fix([&] { AtLeast(u.phaseStop, 0); }) && io.Int(u.phaseStop) &&
+         io.Fix([&] { StepFromRange(u.phaseStep, u.phase, u.phaseStop); }) && io.Int(u.phaseStep) &&
          // A Variable below the instrument's minimum is written as it is;
          // File Open raises it.
          io.Int(u.variable) && io.Int(u.variableStop) &&

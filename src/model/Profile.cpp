@@ -45,7 +45,8 @@ std::vector<Line> SplitLines(std::string_view content) {
     } else if (t.front() == '[') {
       const size_t close = t.find(']');
       line.kind = Line::Section;
-      line.name = Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+      line.name =
+          Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
     } else if (const size_t eq = t.find('='); eq != std::string_view::npos) {
       line.kind = Line::Entry;
       line.name = Trim(t.substr(0, eq));

@@ -67,8 +67,6 @@ const std::string& StringTable::Text(int id) {
   return empty;
 }
 
-std::vector<int> StringTable::Ids(Language language) {
-  return TableOf(language).ids;
-}
+std::vector<int> StringTable::Ids(Language language) { return TableOf(language).ids; }
 
 }  // namespace hvt

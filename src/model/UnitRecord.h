@@ -49,13 +49,13 @@ struct UnitRecord {
   int32_t injectionSweep = 0;  // not stored in files
   int32_t returnLine = 5;      // lastLine ("SG") of the instrument
   int32_t returnLineStop = 3;
-  int32_t returnSweep = 0;  // not stored in files
+  int32_t returnSweep = 0;    // not stored in files
   int32_t injectionTime = 1;  // s
   int32_t injectionEndless = 1;
   int32_t intervalTime = 1;  // s
   int32_t intervalEndless = 0;
   int32_t lineOption = 1;
-  std::string name;  // bytes in the document's code page
+  std::string name;      // bytes in the document's code page
   int32_t testMode = 0;  // 0 MANUAL, 1 SWEEP
   int32_t terminator = kTerminatorInt;
   std::array<int32_t, 6> sweepOrder{4, 5, 0, 1, 2, 3};  // outermost first

@@ -9,7 +9,8 @@ namespace hvt {
 // folder, are flushed, and the temporary file is renamed over the target. A
 // failed write leaves the previous file untouched. Returns false and an
 // error text on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* error = nullptr);
 
 // Reads a whole file; false and an error text when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);

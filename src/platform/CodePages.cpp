@@ -87,8 +87,8 @@ class Cp932Codec final : public TextCodec {
     MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
                         wide.data(), n);
     BOOL lossy = FALSE;
-    const int m = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr, 0,
-                                      nullptr, &lossy);
+    const int m =
+        WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr, 0, nullptr, &lossy);
     if (m <= 0 || lossy) return std::nullopt;
     std::string out(static_cast<size_t>(m), '\0');
     WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), n, out.data(), m, nullptr, nullptr);

@@ -97,7 +97,7 @@ enum class ControlId : int {
   InjectionLabel = 1154,
   ReturnLabel = 1155,
   InjectionTimeUnit = 1156,
-  Rule0 = 1160,  // ... to 1166
+  Rule0 = 1160,         // ... to 1166
   ArrowBottom0 = 1176,  // 1176..1178: arrows of the bottom sequence row
   ArrowAbove0 = 1179,   // 1179..1181: arrows of the row above it
   TerminatorLabel = 1171,

@@ -53,7 +53,9 @@ class HeadlessForm : public FormControls {
     for (const std::string& item : items) listed = listed || item == state.text;
     if (!listed) state.text = items.empty() ? std::string() : items.front();
   }
-  void SetCell(ControlId id, int item, const std::string& text) override { cells[{id, item}] = text; }
+  void SetCell(ControlId id, int item, const std::string& text) override {
+    cells[{id, item}] = text;
+  }
   void SelectRow(ControlId id, int row) override { selectedRows[id] = row; }
 
   void SetStatusText(const std::string& text) override {

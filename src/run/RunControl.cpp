@@ -26,7 +26,9 @@ bool Twice(F&& send) {
 
 }  // namespace
 
-void RunControl::SetLamp(bool lit) { view.form.SetImage(C::Lamp, lit ? Image::LampLit : Image::None); }
+void RunControl::SetLamp(bool lit) {
+  view.form.SetImage(C::Lamp, lit ? Image::LampLit : Image::None);
+}
 
 void RunControl::FailRun(RunEnd how) {
   if (lastRunEnd == RunEnd::None) lastRunEnd = how;
@@ -309,8 +311,8 @@ void RunControl::PollTick() {
     EndRun();
     return;
   }
-  const bool ok = view.runState == Paused ? PausedTick(view.activeUnit)
-                                          : StatusTick(view.activeUnit, answer);
+  const bool ok =
+      view.runState == Paused ? PausedTick(view.activeUnit) : StatusTick(view.activeUnit, answer);
   if (ok) {
     view.timers.SetTimer(kPollTimer, kPollMs);
   } else {
@@ -349,14 +351,16 @@ bool RunControl::StatusTick(int unitNumber, const std::string& status) {
   int32_t injection = 0, interval = 0, toggle = 0, digit = 0;
   InstrumentCommands& commands = view.commands;
   if (!Twice([&] {
-        return commands.QueryProgress(unitNumber, injection, interval, view.sweepPoint, toggle, digit);
+        return commands.QueryProgress(unitNumber, injection, interval, view.sweepPoint, toggle,
+                                      digit);
       })) {
     return false;
   }
 
   // The instrument's seconds digit drives the countdown; Endless phases and
   // the waiting state do not count.
-  if (digit != view.lastSecondDigit && (view.lastInjectionCount != 0 || view.lastIntervalCount != 0) &&
+  if (digit != view.lastSecondDigit &&
+      (view.lastInjectionCount != 0 || view.lastIntervalCount != 0) &&
       view.lastInjectionCount != 10000 && view.lastIntervalCount != 1000) {
     if (view.secondsLeft != 0) {
       view.secondsLeft -= SecondsBetweenDigits(view.lastSecondDigit, digit);

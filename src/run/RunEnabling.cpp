@@ -16,18 +16,54 @@ void EnableAll(FormControls& form, std::initializer_list<ControlId> ids, bool en
 
 // The condition controls inside the tab page, hidden during a program run.
 constexpr ControlId kConditionPanel[] = {
-    C::SweepHeader,      C::StartHeader,       C::StopHeader,        C::StepHeader,
-    C::PolarityLabel,    C::PolarityCombo,     C::WidthLabel,        C::WidthCombo,
-    C::WidthUnit,        C::VoltageSweepCheck, C::VoltageLabel,      C::VoltageEdit,
-    C::VoltageSpin,      C::VoltageUnit,       C::VoltageStopEdit,   C::VoltageStopSpin,
-    C::VoltageStopUnit,  C::VoltageStepEdit,   C::VoltageStepSpin,   C::VoltageStepUnit,
-    C::TriggerSweepCheck, C::PhaseRadio,       C::PhaseLabel,        C::VariableRadio,
-    C::VariableLabel,    C::TriggerEdit,       C::TriggerSpin,       C::TriggerUnit,
-    C::TriggerStopEdit,  C::TriggerStopSpin,   C::TriggerStopUnit,   C::TriggerStepEdit,
-    C::TriggerStepSpin,  C::TriggerStepUnit,   C::InjectionLabel,    C::InjectionLineCombo,
-    C::ReturnLabel,      C::ReturnLineCombo,   C::InjectionTimeSpin, C::InjectionTimeUnit,
-    C::InjectionEndlessCheck, C::IntervalTimeSpin, C::IntervalTimeUnit, C::IntervalEndlessCheck,
-    C::LineOptionCheck,  C::LineOptionLabel,   C::TerminatorCombo,   C::TerminatorLabel,
+    C::SweepHeader,
+    C::StartHeader,
+    C::StopHeader,
+    C::StepHeader,
+    C::PolarityLabel,
+    C::PolarityCombo,
+    C::WidthLabel,
+    C::WidthCombo,
+    C::WidthUnit,
+    C::VoltageSweepCheck,
+    C::VoltageLabel,
+    C::VoltageEdit,
+    C::VoltageSpin,
+    C::VoltageUnit,
+    C::VoltageStopEdit,
+    C::VoltageStopSpin,
+    C::VoltageStopUnit,
+    C::VoltageStepEdit,
+    C::VoltageStepSpin,
+    C::VoltageStepUnit,
+    C::TriggerSweepCheck,
+    C::PhaseRadio,
+    C::PhaseLabel,
+    C::VariableRadio,
+    C::VariableLabel,
+    C::TriggerEdit,
+    C::TriggerSpin,
+    C::TriggerUnit,
+    C::TriggerStopEdit,
+    C::TriggerStopSpin,
+    C::TriggerStopUnit,
+    C::TriggerStepEdit,
+    C::TriggerStepSpin,
+    C::TriggerStepUnit,
+    C::InjectionLabel,
+    C::InjectionLineCombo,
+    C::ReturnLabel,
+    C::ReturnLineCombo,
+    C::InjectionTimeSpin,
+    C::InjectionTimeUnit,
+    C::InjectionEndlessCheck,
+    C::IntervalTimeSpin,
+    C::IntervalTimeUnit,
+    C::IntervalEndlessCheck,
+    C::LineOptionCheck,
+    C::LineOptionLabel,
+    C::TerminatorCombo,
+    C::TerminatorLabel,
 };
 
 }  // namespace
@@ -89,18 +125,19 @@ void RunEnabling::EnableFormForRun(bool enable) {
   const bool sweep = u.testMode == 1;
 
   if (!enable) {
-    EnableAll(form,
-              {C::PolarityStopCombo, C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit,
-               C::VoltageStepSpin, C::WidthStopCombo, C::TriggerStopEdit, C::TriggerStopSpin,
-               C::TriggerStepEdit, C::TriggerStepSpin, C::InjectionStopCombo, C::ReturnStopCombo,
-               C::ProgramTimesEdit, C::ProgramTimesSpin, C::UnitDownButton, C::UnitUpButton,
-               C::ProgramMemoButton, C::ProgramNameEditButton, C::ProgramUpButton,
-               C::ProgramDownButton, C::UnitNameRadio, C::UnitNoRadio, C::InjectionTimeSpin,
-               C::IntervalTimeSpin},
+    EnableAll(form, {C::PolarityStopCombo, C::VoltageStopEdit,    C::VoltageStopSpin,
+                     C::VoltageStepEdit,   C::VoltageStepSpin,    C::WidthStopCombo,
+                     C::TriggerStopEdit,   C::TriggerStopSpin,    C::TriggerStepEdit,
+                     C::TriggerStepSpin,   C::InjectionStopCombo, C::ReturnStopCombo,
+                     C::ProgramTimesEdit,  C::ProgramTimesSpin,   C::UnitDownButton,
+                     C::UnitUpButton,      C::ProgramMemoButton,  C::ProgramNameEditButton,
+                     C::ProgramUpButton,   C::ProgramDownButton,  C::UnitNameRadio,
+                     C::UnitNoRadio,       C::InjectionTimeSpin,  C::IntervalTimeSpin},
               false);
     view.formSeams.FreezeSequenceCombos();
-    EnableAll(form, {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck,
-                     C::PolarityCombo, C::WidthCombo, C::LineOptionLabel},
+    EnableAll(form,
+              {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck, C::PolarityCombo,
+               C::WidthCombo, C::LineOptionLabel},
               false);
     if (u.triggerMode == 1) form.Enable(C::LineOptionCheck, false);
     if (programMode || (sweep && u.voltageSweep)) {
@@ -112,9 +149,8 @@ void RunEnabling::EnableFormForRun(bool enable) {
     EnableAll(form,
               {C::TriggerSweepCheck, C::PhaseRadio, C::VariableRadio, C::InjectionSweepCheck,
                C::InjectionLineCombo, C::ReturnSweepCheck, C::ReturnLineCombo,
-               C::InjectionEndlessCheck, C::IntervalEndlessCheck, C::ConditionTab,
-               C::ProgramCheck, C::TestMemoButton, C::UnitNameEditButton, C::TerminatorCombo,
-               C::TerminatorLabel},
+               C::InjectionEndlessCheck, C::IntervalEndlessCheck, C::ConditionTab, C::ProgramCheck,
+               C::TestMemoButton, C::UnitNameEditButton, C::TerminatorCombo, C::TerminatorLabel},
               false);
     return;
   }
@@ -136,15 +172,16 @@ void RunEnabling::EnableFormForRun(bool enable) {
   form.Enable(C::IntervalTimeSpin, !u.intervalEndless);
   view.formSeams.SetUnitButtons();
   view.formSeams.ShowSequenceRows(view.testModeTab);
-  EnableAll(form,
-            {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck, C::PolarityCombo,
-             C::WidthCombo, C::LineOptionCheck, C::LineOptionLabel, C::VoltageEdit,
-             C::VoltageSpin, C::TriggerEdit, C::TriggerSpin, C::TriggerSweepCheck,
-             C::PhaseRadio, C::VariableRadio, C::InjectionSweepCheck, C::InjectionLineCombo,
-             C::ReturnSweepCheck, C::ReturnLineCombo, C::InjectionEndlessCheck,
-             C::IntervalEndlessCheck, C::ConditionTab, C::ProgramCheck, C::TestMemoButton,
-             C::UnitNameEditButton, C::TerminatorCombo, C::TerminatorLabel},
-            true);
+  EnableAll(
+      form,
+      {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck,     C::PolarityCombo,
+       C::WidthCombo,         C::LineOptionCheck, C::LineOptionLabel,       C::VoltageEdit,
+       C::VoltageSpin,        C::TriggerEdit,     C::TriggerSpin,           C::TriggerSweepCheck,
+       C::PhaseRadio,         C::VariableRadio,   C::InjectionSweepCheck,   C::InjectionLineCombo,
+       C::ReturnSweepCheck,   C::ReturnLineCombo, C::InjectionEndlessCheck, C::IntervalEndlessCheck,
+       C::ConditionTab,       C::ProgramCheck,    C::TestMemoButton,        C::UnitNameEditButton,
+       C::TerminatorCombo,    C::TerminatorLabel},
+      true);
 }
 
 void RunEnabling::EnableFrameForRun(bool enable) {

@@ -36,7 +36,8 @@ class SequenceControl {
   static std::string RemainingTimeText(int32_t seconds);
   // "START   50%   remaining 2m 5s"; the percentage is limited to 0..100 and
   // a zero estimate counts as done.
-  static std::string ProgressText(int32_t totalSeconds, int32_t secondsLeft, int* percent = nullptr);
+  static std::string ProgressText(int32_t totalSeconds, int32_t secondsLeft,
+                                  int* percent = nullptr);
 
  private:
   int32_t NextRunPosition(int32_t position) const;

@@ -54,7 +54,7 @@ bool SweepControl::IsSweepUnit(const UnitRecord& unit) {
 void SweepControl::LoadRunCounters(int unitNumber) {
   if (!ValidUnit(unitNumber)) return;
   const UnitRecord& u = view.doc.unit(unitNumber);
-  view.sweepPoint = SweepPoint{u.polarity, u.widthIndex, u.voltage, u.phase,
+  view.sweepPoint = SweepPoint{u.polarity, u.widthIndex,    u.voltage,   u.phase,
                                u.variable, u.injectionLine, u.returnLine};
   view.injectionLeft = u.injectionEndless ? 1 : u.injectionTime;
   view.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
@@ -67,8 +67,8 @@ int32_t SweepControl::SweepStep(int level, int unitNumber) {
   switch (u.sweepOrder[static_cast<size_t>(level)]) {
     case kSweepPolarity: {
       // The direction comes from the active unit's stop value.
-      const int32_t stop = ValidUnit(view.activeUnit) ? view.doc.unit(view.activeUnit).polarityStop
-                                                      : u.polarityStop;
+      const int32_t stop =
+          ValidUnit(view.activeUnit) ? view.doc.unit(view.activeUnit).polarityStop : u.polarityStop;
       p.polarity += u.polarity > stop ? -1 : 1;
       if (p.polarity < 0 || p.polarity > 1) {
         p.polarity = u.polarity;
@@ -90,7 +90,8 @@ int32_t SweepControl::SweepStep(int level, int unitNumber) {
     case kSweepVoltage:
       return StepValue(p.voltage, u.voltage, u.voltageStop, u.voltageStep);
     case kSweepTrigger:
-      if (u.triggerMode == 1) return StepValue(p.variable, u.variable, u.variableStop, u.variableStep);
+      if (u.triggerMode == 1)
+        return StepValue(p.variable, u.variable, u.variableStop, u.variableStep);
       return StepValue(p.phase, u.phase, u.phaseStop, u.phaseStep);
     default:
       return 0;  // lines are not stepped
@@ -121,8 +122,8 @@ int32_t SweepControl::RemainingSteps(int unitNumber, bool fromCurrent) const {
   // point only the values still ahead count, so a polarity sweep can end.
   long long n = 1;
   if (u.polaritySweep) {
-    const int32_t stop = ValidUnit(view.activeUnit) ? view.doc.unit(view.activeUnit).polarityStop
-                                                    : u.polarityStop;
+    const int32_t stop =
+        ValidUnit(view.activeUnit) ? view.doc.unit(view.activeUnit).polarityStop : u.polarityStop;
     const bool twoValues = !(u.polarity == 1 && stop >= 1);
     n = twoValues && !(fromCurrent && p.polarity != u.polarity) ? 2 : 1;
   }

@@ -181,7 +181,8 @@ TEST_F(HvtctlRunTest, RefusalsAndFailures) {
   StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device",
                QString::fromStdString(sim->Path())});
   EXPECT_EQ(Finish(10000), 1);
-  EXPECT_NE(output.find("message: The instrument being connected is not HVT-KP4"), std::string::npos);
+  EXPECT_NE(output.find("message: The instrument being connected is not HVT-KP4"),
+            std::string::npos);
 
   for (const QStringList& bad :
        {QStringList{QString::fromStdString(file.string())},

@@ -34,12 +34,12 @@ class RunE2ETest : public ::testing::Test {
           ("hvt-run-e2e-" + std::to_string(getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
-    settings = std::make_unique<SettingsFile>(SettingsFile::PathUnder(dir),
-                                              [](const fs::path&, bool) {});
+    settings =
+        std::make_unique<SettingsFile>(SettingsFile::PathUnder(dir), [](const fs::path&, bool) {});
     const std::string path = sim->Path();
-    view = std::make_unique<CPELKView>(
-        doc, CPELKView::Ports{device, clock, timers, prompter, form, *settings,
-                              [path](int) { return path; }});
+    view =
+        std::make_unique<CPELKView>(doc, CPELKView::Ports{device, clock, timers, prompter, form,
+                                                          *settings, [path](int) { return path; }});
     timers.SetClient(view.get());
     ASSERT_TRUE(view->StartUp());
     ASSERT_EQ(doc.demoMode, 0) << "the simulator was not identified";
@@ -154,7 +154,8 @@ TEST_F(RunE2ETest, VoltageTimesPhaseSweep) {
   ASSERT_TRUE(LoopUntil(
       [&] {
         const std::pair<int, int> p{view->sweepPoint.voltage, view->sweepPoint.phase};
-        if (view->runState == Running && (points.empty() || points.back() != p)) points.push_back(p);
+        if (view->runState == Running && (points.empty() || points.back() != p))
+          points.push_back(p);
         return !view->RunActive();
       },
       12000));

@@ -37,7 +37,12 @@ TEST(ArchiveText, LengthPrefixFormsAtTheirBoundaries) {
 
 TEST(ArchiveText, SixteenBitStringsBecomeCodePageText) {
   // Marker 0xFF 0xFFFE, then a one-byte count of UTF-16 units.
-  const std::string wide("\xFF\xFE\xFF\x03" "A\x00" "\xE9\x00" "\xAC\x20", 10);
+  const std::string wide(
+      "\xFF\xFE\xFF\x03"
+      "A\x00"
+      "\xE9\x00"
+      "\xAC\x20",
+      10);
   ArchiveReader r(wide, codec);
   std::string text;
   ASSERT_TRUE(r.ReadText(text));
@@ -51,7 +56,11 @@ TEST(ArchiveText, SixteenBitStringsBecomeCodePageText) {
   EXPECT_EQ(text, std::string(300, 'B'));
 
   // Characters the code page lacks and a lone surrogate become '?'.
-  const std::string odd("\xFF\xFE\xFF\x02" "\x42\x30" "\x00\xD8", 8);
+  const std::string odd(
+      "\xFF\xFE\xFF\x02"
+      "\x42\x30"
+      "\x00\xD8",
+      8);
   ArchiveReader r3(odd, codec);
   ASSERT_TRUE(r3.ReadText(text));
   EXPECT_EQ(text, "??");
@@ -59,11 +68,16 @@ TEST(ArchiveText, SixteenBitStringsBecomeCodePageText) {
 
 TEST(ArchiveText, PrefixesLongerThanTheDataFailWithoutAllocating) {
   for (const std::string& bytes : {
-           std::string("\x05" "abc", 4),
-           std::string("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7),           // 2 GiB claimed
-           std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 7),           // 64-bit length follows, cut
+           std::string("\x05"
+                       "abc",
+                       4),
+           std::string("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7),  // 2 GiB claimed
+           std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 7),  // 64-bit length follows, cut
            std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 15),
-           std::string("\xFF\xFE\xFF\x03" "A\x00" "B", 7),          // odd half of a wide string
+           std::string("\xFF\xFE\xFF\x03"
+                       "A\x00"
+                       "B",
+                       7),  // odd half of a wide string
            std::string("\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 10),  // huge wide string
            std::string("\xFF\xFE", 2),
        }) {

@@ -19,7 +19,8 @@ CPELKDoc NewDocument(int type) {
 
 int32_t Int32At(const std::string& bytes, size_t offset) {
   uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes.at(offset + static_cast<size_t>(i)));
+  for (int i = 3; i >= 0; --i)
+    v = (v << 8) | static_cast<uint8_t>(bytes.at(offset + static_cast<size_t>(i)));
   return static_cast<int32_t>(v);
 }
 
@@ -84,8 +85,8 @@ TEST(DocumentFile, NewDocumentLayout) {
   EXPECT_EQ(bytes.substr(1, 40), "HVT-KP4 Remote Control Software Ver2.0.0");
   EXPECT_EQ(Int32At(bytes, 41), 3);
   // Unit 1: 35 integers from 45, then the name's length prefix at 185.
-  EXPECT_EQ(Int32At(bytes, 45), 0);         // polarity
-  EXPECT_EQ(Int32At(bytes, 45 + 4), 1);     // polarityStop
+  EXPECT_EQ(Int32At(bytes, 45), 0);            // polarity
+  EXPECT_EQ(Int32At(bytes, 45 + 4), 1);        // polarityStop
   EXPECT_EQ(Int32At(bytes, 45 + 4 * 6), 1);    // voltage
   EXPECT_EQ(Int32At(bytes, 45 + 4 * 13), 20);  // variable
   EXPECT_EQ(Int32At(bytes, 45 + 4 * 16), 0);   // triggerSweep comes before...
@@ -301,7 +302,8 @@ TEST(DocumentFile, TruncationFailsAndKeepsWhatWasRead) {
   }
   const size_t cut = probe.position() + 4 * 7 + 2;  // inside voltageStop of unit 3
   CPELKDoc doc = fresh;
-  ASSERT_EQ(LoadDocument(doc, std::string_view(bytes).substr(0, cut), codec), LoadOutcome::UnexpectedEnd);
+  ASSERT_EQ(LoadDocument(doc, std::string_view(bytes).substr(0, cut), codec),
+            LoadOutcome::UnexpectedEnd);
   EXPECT_EQ(doc.unit(1), source.unit(1));
   EXPECT_EQ(doc.unit(2), source.unit(2));
   EXPECT_EQ(doc.unit(3).voltage, source.unit(3).voltage);
@@ -334,7 +336,10 @@ TEST(DocumentFile, SixteenBitNamesLoadAsEightBitText) {
   CPELKDoc source = NewDocument(3);
   std::string bytes = StoreDocument(source);
   // Replace unit 1's "Unit01" with a 16-bit string "Zé".
-  bytes.replace(185, 7, std::string("\xFF\xFE\xFF\x02" "Z\x00\xE9\x00", 8));
+  bytes.replace(185, 7,
+                std::string("\xFF\xFE\xFF\x02"
+                            "Z\x00\xE9\x00",
+                            8));
   CPELKDoc doc = NewDocument(3);
   ASSERT_EQ(LoadDocument(doc, bytes, codec), LoadOutcome::Loaded);
   EXPECT_EQ(doc.unit(1).name, "Z\xE9");
@@ -346,7 +351,10 @@ TEST(DocumentFile, PeekTypeReadsOnlyOurFiles) {
   const std::string bytes = StoreDocument(doc);
   EXPECT_EQ(PeekInjectionUnitType(bytes, codec), 1);
   EXPECT_EQ(PeekInjectionUnitType(bytes.substr(0, 44), codec), std::nullopt);
-  EXPECT_EQ(PeekInjectionUnitType("\x03" "abc\x01\x00\x00\x00", codec), std::nullopt);
+  EXPECT_EQ(PeekInjectionUnitType("\x03"
+                                  "abc\x01\x00\x00\x00",
+                                  codec),
+            std::nullopt);
 }
 
 }  // namespace

@@ -91,8 +91,8 @@ TEST(NewDocument, ResetsSelectionsButKeepsInstrumentAndLinkState) {
   EXPECT_EQ(doc.maxVoltage, 205);
   EXPECT_EQ(doc.widthLast, 7);
   EXPECT_EQ(doc.builtInTerminator, 0);
-  EXPECT_EQ(doc.sweepNames,
-            (std::array<std::string, 6>{"POLARITY", "PULSE WIDTH", "VOLTAGE", "TRIGGER", "INJECTION", "RETURN"}));
+  EXPECT_EQ(doc.sweepNames, (std::array<std::string, 6>{"POLARITY", "PULSE WIDTH", "VOLTAGE",
+                                                        "TRIGGER", "INJECTION", "RETURN"}));
 }
 
 TEST(NewDocument, ConstructorStartsOutOfDemoWithFirstUpdatePending) {

@@ -24,7 +24,7 @@ TEST(ProfileRead, FindsKeysInTheirSectionOnly) {
   EXPECT_EQ(ProfileRead(ini, "Position", "left"), "");
   EXPECT_EQ(ProfileRead("", "EMV", "PORT_NUM"), "");
   EXPECT_EQ(ProfileRead("PORT_NUM=4\n", "EMV", "PORT_NUM"), "");  // outside any section
-  EXPECT_EQ(ProfileRead("[EMV", "EMV", "x"), "");                  // unclosed section line
+  EXPECT_EQ(ProfileRead("[EMV", "EMV", "x"), "");                 // unclosed section line
 }
 
 TEST(ProfileRead, ReturnsAtMost511Characters) {

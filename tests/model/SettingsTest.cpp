@@ -16,8 +16,8 @@ class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root = fs::temp_directory_path() /
-           ("hvt-settings-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("hvt-settings-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
     fs::create_directories(root);
   }
@@ -51,7 +51,8 @@ TEST_F(SettingsTest, FirstWriteCreatesFoldersAndProtectsTheFile) {
   ASSERT_TRUE(settings.WriteSetting("EMV", "PORT_NUM", "4"));
   ASSERT_TRUE(fs::exists(settings.path()));
   const auto perms = fs::status(settings.path()).permissions();
-  EXPECT_EQ(perms & fs::perms::all, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(perms & fs::perms::all,
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
   // A second write lifts the protection first.
   ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "1"));
@@ -71,7 +72,8 @@ TEST_F(SettingsTest, RefusedWriteFailsQuietlyAndKeepsTheOldValue) {
   fs::permissions(settings.path().parent_path(), fs::perms::owner_write, fs::perm_options::remove);
   const auto result = testing::RunUnprivileged([&] {
     SettingsFile again(settings.path());
-    return !again.WriteSetting("EMV", "PORT_NUM", "9") && again.ReadSetting("EMV", "PORT_NUM") == "4";
+    return !again.WriteSetting("EMV", "PORT_NUM", "9") &&
+           again.ReadSetting("EMV", "PORT_NUM") == "4";
   });
   if (!result) GTEST_SKIP() << "cannot drop privileges here";
   EXPECT_TRUE(*result);
@@ -80,7 +82,8 @@ TEST_F(SettingsTest, RefusedWriteFailsQuietlyAndKeepsTheOldValue) {
 
 TEST_F(SettingsTest, UsesTheGivenProtection) {
   std::vector<bool> calls;
-  SettingsFile settings(root / "a.ini", [&](const fs::path&, bool protect) { calls.push_back(protect); });
+  SettingsFile settings(root / "a.ini",
+                        [&](const fs::path&, bool protect) { calls.push_back(protect); });
   settings.WriteSetting("S", "k", "1");
   settings.WriteSetting("S", "k", "2");
   EXPECT_EQ(calls, (std::vector<bool>{true, false, true}));

@@ -27,7 +27,8 @@ TEST(Connect, GenuineInstrumentIsIdentifiedAndConfigured) {
   EXPECT_EQ(rig.doc.injectionUnitType, 1);
   EXPECT_EQ(rig.doc.lastLine, 4);
   EXPECT_EQ(rig.doc.lineNames[2], "PE");
-  EXPECT_EQ(rig.doc.widthTable, (std::array<int32_t, 9>{10, 50, 100, 200, 400, 500, 800, 1000, -1}));
+  EXPECT_EQ(rig.doc.widthTable,
+            (std::array<int32_t, 9>{10, 50, 100, 200, 400, 500, 800, 1000, -1}));
   EXPECT_EQ(rig.doc.widthLast, 8);
   EXPECT_EQ(rig.doc.builtInTerminator, 1);
   EXPECT_EQ(rig.settings.ReadSetting("EMV", "TYPE"), "1");
@@ -72,7 +73,8 @@ TEST(Connect, MissingPortRetryThenAbort) {
   rig.device.openFails = true;
   rig.prompter.answers = {Answer::Retry, Answer::Abort};
   EXPECT_FALSE(rig.view->StartUp());
-  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{"COM1 can not open.", "COM1 can not open."}));
+  EXPECT_EQ(rig.prompter.Texts(),
+            (std::vector<std::string>{"COM1 can not open.", "COM1 can not open."}));
 }
 
 TEST(Connect, AfterStartUpRetryCancelAndNoSecondDemoNotice) {

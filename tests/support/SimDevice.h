@@ -18,8 +18,7 @@ namespace hvt::testing {
 // clock. Waits with nothing to read move the clock by their time-out.
 class SimDevice : public SerialDevice {
  public:
-  SimDevice(VirtualTime& clock, sim::InstrumentOptions options)
-      : instrument(options), time(clock) {
+  SimDevice(VirtualTime& clock, sim::InstrumentOptions options) : instrument(options), time(clock) {
     time.onMove = [this](uint32_t now) { instrument.Advance(now); };
   }
 

@@ -27,8 +27,9 @@ struct ViewRig {
     std::filesystem::remove(settingsPath);
     doc.firstUpdate = 1;
     view = std::make_unique<CPELKView>(
-        doc, CPELKView::Ports{device, time, time, prompter, form, settings,
-                              [](int n) { return n == 1 ? std::string("/dev/sim") : std::string(); }});
+        doc, CPELKView::Ports{device, time, time, prompter, form, settings, [](int n) {
+                                return n == 1 ? std::string("/dev/sim") : std::string();
+                              }});
     time.client = view.get();
     if (!startUp) return;
     if (demo) {

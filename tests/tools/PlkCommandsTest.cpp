@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
-
-#include <unistd.h>
 
 #include "hvtctl/PlkCommands.h"
 #include "platform/AtomicFile.h"
@@ -74,8 +73,8 @@ TEST_F(PlkCommandsTest, DumpThenBuildGivesBackTheSameBytes) {
   ASSERT_EQ(Run({"new", Path("a.plk")}), kExitOk);
   ASSERT_EQ(Run({"dump", Path("a.plk")}), kExitOk);
   json doc = json::parse(out.str());
-  doc["units"][0]["name"] = "Caf\xC3\xA9 \xE2\x82\xAC";           // é and € in 1252
-  doc["units"][1]["name"] = json{{"hex", "81ff00"}};              // bytes given as hex
+  doc["units"][0]["name"] = "Caf\xC3\xA9 \xE2\x82\xAC";  // é and € in 1252
+  doc["units"][1]["name"] = json{{"hex", "81ff00"}};     // bytes given as hex
   doc["units"][2]["voltage"] = 350;
   doc["programs"][0]["steps"][0] = 2;
   doc["programs"][0]["memo"] = std::string(70000, 'm');
@@ -155,7 +154,8 @@ TEST_F(PlkCommandsTest, DumpReportsForeignAndTruncatedFiles) {
   foreign[5] = 'X';
   Write(Path("foreign.plk"), foreign);
   EXPECT_EQ(Run({"dump", Path("foreign.plk")}), kExitUsage);
-  EXPECT_EQ(err.str(), Path("foreign.plk") + " not recognized.\nThis file may not be an HVT-KP4RS Document.\n");
+  EXPECT_EQ(err.str(), Path("foreign.plk") +
+                           " not recognized.\nThis file may not be an HVT-KP4RS Document.\n");
   EXPECT_EQ(out.str(), "");
 
   Write(Path("short.plk"), bytes.substr(0, 9000));
@@ -173,7 +173,8 @@ TEST_F(PlkCommandsTest, CodePage932Texts) {
   json doc = json::parse(out.str());
   doc["units"][0]["name"] = "\xE4\xB8\x89\xE8\xA7\x92\xE6\xB3\xA2";  // 三角波
   Write(Path("a.json"), doc.dump());
-  ASSERT_EQ(Run({"build", "--codepage", "932", Path("a.json"), Path("b.plk")}), kExitOk) << err.str();
+  ASSERT_EQ(Run({"build", "--codepage", "932", Path("a.json"), Path("b.plk")}), kExitOk)
+      << err.str();
   EXPECT_NE(Read(Path("b.plk")).find("\x06\x8eO\x8ap\x94g"), std::string::npos);
   ASSERT_EQ(Run({"dump", "--codepage", "932", Path("b.plk")}), kExitOk);
   EXPECT_EQ(json::parse(out.str())["units"][0]["name"], doc["units"][0]["name"]);
@@ -182,7 +183,8 @@ TEST_F(PlkCommandsTest, CodePage932Texts) {
   // A lone lead byte is no Shift-JIS text: it is dumped as hex and built back.
   doc["units"][0]["name"] = json{{"hex", "4182"}};
   Write(Path("c.json"), doc.dump());
-  ASSERT_EQ(Run({"build", "--codepage", "932", Path("c.json"), Path("c.plk")}), kExitOk) << err.str();
+  ASSERT_EQ(Run({"build", "--codepage", "932", Path("c.json"), Path("c.plk")}), kExitOk)
+      << err.str();
   ASSERT_EQ(Run({"dump", "--codepage", "932", Path("c.plk")}), kExitOk);
   EXPECT_EQ(json::parse(out.str())["units"][0]["name"], (json{{"hex", "4182"}}));
   Write(Path("d.json"), out.str());

@@ -9,8 +9,8 @@ namespace hvt {
 // Exit codes of hvtctl.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;        // bad arguments, unreadable or foreign file
-inline constexpr int kExitTruncated = 3;    // the file ends early
+inline constexpr int kExitUsage = 2;      // bad arguments, unreadable or foreign file
+inline constexpr int kExitTruncated = 3;  // the file ends early
 
 class CPELKDoc;
 class TextCodec;

@@ -49,10 +49,8 @@ const std::pair<const char*, UnitInt> kUnitInts[] = {
 };
 
 const std::pair<const char*, int32_t CPELKDoc::*> kDocInts[] = {
-    {"programMode", &CPELKDoc::programMode},
-    {"showUnitNames", &CPELKDoc::showUnitNames},
-    {"eutDeskTop", &CPELKDoc::eutDeskTop},
-    {"eutFloorStand", &CPELKDoc::eutFloorStand},
+    {"programMode", &CPELKDoc::programMode}, {"showUnitNames", &CPELKDoc::showUnitNames},
+    {"eutDeskTop", &CPELKDoc::eutDeskTop},   {"eutFloorStand", &CPELKDoc::eutFloorStand},
     {"eutHandy", &CPELKDoc::eutHandy},
 };
 
@@ -90,7 +88,8 @@ class Reader {
     if (!j.is_number_integer()) return Fail(where, "expected an integer");
     if (j.is_number_unsigned()) {
       const auto v = j.get<uint64_t>();
-      if (v > static_cast<uint64_t>(std::numeric_limits<T>::max())) return Fail(where, "out of range");
+      if (v > static_cast<uint64_t>(std::numeric_limits<T>::max()))
+        return Fail(where, "out of range");
       out = static_cast<T>(v);
       return true;
     }
@@ -106,7 +105,9 @@ class Reader {
   bool Text(const json& j, const std::string& where, std::string& out) {
     if (j.is_string()) {
       auto bytes = codec.FromUtf8(j.get<std::string>());
-      if (!bytes) return Fail(where, "text cannot be written in code page " + std::to_string(codec.CodePage()));
+      if (!bytes)
+        return Fail(where,
+                    "text cannot be written in code page " + std::to_string(codec.CodePage()));
       out = std::move(*bytes);
       return true;
     }
@@ -179,7 +180,9 @@ class Reader {
       const std::string at = where + "." + key;
       if (key == "steps") {
         if (!Array(value, at, ProgramRecord::kPositions,
-                   [&](const json& e, const std::string& w, size_t i) { return Number(e, w, p.steps[i]); })) {
+                   [&](const json& e, const std::string& w, size_t i) {
+                     return Number(e, w, p.steps[i]);
+                   })) {
           return false;
         }
       } else if (key == "name") {
@@ -233,9 +236,10 @@ class Reader {
       } else if (key == "testMemo") {
         if (!Text(value, key, doc.testMemo)) return false;
       } else if (key == "eutTexts") {
-        if (!Array(value, key, doc.eutTexts.size(), [&](const json& e, const std::string& w, size_t i) {
-              return Text(e, w, doc.eutTexts[i]);
-            })) {
+        if (!Array(value, key, doc.eutTexts.size(),
+                   [&](const json& e, const std::string& w, size_t i) {
+                     return Text(e, w, doc.eutTexts[i]);
+                   })) {
           return false;
         }
       } else {

@@ -259,7 +259,9 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
   QtTimerHost timers;
   HeadlessForm form;
   ConsolePrompter prompter(out, *codec, o.answerDemo);
-  form.onStatusText = [&](const std::string& text) { out << "status: " << show(text) << std::endl; };
+  form.onStatusText = [&](const std::string& text) {
+    out << "status: " << show(text) << std::endl;
+  };
   CPELKView view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, portPath});
 
   // Start-up: as the desktop program does before its window opens.
@@ -288,8 +290,9 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
       return kExitUsage;
   }
   doc.loadStatus = 0;
-  if (AdaptToInstrument(doc)) prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok,
-                                           MessageIcon::Warning, Owner::View);
+  if (AdaptToInstrument(doc))
+    prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok, MessageIcon::Warning,
+                 Owner::View);
   if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
 
   if (o.unit) {
@@ -353,9 +356,10 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
   const RunEnd end = view.run.lastRunEnd;
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", elapsed.elapsed() / 1000.0);
-  out << "summary: " << (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program))
-      << (doc.demoMode ? " (demonstration mode)" : "") << ": " << EndText(end) << " after " << seconds
-      << " s (estimated " << view.totalSeconds << " s)" << std::endl;
+  out << "summary: "
+      << (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program))
+      << (doc.demoMode ? " (demonstration mode)" : "") << ": " << EndText(end) << " after "
+      << seconds << " s (estimated " << view.totalSeconds << " s)" << std::endl;
   return end == RunEnd::Completed ? kExitOk : kExitFailure;
 }
 

@@ -1,16 +1,15 @@
+#include <QCoreApplication>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include <QCoreApplication>
-
 #include "hvtctl/PlkCommands.h"
+#include "hvtctl/PortsCommand.h"
 #include "hvtctl/ReportCommand.h"
 #include "hvtctl/RunCommand.h"
-#include "hvtctl/PortsCommand.h"
+#include "model/StringTable.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/SettingsLocation.h"
-#include "model/StringTable.h"
 #include "platform/SystemLanguage.h"
 
 namespace {
