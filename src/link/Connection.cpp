@@ -19,8 +19,8 @@ constexpr int kErrorMessages[9] = {0, 6006, 6008, 6009, 6010, 6011, 6012, 6013, 
 
 std::string FormatText(const std::string& format, const std::string& value) {
   std::string out = format;
-  for (const char* spec : {"%d", "%s", "%1"}) {
-    if (const size_t at = out.find(spec); at != std::string::npos) {
+  for (const char* placeholder : {"%d", "%s", "%1"}) {
+    if (const size_t at = out.find(placeholder); at != std::string::npos) {
       out.replace(at, 2, value);
       break;
     }
