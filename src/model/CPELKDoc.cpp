@@ -73,8 +73,15 @@ int CPELKDoc::VoltageLimit(int terminatorCode) const {
   }
 }
 
+const ProgramRecord& CPELKDoc::CurrentProgram() const {
+  static const ProgramRecord empty;
+  return currentProgram >= 1 && currentProgram <= kProgramCount ? program(currentProgram) : empty;
+}
+
 uint16_t CPELKDoc::CountProgramSteps(int programNumber) {
-  const ProgramRecord& p = program(programNumber);
+  static const ProgramRecord empty;
+  const ProgramRecord& p =
+      programNumber >= 1 && programNumber <= kProgramCount ? program(programNumber) : empty;
   uint16_t count = 0;
   for (programCursor = 1; programCursor <= ProgramRecord::kPositions && p.step(programCursor) != 0;
        programCursor += 2) {

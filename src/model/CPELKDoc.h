@@ -53,6 +53,10 @@ class CPELKDoc {
     return programs.at(static_cast<size_t>(number - 1));
   }
 
+  // The current program, or an empty one while a damaged file has left
+  // currentProgram outside 1..50 (loading validates nothing).
+  const ProgramRecord& CurrentProgram() const;
+
   void SetModifiedFlag(bool value = true) { modified = value; }
   bool IsModified() const { return modified; }
 

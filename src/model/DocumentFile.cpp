@@ -1,5 +1,7 @@
 #include "model/DocumentFile.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "model/Archive.h"
@@ -16,7 +18,7 @@ void AtLeast(int32_t& value, int32_t low) {
 void StepFromRange(int32_t& step, int32_t start, int32_t stop) {
   // 64 bits: start and stop come from files and may be anything.
   const long long span = std::llabs(static_cast<long long>(stop) - start);
-  if (step == 0 && span != 0) step = static_cast<int32_t>(span);
+  if (step == 0 && span != 0) step = static_cast<int32_t>(std::min<long long>(span, INT32_MAX));
 }
 
 // One walk over the field sequence serves both directions, so writer and

@@ -26,12 +26,16 @@ bool ReadFile(const fs::path& path, std::string& content) {
   return !in.bad();
 }
 
+// Only the write bits change, so a file the user keeps private stays private.
 void DefaultProtect(const fs::path& path, bool protect) {
   std::error_code ec;
   using P = fs::perms;
-  const P perms = protect ? (P::owner_read | P::group_read | P::others_read)
-                          : (P::owner_read | P::owner_write | P::group_read | P::others_read);
-  fs::permissions(path, perms, fs::perm_options::replace, ec);
+  if (protect) {
+    fs::permissions(path, P::owner_write | P::group_write | P::others_write,
+                    fs::perm_options::remove, ec);
+  } else {
+    fs::permissions(path, P::owner_write, fs::perm_options::add, ec);
+  }
 }
 
 }  // namespace

@@ -15,8 +15,8 @@ namespace hvt {
 class SettingsFile {
  public:
   // Called with true after a write to protect the file, with false before a
-  // write to lift the protection. The default makes the file read-only
-  // (0444) and writable again (0644).
+  // write to lift the protection. The default takes every write bit away
+  // (0444 for a new file) and gives the owner's back.
   using ProtectFn = std::function<void(const std::filesystem::path&, bool protect)>;
 
   explicit SettingsFile(std::filesystem::path file, ProtectFn protect = {});

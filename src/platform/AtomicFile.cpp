@@ -27,15 +27,21 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error,
+                   size_t maxBytes) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) {
     if (error) *error = file.errorString().toStdString();
     return false;
   }
-  const QByteArray data = file.readAll();
+  // One byte more than allowed tells a file that is too large.
+  const QByteArray data = file.read(static_cast<qint64>(maxBytes) + 1);
   if (file.error() != QFileDevice::NoError) {
     if (error) *error = file.errorString().toStdString();
+    return false;
+  }
+  if (static_cast<size_t>(data.size()) > maxBytes) {
+    if (error) *error = "larger than " + std::to_string(maxBytes) + " bytes";
     return false;
   }
   bytes.assign(data.constData(), static_cast<size_t>(data.size()));

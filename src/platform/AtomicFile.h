@@ -12,7 +12,10 @@ namespace hvt {
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr);
 
-// Reads a whole file; false and an error text when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);
+// Reads a whole file of at most maxBytes; false and an error text when it
+// cannot be read or is larger (a device or a pipe is read up to the limit).
+inline constexpr size_t kMaxReadBytes = 64u << 20;
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr,
+                   size_t maxBytes = kMaxReadBytes);
 
 }  // namespace hvt

@@ -14,7 +14,7 @@ void FormSeams::SelectUnit(int unitNumber) {
   view.testModeTab = view.workingUnit.testMode;
   view.sweepLevels = view.workingUnit.sweepCount;
   view.voltageLimit = doc.VoltageLimit(view.workingUnit.terminator);
-  view.sendTimesLeft = doc.program(doc.currentProgram).times;
+  view.sendTimesLeft = doc.CurrentProgram().times;
 }
 
 void FormSeams::RefreshForm() {
@@ -34,7 +34,7 @@ void FormSeams::RefreshForm() {
 
 void FormSeams::ShowProgram() {
   CPELKDoc& doc = view.doc;
-  const ProgramRecord& p = doc.program(doc.currentProgram);
+  const ProgramRecord& p = doc.CurrentProgram();
   doc.programStepCount = doc.CountProgramSteps(doc.currentProgram);
   FormControls& form = view.form;
   form.SetItems(ControlId::ProgramList, {});  // a shorter program leaves no old cells

@@ -31,7 +31,7 @@ std::vector<int32_t> SequenceControl::RunPositions() const {
 
 int32_t SequenceControl::UnitAt(int32_t position) const {
   if (position < 1 || position > ProgramRecord::kPositions) return 0;
-  const uint16_t code = view.doc.program(view.doc.currentProgram).step(position);
+  const uint16_t code = view.doc.CurrentProgram().step(position);
   return code >= 1 && code <= kUnitCount ? code : 0;
 }
 
@@ -163,7 +163,7 @@ void SequenceControl::ShowRunUnit(int unitNumber) {
 
 void SequenceControl::SetProgramRowText(int32_t position, bool visible) {
   if (position < 1 || position > ProgramRecord::kPositions) return;
-  const uint16_t code = view.doc.program(view.doc.currentProgram).step(position);
+  const uint16_t code = view.doc.CurrentProgram().step(position);
   view.form.SetCell(ControlId::ProgramList, position - 1,
                     visible ? view.formSeams.StepText(code) : std::string(7, ' '));
 }

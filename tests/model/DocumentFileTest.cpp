@@ -220,7 +220,7 @@ TEST(DocumentFile, StepFromExtremeRangeDoesNotOverflow) {
   u.variableStop = INT32_MAX;
   u.variableStep = 0;
   StoreDocument(doc);
-  EXPECT_NE(u.variableStep, 0);
+  EXPECT_EQ(u.variableStep, INT32_MAX);
 }
 
 TEST(DocumentFile, LoadingDoesNotValidate) {

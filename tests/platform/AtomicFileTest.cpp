@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
 
 #include "platform/AtomicFile.h"
 #include "support/Unprivileged.h"
@@ -57,6 +56,16 @@ TEST_F(AtomicFileTest, FailedSaveLeavesThePreviousFile) {
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   EXPECT_EQ(bytes, "previous");
+}
+
+TEST_F(AtomicFileTest, ReadsAreBounded) {
+  const std::string path = (dir / "big.plk").string();
+  ASSERT_TRUE(WriteFileAtomically(path, std::string(100, 'x')));
+  std::string bytes, error;
+  EXPECT_TRUE(ReadWholeFile(path, bytes, &error, 100));
+  EXPECT_FALSE(ReadWholeFile(path, bytes, &error, 99));
+  EXPECT_NE(error.find("larger"), std::string::npos);
+  EXPECT_FALSE(ReadWholeFile("/dev/zero", bytes, &error, 1000));
 }
 
 TEST_F(AtomicFileTest, MissingFolderOrFileIsAnError) {

@@ -130,6 +130,21 @@ TEST(RunControls, RunEndsInLineOnWhenTheLineStaysOn) {
 namespace hvt {
 namespace {
 
+TEST(RunControls, DamagedProgramNumberDoesNotStopAUnitRun) {
+  testing::ViewRig rig(testing::ViewRig::DefaultOptions(), true);
+  rig.Unit(1, 1, 0);
+  rig.doc.currentProgram = 51;  // loading validates nothing
+  rig.UseUnit(1);
+  rig.view->formSeams.ShowProgram();
+  EXPECT_EQ(rig.doc.programStepCount, 0);
+  rig.Start();
+  ASSERT_TRUE(rig.RunToEnd(5000));
+  EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
+  rig.doc.programMode = 1;
+  rig.Start();  // an empty program: refused with its message
+  EXPECT_FALSE(rig.view->RunActive());
+}
+
 TEST(RunControls, SecondsDigitArithmetic) {
   EXPECT_EQ(RunControl::SecondsBetweenDigits(8, 1), 3);
   EXPECT_EQ(RunControl::SecondsBetweenDigits(1, 8), 7);

@@ -140,6 +140,9 @@ TEST_F(PlkCommandsTest, BuildRefusesBadJson) {
   d = good;
   d["header"] = "Other";
   refused(d, "header");
+  d = good;
+  d["injectionUnitType"] = 2;
+  refused(d, "injectionUnitType: must be 1 or 3");
 
   Write(Path("x.json"), "{ not json");
   EXPECT_EQ(Run({"build", Path("x.json"), Path("x.plk")}), kExitUsage);

@@ -32,7 +32,8 @@ const char* const kPlkHelp =
     "      The same corrections as when saving are applied (voltages at least\n"
     "      0.01 kV, phases and interval at least 0, injection time at least 1 s,\n"
     "      a zero step with start and stop apart set to their distance, program\n"
-    "      times at least 1). Dump then build gives back the same bytes.\n"
+    "      times at least 1). For any file this program wrote, dump then build\n"
+    "      gives back the same bytes.\n"
     "\n"
     "Options:\n"
     "  --type 1|3           injection unit type: 1 single-phase, 3 three-phase\n"
@@ -169,16 +170,20 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
     err << who << ": cannot read " << path << ": " << error << "\n";
     return kExitUsage;
   }
+  // The path is the command line's own text: it goes into the message after
+  // the message has left the code page.
   auto message = [&](int id) {
-    return codec.ToUtf8(FormatPath(LoadString(id), path)).value_or(LoadString(id));
+    return FormatPath(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
   };
   PrepareNew(doc, PeekInjectionUnitType(bytes, codec).value_or(3));
   switch (LoadDocument(doc, bytes, codec)) {
     case LoadOutcome::Loaded:
       return kExitOk;
     case LoadOutcome::HeaderDiffers:
-    case LoadOutcome::TypeDiffers:
       err << message(ids::kNotAPlkDocument) << "\n";
+      return kExitUsage;
+    case LoadOutcome::TypeDiffers:
+      err << message(ids::kOtherInjectionUnitType) << "\n";
       return kExitUsage;
     case LoadOutcome::UnexpectedEnd:
       break;

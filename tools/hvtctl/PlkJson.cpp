@@ -7,7 +7,7 @@
 #include "model/StringTable.h"
 #include "model/TextCodec.h"
 
-// Ordered, so a dump lists the fields in file order.
+// Ordered, so a dump lists the fields in a fixed order, grouped as stored.
 using json = nlohmann::ordered_json;
 
 namespace hvt {
@@ -221,6 +221,8 @@ class Reader {
         }
       } else if (key == "injectionUnitType") {
         if (!Number(value, key, doc.injectionUnitType)) return false;
+        if (doc.injectionUnitType != 1 && doc.injectionUnitType != 3)
+          return Fail(key, "must be 1 or 3");
       } else if (key == "units") {
         if (!Array(value, key, kUnitCount, [&](const json& e, const std::string& w, size_t i) {
               return Unit(e, w, doc.units[i]);

@@ -240,7 +240,7 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
 
   std::string bytes, error;
   if (!HasPlkExtension(o.file)) {
-    err << show(FormatText(LoadString(4001), o.file)) << "\n";
+    err << FormatText(show(LoadString(4001)), o.file) << "\n";
     return kExitUsage;
   }
   if (!ReadWholeFile(o.file, bytes, &error)) {
@@ -276,14 +276,15 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
     return kExitFailure;
   }
 
-  switch (LoadDocument(doc, bytes, *codec)) {
+  // An empty file is not read at all: the new document stands.
+  switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec)) {
     case LoadOutcome::Loaded:
       break;
     case LoadOutcome::HeaderDiffers:
-      err << show(FormatText(LoadString(ids::kNotAPlkDocument), o.file)) << "\n";
+      err << FormatText(show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n";
       return kExitUsage;
     case LoadOutcome::TypeDiffers:
-      err << show(FormatText(LoadString(ids::kOtherInjectionUnitType), o.file)) << "\n";
+      err << FormatText(show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
       return kExitUsage;
     case LoadOutcome::UnexpectedEnd:
       err << show(LoadString(ids::kUnexpectedFileFormat)) << "\n";
