@@ -19,6 +19,7 @@
 #include "support/RecordingForm.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimProcess.h"
+#include "support/UnitSetup.h"
 
 namespace hvt {
 namespace {
@@ -54,18 +55,9 @@ class RunE2ETest : public ::testing::Test {
   }
 
   UnitRecord& Unit(int n, int injection, int interval) {
-    UnitRecord& u = doc.unit(n);
-    u.injectionTime = injection;
-    u.injectionEndless = 0;
-    u.intervalTime = interval;
-    u.intervalEndless = 0;
-    return u;
+    return testing::TimedUnit(doc, n, injection, interval);
   }
-  void UseUnit(int n) {
-    doc.currentUnit = static_cast<uint16_t>(n);
-    view->activeUnit = n;
-    view->formSeams.SelectUnit(n);
-  }
+  void UseUnit(int n) { hvt::testing::UseUnit(doc, *view, n); }
   // Runs the event loop until pred holds or the bound passes.
   bool LoopUntil(const std::function<bool()>& pred, int boundMs) {
     if (pred()) return true;

@@ -11,6 +11,7 @@
 #include "support/RecordingForm.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimDevice.h"
+#include "support/UnitSetup.h"
 #include "support/VirtualTime.h"
 
 namespace hvt::testing {
@@ -53,20 +54,10 @@ struct ViewRig {
     return o;
   }
 
-  // Units as test conditions are usually set.
   UnitRecord& Unit(int n, int injection, int interval) {
-    UnitRecord& u = doc.unit(n);
-    u.injectionTime = injection;
-    u.injectionEndless = 0;
-    u.intervalTime = interval;
-    u.intervalEndless = 0;
-    return u;
+    return TimedUnit(doc, n, injection, interval);
   }
-  void UseUnit(int n) {
-    doc.currentUnit = static_cast<uint16_t>(n);
-    view->activeUnit = n;
-    view->formSeams.SelectUnit(n);
-  }
+  void UseUnit(int n) { hvt::testing::UseUnit(doc, *view, n); }
   void UseProgram(int number, std::initializer_list<int> units, int times) {
     ProgramRecord& p = doc.program(number);
     p.steps.fill(0);
