@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+#include "model/Settings.h"
+#include "ui/AboutDialog.h"
+#include "ui/MainFrame.h"
+#include "ui/SingleInstance.h"
+
+namespace hvt {
+namespace {
+
+TEST(KeepOnScreen, MovesOnlyAWindowThatLiesOnNoScreen) {
+  const QRect primary(0, 0, 1280, 800);
+  const QRect second(1280, 0, 1024, 768);
+  const std::vector<QRect> screens{primary, second};
+  EXPECT_EQ(KeepOnScreen(QRect(100, 50, 800, 600), screens, primary), QRect(100, 50, 800, 600));
+  // Partly on the second screen is still reachable.
+  EXPECT_EQ(KeepOnScreen(QRect(2200, 700, 800, 600), screens, primary), QRect(2200, 700, 800, 600));
+  // A monitor that is gone: back to the primary screen, size kept.
+  EXPECT_EQ(KeepOnScreen(QRect(3000, 100, 800, 600), screens, primary), QRect(0, 0, 800, 600));
+  EXPECT_EQ(KeepOnScreen(QRect(-900, -700, 800, 600), screens, QRect(0, 24, 1280, 776)),
+            QRect(0, 24, 800, 600));
+}
+
+struct FrameRig {
+  FrameRig() : settings(std::filesystem::path(dir.path().toStdString()) / "HVT-KP4RS.INI") {}
+  std::unique_ptr<MainFrame> Open() {
+    auto frame = std::make_unique<MainFrame>(settings);
+    auto* form = new QWidget;
+    form->resize(800, 550);
+    frame->SetForm(form);
+    frame->RestorePosition();
+    frame->show();
+    return frame;
+  }
+  QTemporaryDir dir;
+  SettingsFile settings;
+};
+
+TEST(MainFrame, FirstStartAtTheCornerThenWherePutAndNotSavedWhileCloseIsGrayed) {
+  FrameRig rig;
+  auto frame = rig.Open();
+  EXPECT_EQ(frame->pos(), QPoint(0, 0));
+  EXPECT_EQ(frame->centralWidget()->size(), QSize(800, 550));
+  EXPECT_EQ(frame->minimumSize(), frame->maximumSize());  // fixed size
+  EXPECT_FALSE(frame->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+
+  frame->move(120, 90);
+  frame->EnableClose(false);
+  EXPECT_FALSE(frame->close());
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_EQ(rig.settings.ReadSetting("Position", "left"), "");
+
+  frame->EnableClose(true);
+  EXPECT_TRUE(frame->close());
+  EXPECT_EQ(rig.settings.ReadSetting("Position", "left"), "120");
+  EXPECT_EQ(rig.settings.ReadSetting("Position", "top"), "90");
+  EXPECT_EQ(DecimalValue(rig.settings.ReadSetting("Position", "right")),
+            120 + frame->frameGeometry().width());
+  frame.reset();
+  for (int restart = 0; restart < 3; ++restart) {
+    auto again = rig.Open();
+    EXPECT_EQ(again->pos(), QPoint(120, 90));
+    EXPECT_TRUE(again->close());
+  }
+}
+
+TEST(MainFrame, CommandsObeyTheirRuleAlsoFromAcceleratorsUnderAGrayedMenu) {
+  FrameRig rig;
+  auto frame = rig.Open();
+  std::vector<int> ran;
+  bool running = false;
+  frame->onCommand = [&](int c) { ran.push_back(c); };
+  // Stand-in for the core's rule: New needs no run, RS-232 set-up neither.
+  frame->isCommandEnabled = [&](int c) {
+    return !running || (c != MainFrame::kFileNew && c != MainFrame::kRs232Setup);
+  };
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+  running = true;
+  frame->EnableFrame(false);
+  frame->UpdateCommandStates();
+  EXPECT_FALSE(frame->Action(MainFrame::kFileNew)->isEnabled());
+  QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);  // accelerator: refused
+  QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);  // allowed by its rule
+  EXPECT_EQ(ran, (std::vector<int>{MainFrame::kFileNew, MainFrame::kFileSave}));
+  frame->EnableFrame(true);
+  frame->EnableClose(true);
+}
+
+TEST(SingleInstance, OneHolderAtATimeAndADeadOnesLockIsTakenOver) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("instance.lock");
+  {
+    SingleInstance first(path);
+    ASSERT_TRUE(first.Acquire());
+    SingleInstance second(path);
+    EXPECT_FALSE(second.Acquire());
+  }
+  SingleInstance after(path);
+  EXPECT_TRUE(after.Acquire());
+
+  // A lock file left by a process that no longer runs (pid far beyond any
+  // live one), as a killed copy leaves it.
+  const QString stale = dir.filePath("stale.lock");
+  QFile file(stale);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("4194000\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+             QSysInfo::machineHostName().toUtf8() + "\n");
+  file.close();
+  SingleInstance recovered(stale);
+  EXPECT_TRUE(recovered.Acquire());
+}
+
+TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
+  AboutDialog about;
+  auto* version = about.findChild<QLabel*>("version");
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->text(), "HVT-KP4RS Version 3.00");
+  EXPECT_TRUE(version->font().bold());
+  EXPECT_EQ(version->font().pixelSize(), 24);
+  EXPECT_TRUE(version->styleSheet().contains("rgb(0, 0, 150)"));
+}
+
+}  // namespace
+}  // namespace hvt
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
