@@ -28,8 +28,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   version->setFont(font);
   version->setStyleSheet(QStringLiteral("color: rgb(0, 0, 150); background: transparent;"));
 
-  auto* notice =
-      new QLabel(QStringLiteral("Remote control of HVT-KP4 impulse noise simulators"), this);
+  auto* notice = new QLabel(QStringLiteral("Remote control for impulse noise simulators"), this);
   notice->setGeometry(DluRect(39, 38, 185, 8));
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);

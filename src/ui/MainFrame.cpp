@@ -146,6 +146,7 @@ void MainFrame::BuildToolBar() {
 }
 
 void MainFrame::BuildStatusBar() {
+  statusBar()->setSizeGripEnabled(false);  // the window keeps its size
   message = new QLabel(UiText(kReady));
   message->setObjectName(QStringLiteral("StatusMessage"));
   statusBar()->addWidget(message, 1);
