@@ -10,6 +10,7 @@
 
 #include "model/Settings.h"
 #include "ui/AboutDialog.h"
+#include "ui/CPELKApp.h"
 #include "ui/MainFrame.h"
 #include "ui/SingleInstance.h"
 
@@ -118,6 +119,22 @@ TEST(SingleInstance, OneHolderAtATimeAndADeadOnesLockIsTakenOver) {
   file.close();
   SingleInstance recovered(stale);
   EXPECT_TRUE(recovered.Acquire());
+}
+
+TEST(AppOptions, ADocumentAndTheBuiltInInstrumentOrAClearRefusal) {
+  QString error;
+  auto o = ParseAppOptions({"hvt-kp4rs", "bench.plk", "--simulate", "--sim-type", "1"}, error);
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->file, "bench.plk");
+  EXPECT_TRUE(o->simulate);
+  EXPECT_EQ(o->simulatedType, 1);
+  EXPECT_EQ(o->simulatedMaxVoltage, 410);
+  EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "--simulate", "--sim-type", "2"}, error));
+  EXPECT_TRUE(error.contains("1, 3"));
+  EXPECT_FALSE(
+      ParseAppOptions({"hvt-kp4rs", "--sim-max-voltage", "205"}, error));  // needs --simulate
+  EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "a.plk", "b.plk"}, error));
+  EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "--frobnicate"}, error));
 }
 
 TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
