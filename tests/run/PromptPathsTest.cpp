@@ -252,7 +252,7 @@ class PromptPathTest : public ::testing::TestWithParam<PromptPath> {};
 // ends in one consistent state: the timers match the run state, LINE
 // matches LineOn, the DEMO label matches demoMode, and instrument mode
 // keeps the port open.
-TEST_P(PromptPathTest, OneBoxAtATimeAndAConsistentEnd) {
+TEST_P(PromptPathTest, BoxesAtOnceAndAConsistentEnd) {
   const PromptPath& path = GetParam();
   const std::vector<std::vector<Answer>> orders = {
       {Answer::No}, {Answer::Yes}, {Answer::No, Answer::Yes}, {Answer::Yes, Answer::No}};
