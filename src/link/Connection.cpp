@@ -68,9 +68,11 @@ bool Connection::Connect() {
     form.DropPendingInput();
     const bool startUp = doc.firstUpdate != 0;
     const Owner owner = startUp ? Owner::OpeningWindow : Owner::View;
+    // At start-up Enter retries: giving up there ends the program.
     const Answer answer =
-        prompter.Ask(failure, startUp ? Buttons::AbortRetryIgnore : Buttons::RetryCancel,
-                     MessageIcon::Warning, owner);
+        startUp ? prompter.Ask(failure, Buttons::AbortRetryIgnore, MessageIcon::Warning, owner,
+                               Answer::Retry)
+                : prompter.Ask(failure, Buttons::RetryCancel, MessageIcon::Warning, owner);
     if (answer == Answer::Retry) continue;
     if (answer == Answer::Abort) return false;
     if (!doc.demoMode) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace hvt {
@@ -15,7 +16,13 @@ enum class Owner { OpeningWindow, View, MainWindow };
 class Prompter {
  public:
   virtual ~Prompter() = default;
-  virtual Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) = 0;
+  // defaultButton is the button Enter presses; without one the box keeps
+  // the platform's default (its first button).
+  virtual Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+                     std::optional<Answer> defaultButton) = 0;
+  Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) {
+    return Ask(text, buttons, icon, owner, std::nullopt);
+  }
 };
 
 }  // namespace hvt

@@ -208,13 +208,16 @@ void RunControl::ToggleLine() {
     form.EnableClose(true);
     SetLamp(false);
   } else {
-    // The line is treated as off. A run in progress is ended properly
-    // (timers stopped, "CB" sent) rather than left polling behind an idle form.
+    // The line is treated as off. The box runs its own message loop, so
+    // nothing may be left to tick under it: a run in progress is ended
+    // first (timers stopped, "CB" sent while the port still reaches the
+    // instrument; a Yes closes it), and the line watch, which would fail the
+    // same way and ask again, is stopped before asking.
     FailRun(RunEnd::CommunicationFailure);
-    view.doc.demoMode = view.connection.AskDemo();
     EndRun();
     view.timers.KillTimer(kLineWatchTimer);
     view.runState = Idle;
+    view.doc.demoMode = view.connection.AskDemo();
     form.SetImage(C::Line, Image::LineOff);
     view.enabling.EnableFrameForRun(true);
     SetLamp(false);

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,28 @@ class ScriptedPrompter : public Prompter {
     Buttons buttons;
     MessageIcon icon;
     Owner owner;
+    std::optional<Answer> defaultButton;
   };
 
-  Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) override {
-    shown.push_back({text, buttons, icon, owner});
+  using Prompter::Ask;
+  Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+             std::optional<Answer> defaultButton) override {
+    shown.push_back({text, buttons, icon, owner, defaultButton});
+    return Choose(text, buttons);
+  }
+
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (const Shown& s : shown) out.push_back(s.text);
+    return out;
+  }
+
+  std::deque<Answer> answers;
+  std::function<Answer(const std::string&, Buttons)> rule;
+  std::vector<Shown> shown;
+
+ protected:
+  Answer Choose(const std::string& text, Buttons buttons) {
     if (!answers.empty()) {
       const Answer a = answers.front();
       answers.pop_front();
@@ -38,16 +57,6 @@ class ScriptedPrompter : public Prompter {
         return Answer::Ok;
     }
   }
-
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> out;
-    for (const Shown& s : shown) out.push_back(s.text);
-    return out;
-  }
-
-  std::deque<Answer> answers;
-  std::function<Answer(const std::string&, Buttons)> rule;
-  std::vector<Shown> shown;
 };
 
 }  // namespace hvt::testing

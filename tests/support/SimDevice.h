@@ -26,6 +26,9 @@ class SimDevice : public SerialDevice {
   std::vector<std::string> received;
   // Set to make the instrument fall silent.
   bool silent = false;
+  // Frames the instrument takes but leaves unanswered, when it returns true
+  // for their text: one command failing while the rest of the link works.
+  std::function<bool(const std::string&)> unanswered;
   bool openFails = false;
 
   sim::SimInstrument instrument;
@@ -88,6 +91,7 @@ class SimDevice : public SerialDevice {
     }
     if (silent) return;
     received.push_back(reader.text());
+    if (unanswered && unanswered(reader.text())) return;
     const sim::Reply reply = instrument.Handle(reader.text(), time.now);
     if (reply.kind == sim::Reply::Answer) {
       Send(BuildFrame(reply.answer));

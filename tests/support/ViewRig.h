@@ -8,8 +8,8 @@
 #include "model/Settings.h"
 #include "model/StringTable.h"
 #include "run/CPELKView.h"
+#include "support/ModalPrompter.h"
 #include "support/RecordingForm.h"
-#include "support/ScriptedPrompter.h"
 #include "support/SimDevice.h"
 #include "support/UnitSetup.h"
 #include "support/VirtualTime.h"
@@ -17,7 +17,8 @@
 namespace hvt::testing {
 
 // A view on virtual time with the simulated instrument behind the real
-// protocol, a recording form and scripted prompts.
+// protocol, a recording form and scripted prompts (which may stay open
+// while time passes).
 struct ViewRig {
   explicit ViewRig(sim::InstrumentOptions options = DefaultOptions(), bool demo = false,
                    bool startUp = true)
@@ -82,7 +83,7 @@ struct ViewRig {
   VirtualTime time;
   SimDevice device;
   RecordingForm form;
-  ScriptedPrompter prompter;
+  ModalPrompter prompter{time};
   CPELKDoc doc;
   std::unique_ptr<CPELKView> view;
 };

@@ -163,7 +163,10 @@ class ConsolePrompter : public Prompter {
   ConsolePrompter(std::ostream& out, const TextCodec& codec, bool answerDemo)
       : out(out), codec(codec), answerDemo(answerDemo) {}
 
-  Answer Ask(const std::string& text, Buttons buttons, MessageIcon, Owner) override {
+  using Prompter::Ask;
+  // Nobody presses Enter here, so the default button does not matter.
+  Answer Ask(const std::string& text, Buttons buttons, MessageIcon, Owner,
+             std::optional<Answer>) override {
     std::string line = codec.ToUtf8(text).value_or(text);
     for (char& c : line) {
       if (c == '\n' || c == '\r') c = ' ';
