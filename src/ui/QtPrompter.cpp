@@ -70,7 +70,28 @@ QWidget* QtPrompter::OwnerWindow(Owner owner) const {
   return wanted ? wanted : main.data();
 }
 
-Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) {
+static QMessageBox::StandardButton ButtonFor(Answer answer) {
+  switch (answer) {
+    case Answer::Ok:
+      return QMessageBox::Ok;
+    case Answer::Yes:
+      return QMessageBox::Yes;
+    case Answer::No:
+      return QMessageBox::No;
+    case Answer::Abort:
+      return QMessageBox::Abort;
+    case Answer::Retry:
+      return QMessageBox::Retry;
+    case Answer::Ignore:
+      return QMessageBox::Ignore;
+    case Answer::Cancel:
+      return QMessageBox::Cancel;
+  }
+  return QMessageBox::NoButton;
+}
+
+Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+                       std::optional<Answer> defaultButton) {
   static const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
   const auto utf8 = codec->ToUtf8(text);
   const QString message = utf8 ? QString::fromStdString(*utf8) : QString::fromLatin1(text.c_str());
@@ -78,6 +99,7 @@ Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon ico
                   : icon == MessageIcon::Information ? QMessageBox::Information
                                                      : QMessageBox::NoIcon,
                   UiText(57344), message, ButtonsFor(buttons), OwnerWindow(owner));
+  if (defaultButton) box.setDefaultButton(ButtonFor(*defaultButton));
   return AnswerFor(box.exec(), buttons);
 }
 

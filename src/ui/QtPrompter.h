@@ -14,7 +14,9 @@ class QtPrompter : public Prompter {
   void SetOwner(Owner owner, QWidget* window) {
     (owner == Owner::OpeningWindow ? opening : owner == Owner::View ? view : main) = window;
   }
-  Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) override;
+  using Prompter::Ask;
+  Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+             std::optional<Answer> defaultButton) override;
 
  private:
   QWidget* OwnerWindow(Owner owner) const;
