@@ -25,6 +25,7 @@
 #include "run/CPELKView.h"
 #include "run/HeadlessForm.h"
 #include "ui/AboutDialog.h"
+#include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/OpeningDialog.h"
 #include "ui/QtPrompter.h"
@@ -228,10 +229,7 @@ int RunApplication(const AppOptions& options) {
 
   MainFrame frame(settings);
   FrameForm form(frame);
-  auto* client = new QWidget;
-  client->setObjectName(QStringLiteral("FormView"));
-  client->resize(800, 550);
-  frame.SetForm(client);
+  frame.SetForm(new FormWindow);
   prompter.SetOwner(Owner::View, &frame);
   prompter.SetOwner(Owner::MainWindow, &frame);
 

@@ -7,10 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <set>
 
 #include "model/Settings.h"
 #include "ui/AboutDialog.h"
 #include "ui/CPELKApp.h"
+#include "ui/DialogUnits.h"
+#include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/SingleInstance.h"
 
@@ -135,6 +138,20 @@ TEST(AppOptions, ADocumentAndTheBuiltInInstrumentOrAClearRefusal) {
       ParseAppOptions({"hvt-kp4rs", "--sim-max-voltage", "205"}, error));  // needs --simulate
   EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "a.plk", "b.plk"}, error));
   EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "--frobnicate"}, error));
+}
+
+TEST(FormWindow, EveryControlOnceInsideTheForm) {
+  FormWindow form;
+  std::set<int> seen;
+  for (const ControlTemplate& t : FormTemplate()) {
+    if (t.id == 0) continue;
+    EXPECT_TRUE(seen.insert(t.id).second) << t.id << " twice";
+    QWidget* w = form.Control(t.id);
+    ASSERT_NE(w, nullptr) << t.id;
+    EXPECT_TRUE(form.rect().contains(w->geometry())) << t.id;
+    EXPECT_EQ(w->isHidden(), t.hidden) << t.id;
+  }
+  EXPECT_EQ(form.size(), QSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu)));
 }
 
 TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
