@@ -254,11 +254,12 @@ TEST(InputFilter, CursorAndTooltipsFollowTheMouse) {
   f.filter.OnMouse(Move(C::VoltageEdit));
   EXPECT_EQ(f.filter.cursor, FormCursor::IBeam);
   EXPECT_EQ(f.filter.overProgramList, 0);
-  // Stop and step boxes take typing only on a sweep of their quantity.
+  // Stop and step boxes take typing only on a sweep unit sweeping their
+  // quantity (a MANUAL unit keeps its sweep flag but hides the columns).
+  u.voltageSweep = 1;
   f.filter.OnMouse(Move(C::VoltageStopEdit));
   EXPECT_EQ(f.filter.cursor, FormCursor::Arrow);
   u.testMode = 1;
-  u.voltageSweep = 1;
   f.filter.OnMouse(Move(C::VoltageStepEdit));
   EXPECT_EQ(f.filter.cursor, FormCursor::IBeam);
   f.filter.OnMouse(Move(C::TriggerStopEdit));
