@@ -111,8 +111,6 @@ TEST(InputFilter, SpaceNeverPressesAButtonAndEnterNeverStarts) {
   f.rig.device.received.clear();
   EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Enter, C::Start)), Disposition::Swallow);
   EXPECT_EQ(f.rig.view->runState, Idle);
-  for (ControlId b : buttons)
-    EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Space, b)), Disposition::Swallow);
   EXPECT_TRUE(f.rig.device.received.empty());
 
   f.StartRunning();
@@ -194,7 +192,7 @@ TEST(InputFilter, RightClicksAreRememberedAndIgnoredDuringARun) {
   EXPECT_EQ(f.rig.view->runState, Running);
 }
 
-TEST(InputFilter, LeftButtonRules) {
+TEST(InputFilter, LeftButtonAndStepButtonRules) {
   auto left = [](ControlId id) { return Press(MouseEvent::Button::Left, id); };
   FilterState idle;
   FilterState running;
@@ -215,30 +213,17 @@ TEST(InputFilter, LeftButtonRules) {
   EXPECT_EQ(DecideMouse(left(C::UnitOverview), running).disposition, Disposition::Pass);
   EXPECT_EQ(DecideMouse(left(C::UnitOverview), programRun).disposition, Disposition::Swallow);
 
-  // Step buttons start their repeat only when enabled.
+  // Step buttons: the mouse starts the repeat, Enter steps once; a grayed
+  // one (a run, a bound) never moves the number.
   EXPECT_EQ(DecideMouse(left(C::ProgramDownButton), idle).pressStepButton, C::ProgramDownButton);
+  EXPECT_EQ(DecideKey(KeyDown(Key::Enter, C::UnitUpButton), idle).unitStep, 1);
+  EXPECT_EQ(DecideKey(KeyDown(Key::Enter, C::UnitDownButton), idle).unitStep, -1);
+  EXPECT_EQ(DecideKey(KeyDown(Key::Enter, C::ProgramUpButton), idle).programStep, 1);
+  EXPECT_EQ(DecideKey(KeyDown(Key::Enter, C::ProgramDownButton), idle).programStep, -1);
   FilterState grayed = idle;
   grayed.controlEnabled = false;
   EXPECT_FALSE(DecideMouse(left(C::UnitUpButton), grayed).pressStepButton);
-}
-
-TEST(InputFilter, EnterStepsTheFocusedNavigationButtonOnce) {
-  FilterRig f(true);
-  for (ControlId b : {C::UnitUpButton, C::UnitDownButton, C::ProgramUpButton, C::ProgramDownButton})
-    f.rig.form.Enable(b, true);
-  EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Enter, C::UnitUpButton)), Disposition::Pass);
-  f.filter.OnKey(KeyDown(Key::Enter, C::UnitDownButton));
-  f.filter.OnKey(KeyDown(Key::Enter, C::ProgramDownButton));
-  f.filter.OnKey(KeyDown(Key::Enter, C::ProgramUpButton));
-  EXPECT_EQ(f.targets.unitSteps, (std::vector<int>{1, -1}));
-  EXPECT_EQ(f.targets.programSteps, (std::vector<int>{-1, 1}));
-
-  // A grayed step button (a run, a bound) never moves the unit.
-  f.rig.form.Enable(C::UnitUpButton, false);
-  f.filter.OnKey(KeyDown(Key::Enter, C::UnitUpButton));
-  EXPECT_EQ(f.targets.unitSteps.size(), 2u);
-  f.filter.OnMouse(Press(MouseEvent::Button::Left, C::UnitDownButton));
-  EXPECT_EQ(f.targets.pressed, (std::vector<ControlId>{C::UnitDownButton}));
+  EXPECT_EQ(DecideKey(KeyDown(Key::Enter, C::UnitUpButton), grayed).unitStep, 0);
 }
 
 TEST(InputFilter, CursorAndTooltipsFollowTheMouse) {
