@@ -131,6 +131,11 @@ enum class CommandId : int {
   AppAbout = 57664,
   AppExit = 57665,
   Rs232Setup = 32771,
+  // Commands without a rule of their own: their menus are grayed as a whole.
+  FileSaveAs = 57604,
+  FilePrintSetup = 57606,
+  EquipmentNameInput = 32773,
+  TestConditions = 32774,
 };
 
 }  // namespace hvt

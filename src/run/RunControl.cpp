@@ -161,8 +161,10 @@ void RunControl::EndRun() {
 }
 
 void RunControl::TogglePause() {
-  if (!view.connection.IsTestRunning()) return;
+  // The run state first: PAUSE acts on every button-down, grayed or not, and
+  // asking an idle instrument would block the form for nothing.
   if (view.runState < Running || view.runState == Waiting || view.oneShotMode) return;
+  if (!view.connection.IsTestRunning()) return;
   FormControls& form = view.form;
   form.SetImage(C::Pause, Image::PauseNormal);
   SetLamp(true);

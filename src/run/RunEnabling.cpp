@@ -219,7 +219,13 @@ void RunEnabling::ShowRemainingTimes(bool running) {
   }
   form.SetText(C::InjectionTimeEdit, injection);
   form.SetText(C::IntervalTimeEdit, interval);
+  // Remaining times are shown, not typed: Tab must not stop on them.
+  for (ControlId id : {C::InjectionTimeEdit, C::IntervalTimeEdit}) {
+    form.SetTabStop(id, !view.RunActive());
+  }
 }
+
+bool RunEnabling::TimesRunColoured() const { return view.RunActive(); }
 
 bool RunEnabling::IsCommandEnabled(CommandId command) const {
   switch (command) {
@@ -233,6 +239,12 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FilePrint:
     case CommandId::FilePrintPreview:
       return view.runState < Running;
+    case CommandId::FileSaveAs:
+    case CommandId::FilePrintSetup:
+    case CommandId::EquipmentNameInput:
+    case CommandId::TestConditions:
+      // No rule of their own: during a run their menus are grayed whole.
+      return true;
   }
   return true;
 }

@@ -17,6 +17,9 @@ class RunEnabling {
   void EnableFrameForRun(bool enable);
   void ShowConditionPanel(bool show);
   void ShowRemainingTimes(bool running);
+  // Whether the time edits 1008 and 1009 are painted red on the run brush:
+  // all the while a run is active, so they read as counters, not inputs.
+  bool TimesRunColoured() const;
   bool IsCommandEnabled(CommandId command) const;
 
  private:
