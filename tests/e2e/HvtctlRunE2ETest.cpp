@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 
 #include "model/DocumentFile.h"
 #include "model/StringTable.h"
+#include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 
 namespace hvt {
@@ -37,33 +37,44 @@ std::string TwoUnitProgram(int type = 3) {
   return StoreDocument(doc);
 }
 
-// The command texts that reached the simulator, from its byte log.
+// The command texts that reached the simulator, from its log.
 std::vector<std::string> ReceivedTexts(const fs::path& log) {
-  std::ifstream in(log);
   std::vector<std::string> texts;
-  std::string line, current;
-  bool inFrame = false, checkNext = false;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string time, dir, hex;
-    if (!(fields >> time >> dir >> hex) || dir != "<") continue;
-    const int byte = std::stoi(hex, nullptr, 16);
-    if (checkNext) {  // the block check after ETX
-      checkNext = false;
-      continue;
-    }
-    if (byte == 0x02) {
-      inFrame = true;
-      current.clear();
-    } else if (byte == 0x03 && inFrame) {
-      texts.push_back(current);
-      inFrame = false;
-      checkNext = true;
-    } else if (inFrame) {
-      current += static_cast<char>(byte);
-    }
+  for (const auto& f : testing::ReadSimLog(log)) {
+    if (f.direction == '<' && !f.Text().empty()) texts.push_back(f.Text());
   }
   return texts;
+}
+
+// The third character's flags of a "QG" answer, or -1 for other frames.
+int RunFlags(const testing::LoggedFrame& f) {
+  const std::string t = f.Text();
+  if (f.direction != '>' || t.size() < 4 || t.compare(0, 2, "AG") != 0) return -1;
+  return t[2] & 0x0F;
+}
+
+// The remaining seconds of each status line that shows them, in order.
+std::vector<int> RemainingSeconds(const std::string& output) {
+  std::vector<int> out;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find("remaining ");
+    if (line.rfind("status: ", 0) != 0 || at == std::string::npos) continue;
+    const std::string r = line.substr(at + 10);
+    // "45s", "2m 5s" or "1h 2m 5s"
+    int total = 0, value = 0;
+    for (char c : r) {
+      if (c >= '0' && c <= '9') {
+        value = value * 10 + (c - '0');
+      } else if (c == 'h' || c == 'm' || c == 's') {
+        total += value * (c == 'h' ? 3600 : c == 'm' ? 60 : 1);
+        value = 0;
+        if (c == 's') break;
+      }
+    }
+    out.push_back(total);
+  }
+  return out;
 }
 
 class HvtctlRunTest : public ::testing::Test {
@@ -94,7 +105,6 @@ class HvtctlRunTest : public ::testing::Test {
     process.setProcessEnvironment(env);
     process.start(HVTCTL_PATH, QStringList{"run"} + args);
     ASSERT_TRUE(process.waitForStarted(5000));
-    timer.start();
   }
   int Finish(int boundMs) {
     EXPECT_TRUE(process.waitForFinished(boundMs)) << "hvtctl did not end";
@@ -106,7 +116,6 @@ class HvtctlRunTest : public ::testing::Test {
   fs::path dir;
   std::unique_ptr<testing::SimProcess> sim;
   QProcess process;
-  QElapsedTimer timer;
   std::string output, errors;
 };
 
@@ -118,12 +127,9 @@ TEST_F(HvtctlRunTest, ProgramOnTheSimulatorRunsItsUnitsInOrder) {
   const fs::path file = Write("two.plk", TwoUnitProgram());
   StartHvtctl({QString::fromStdString(file.string()), "--program", "1", "--device",
                QString::fromStdString(sim->Path())});
-  EXPECT_EQ(Finish(40000), 0) << output << errors;
-  const double seconds = timer.elapsed() / 1000.0;
+  EXPECT_EQ(Finish(60000), 0) << output << errors;
   // (3 + 2 + 3) x 2 + 2 between the repetitions.
   EXPECT_NE(output.find("estimated 18 s"), std::string::npos) << output;
-  EXPECT_GT(seconds, 17.0);
-  EXPECT_LT(seconds, 22.0);
   EXPECT_NE(output.find("status: START   50%"), std::string::npos);
   EXPECT_NE(output.find("status: Ready"), std::string::npos);
 
@@ -138,17 +144,64 @@ TEST_F(HvtctlRunTest, ProgramOnTheSimulatorRunsItsUnitsInOrder) {
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts.end()[-2], "CB");
   EXPECT_EQ(texts.back(), "QC");
+
+  // When things were sent, by the simulator's clock.
+  const auto frames = testing::ReadSimLog(log);
+  auto sent = [&](const std::string& text, size_t from = 0) {
+    for (size_t i = from; i < frames.size(); ++i) {
+      if (frames[i].direction == '<' && frames[i].Text() == text) return i;
+    }
+    return frames.size();
+  };
+  const size_t start = sent("CA");
+  const size_t stop = sent("CB");
+  ASSERT_LT(start, frames.size());
+  ASSERT_LT(stop, frames.size());
+  // The stop follows the first status that shows the test over, and nothing
+  // but its own transaction lies between.
+  size_t over = start;
+  while (over < frames.size() && (RunFlags(frames[over]) < 0 || (RunFlags(frames[over]) & 1))) {
+    ++over;
+  }
+  ASSERT_LT(over, stop) << "CB before the instrument ended the test";
+  for (size_t i = over + 1; i < stop; ++i) {
+    EXPECT_TRUE(frames[i].Text().empty()) << "between the end and CB: " << frames[i].Text();
+  }
+  // The instrument ran the whole program: at least its 18 s, less the
+  // seconds digit's granularity.
+  EXPECT_GE(frames[over].seconds - frames[start].seconds, 17.0);
+  // Each further unit went out only when the instrument asked for it.
+  int fed = 0;
+  for (size_t i = start; i < stop; ++i) {
+    if (frames[i].direction != '<' || frames[i].Text().rfind("PD", 0) != 0) continue;
+    ++fed;
+    size_t asked = i;
+    while (asked > start && RunFlags(frames[asked]) < 0) --asked;
+    EXPECT_TRUE(RunFlags(frames[asked]) & 8) << "unit sent unasked at " << frames[i].seconds;
+  }
+  EXPECT_EQ(fed, 3);
+  // The status is polled on a 200 ms timer, not in a loop.
+  double lastPoll = -1;
+  for (size_t i = start; i < stop; ++i) {
+    if (frames[i].direction != '<' || frames[i].Text() != "QG") continue;
+    if (lastPoll >= 0) {
+      EXPECT_GE(frames[i].seconds - lastPoll, 0.18) << "at " << frames[i].seconds;
+    }
+    lastPoll = frames[i].seconds;
+  }
 }
 
 TEST_F(HvtctlRunTest, DemonstrationModeKeepsItsOwnClock) {
   const fs::path file = Write("two.plk", TwoUnitProgram());
   StartHvtctl({QString::fromStdString(file.string()), "--program", "1", "--demo"});
-  EXPECT_EQ(Finish(40000), 0) << output << errors;
-  const double seconds = timer.elapsed() / 1000.0;
-  EXPECT_GT(seconds, 17.5);
-  EXPECT_LT(seconds, 21.0);
+  EXPECT_EQ(Finish(60000), 0) << output << errors;
   EXPECT_NE(output.find("message: " + LoadString(6004)), std::string::npos);
   EXPECT_NE(output.find("completed"), std::string::npos);
+  // Every simulated second of the 18 is counted once, in order, down to 0.
+  const std::vector<int> shown = RemainingSeconds(output);
+  std::vector<int> expected;
+  for (int r = 17; r >= 0; --r) expected.push_back(r);
+  EXPECT_EQ(shown, expected) << output;
 }
 
 TEST_F(HvtctlRunTest, InterruptStopsTheRunWithTheStopCommand) {

@@ -23,6 +23,7 @@
 #include "SimControl.h"
 #include "SimInstrument.h"
 #include "SimLine.h"
+#include "SimLog.h"
 #include "model/StringTable.h"
 
 namespace {
@@ -46,7 +47,10 @@ const char* const kUsage =
     "  --no-triangle       do not offer it\n"
     "  --no-terminator     no built-in terminator: \"QO\" is refused\n"
     "  --pace BAUD         send at the line rate of BAUD bit/s, 10 bits a byte\n"
-    "  --log FILE          record every byte with its direction and time\n"
+    "  --log FILE          record the traffic, one line per frame: the time its\n"
+    "                      last byte passed, < from the program or > to it, the\n"
+    "                      bytes in hex and, after \"|\", as text (control bytes\n"
+    "                      by name, other unprintable bytes as '.')\n"
     "  -h, --help          show this help\n"
     "\n";
 
@@ -192,10 +196,11 @@ int main(int argc, char** argv) {
   std::string stdinLine;
   bool stdinOpen = true;
 
+  hvt::sim::FrameLog frames([&](const std::string& line) {
+    if (log) std::fprintf(log, "%s\n", line.c_str());
+  });
   auto logByte = [&](char direction, uint8_t byte, int64_t atNs) {
-    if (log)
-      std::fprintf(log, "%12.6f %c %02X\n", static_cast<double>(atNs - originNs) / 1e9, direction,
-                   byte);
+    if (log) frames.Byte(direction, byte, static_cast<double>(atNs - originNs) / 1e9);
   };
 
   while (!signalled && stdinOpen) {
@@ -239,6 +244,7 @@ int main(int argc, char** argv) {
         }
       }
       for (size_t i = 0; i < done; ++i) logByte('>', batch[i], now);
+      frames.EndBatch('>');
       // What the device would not take goes back to the front of the queue.
       for (size_t i = batch.size(); i > done; --i) out.push_front({nowMs, batch[i - 1]});
       if (done < batch.size()) wantWrite = true;
@@ -295,6 +301,7 @@ int main(int argc, char** argv) {
           logByte('<', buffer[i], now);
           wire.Receive(buffer[i], nowMs);
         }
+        frames.EndBatch('<');
       } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         std::fprintf(stderr, "hvt-sim: device: %s\n", std::strerror(errno));
         break;
@@ -305,6 +312,7 @@ int main(int argc, char** argv) {
     }
     if (log) std::fflush(log);
   }
+  frames.Flush();
   if (log) std::fclose(log);
   close(fd);
   if (keepSlave >= 0) close(keepSlave);
