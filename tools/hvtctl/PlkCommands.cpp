@@ -262,7 +262,8 @@ int Schema(const Options& o, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-// "line L, column C" of a byte offset, counting characters of UTF-8 text.
+// "line L, column C" of the character that ends at a byte offset (the
+// parser counts the bytes it has read), counting characters of UTF-8 text.
 std::string TextPosition(const std::string& text, size_t offset) {
   size_t line = 1, column = 0;
   for (size_t i = 0; i < offset && i < text.size(); ++i) {
@@ -303,7 +304,7 @@ int Build(const Options& o, std::ostream& out, std::ostream& err) {
   try {
     json = nlohmann::ordered_json::parse(text);
   } catch (const nlohmann::json::parse_error& e) {
-    err << who << ": " << input << ": " << TextPosition(text, e.byte == 0 ? 0 : e.byte - 1)
+    err << who << ": " << input << ": " << TextPosition(text, e.byte)
         << ": invalid JSON: " << ParseReason(e.what()) << "\n";
     return kExitUsage;
   }
