@@ -1,5 +1,6 @@
 #include "hvtctl/PlkCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <ostream>
@@ -275,7 +276,7 @@ std::string TextPosition(const std::string& text, size_t offset) {
       ++column;
     }
   }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+  return "line " + std::to_string(line) + ", column " + std::to_string(std::max<size_t>(column, 1));
 }
 
 // The parser's own reason without its prefix and position.
