@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "hvtctl/OutputFile.h"
 #include "hvtctl/PlkCommands.h"
 #include "model/DocumentFile.h"
 #include "platform/AtomicFile.h"
@@ -91,6 +95,27 @@ TEST_F(PlkCommandsTest, NewAndBuildReplaceAFileOnlyWhenForced) {
   EXPECT_EQ(Read(Path("e.plk"))[41], 3);
   ASSERT_EQ(Run({"build", "--force", Path("e.json"), Path("e.plk")}), kExitOk) << err.str();
   EXPECT_EQ(Read(Path("e.plk")), typeOne);
+}
+
+// The last guard when a file appears between the check and the write.
+TEST_F(PlkCommandsTest, CreatingAFileNeverReplacesOne) {
+  Write(Path("old.plk"), "old");
+  const auto listing = Listing();
+  std::string error;
+  EXPECT_FALSE(CreateFileAtomically(Path("old.plk"), "new", &error));
+  EXPECT_EQ(error, std::strerror(EEXIST));
+  EXPECT_EQ(Read(Path("old.plk")), "old");
+  EXPECT_EQ(Listing(), listing);
+
+  const mode_t mask = ::umask(027);
+  EXPECT_TRUE(CreateFileAtomically(Path("new.plk"), "new", &error)) << error;
+  ::umask(mask);
+  EXPECT_EQ(Read(Path("new.plk")), "new");
+  // A new file's mode is the user's, as for any file the user creates.
+  EXPECT_EQ(fs::status(dir / "new.plk").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(Listing().size(), listing.size() + 1);
+  EXPECT_FALSE(CreateFileAtomically(Path("no/such/folder/x.plk"), "x", &error));
 }
 
 TEST_F(PlkCommandsTest, AnOutputThatIsTheInputIsRefusedEvenWhenForced) {
