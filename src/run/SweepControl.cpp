@@ -37,8 +37,8 @@ int32_t StepValue(int32_t& current, int32_t start, int32_t stop, int32_t step) {
 // The values a voltage or trigger level still visits from s, s included.
 long long ValuesFrom(int32_t s, int32_t start, int32_t stop, int32_t step) {
   if (step <= 0) return 1;
-  const long long d = start > stop ? static_cast<long long>(s) - stop
-                                   : static_cast<long long>(stop) - s;
+  const long long d =
+      start > stop ? static_cast<long long>(s) - stop : static_cast<long long>(stop) - s;
   return d < 0 ? 1 : d / step + 1;
 }
 
@@ -134,8 +134,8 @@ long long SweepControl::LevelValuesFrom(int parameter, const UnitRecord& u,
     }
     case kSweepWidth: {
       const long long s = fromCurrent ? p.widthIndex : u.widthIndex;
-      const long long d = u.widthIndex > u.widthIndexStop ? s - u.widthIndexStop
-                                                          : u.widthIndexStop - s;
+      const long long d =
+          u.widthIndex > u.widthIndexStop ? s - u.widthIndexStop : u.widthIndexStop - s;
       return d < 0 ? 1 : d + 1;
     }
     case kSweepVoltage:
