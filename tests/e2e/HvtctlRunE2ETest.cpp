@@ -248,6 +248,7 @@ TEST_F(HvtctlRunTest, RefusalsAndFailures) {
   StartHvtctl({QString::fromStdString(single.string()), "--unit", "1", "--demo"});
   EXPECT_EQ(Finish(10000), 2);
   EXPECT_NE(errors.find("differenet properties as to Injection Unit type"), std::string::npos);
+  EXPECT_EQ(errors.rfind("hvtctl run: " + single.string() + ": ", 0), 0u) << errors;
 
   // An instrument that is not ours: Abort at start-up.
   sim = std::make_unique<testing::SimProcess>(std::vector<std::string>{"--identity", "AAOTHER"});
@@ -390,6 +391,27 @@ TEST_F(HvtctlRunTest, OutputTellsWhatRunsAndErrorsNameTheirFile) {
                    0),
       0u)
       << errors;
+}
+
+// The link fails in the middle of a test: the instrument may still be
+// firing, and the last line says so.
+TEST_F(HvtctlRunTest, CommunicationFailureAsksForAStopAtThePanel) {
+  sim = std::make_unique<testing::SimProcess>();
+  const fs::path file = Write("long.plk", LongUnit());
+  StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device",
+               QString::fromStdString(sim->Path())});
+  ASSERT_TRUE(WaitForLine("remaining", 5000)) << output;
+  sim->Command("silent 1000");
+  EXPECT_EQ(Finish(30000), 1);
+  EXPECT_NE(output.find("communication failure"), std::string::npos) << output;
+  ASSERT_FALSE(errors.empty());
+  const std::string last = errors.substr(errors.rfind('\n', errors.size() - 2) + 1);
+  EXPECT_EQ(last.rfind("hvtctl run: " + file.string() +
+                           ": the instrument may still be running: stop it at its panel",
+                       0),
+            0u)
+      << errors;
+  sim->Command("clear");
 }
 
 // A private settings file stays private: only the write bits go.

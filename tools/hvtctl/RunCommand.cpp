@@ -327,6 +327,205 @@ void ReportNotFound(const ObservedDevice& device, const std::string& prefix, int
   }
 }
 
+// One "hvtctl run": its steps in order, each either done or giving the exit
+// status.
+class RunSession {
+ public:
+  RunSession(const RunOptions& o, TerminationGuard& guard, QCoreApplication& app, std::ostream& out,
+             std::ostream& err)
+      : o(o),
+        guard(guard),
+        app(app),
+        out(out),
+        err(err),
+        codec(MakeCodec(CodePageFor(StringTable::CurrentLanguage()))),
+        prefix("hvtctl run: " + o.file + ": "),
+        settings(UserSettingsFile()),
+        doc(&settings),
+        prompter(out, *codec, o.answerDemo),
+        view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, PortPath()}) {}
+
+  int Run() {
+    if (auto failed = ReadDocumentFile()) return *failed;
+    if (auto failed = FindInstrument()) return *failed;
+    if (auto failed = LoadInto()) return *failed;
+    SelectWhatRuns();
+    if (guard.StopRequested()) return StoppedEarly();
+    RunToTheEnd();
+    return Summarise();
+  }
+
+ private:
+  std::string Show(const std::string& text) const { return codec->ToUtf8(text).value_or(text); }
+
+  CommPort::PathFn PortPath() {
+    settings.onFailure = [this](const std::string& path, const std::string& reason) {
+      err << "hvtctl run: " << path << ": " << reason << "\n";
+    };
+    if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
+    if (!o.device.empty()) return [device = o.device](int) { return device; };
+    return [this](int n) { return PortDevicePath(n, &settings); };
+  }
+
+  // A write to the output that fails (nobody reads it any more) is a stop.
+  void Print(const std::string& line) {
+    out << line << std::endl;
+    if (!out) TerminationGuard::RequestStop();
+  }
+
+  int StoppedEarly() {
+    Print("summary: stopped before the test was started; nothing was run");
+    return kExitFailure;
+  }
+
+  std::optional<int> ReadDocumentFile() {
+    std::string error;
+    if (!HasPlkExtension(o.file)) {
+      err << prefix << FormatText(Show(LoadString(4001)), o.file) << "\n";
+      return kExitUsage;
+    }
+    if (!ReadWholeFile(o.file, bytes, &error)) {
+      err << prefix << "cannot read: " << error << "\n";
+      return kExitUsage;
+    }
+    return std::nullopt;
+  }
+
+  // Start-up, as the desktop program does before its window opens. A chosen
+  // demonstration is no communication error, so nothing is said of one.
+  std::optional<int> FindInstrument() {
+    form.onStatusText = [this](const std::string& text) {
+      Print("status: " + Show(text) +
+            RunContext(text, view, [this](const std::string& t) { return Show(t); }));
+    };
+    QElapsedTimer connecting;
+    connecting.start();
+    if (o.demo) {
+      doc.demoMode = 1;
+    } else {
+      if (!view.connection.Connect()) {
+        if (guard.StopRequested()) return StoppedEarly();
+        ReportNotFound(device, prefix, connecting.elapsed(), err);
+        Print("summary: the instrument was not found; nothing was run");
+        return kExitFailure;
+      }
+      if (!doc.demoMode) identity = view.protocol.GetAnswer();
+    }
+    view.StartUp(false);
+    if (guard.StopRequested()) return StoppedEarly();
+    return std::nullopt;
+  }
+
+  std::optional<int> LoadInto() {
+    // An empty file is not read at all: the new document stands.
+    switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec)) {
+      case LoadOutcome::Loaded:
+        break;
+      case LoadOutcome::HeaderDiffers:
+        err << prefix << FormatText(Show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n";
+        return kExitUsage;
+      case LoadOutcome::TypeDiffers:
+        err << prefix << FormatText(Show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
+        return kExitUsage;
+      case LoadOutcome::UnexpectedEnd:
+        err << prefix << Show(LoadString(ids::kUnexpectedFileFormat)) << "\n";
+        return kExitUsage;
+    }
+    doc.loadStatus = 0;
+    Print(InstrumentLine(doc, identity, [this](const std::string& t) { return Show(t); }));
+    if (AdaptToInstrument(doc))
+      prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok, MessageIcon::Warning,
+                   Owner::View);
+    if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
+    return std::nullopt;
+  }
+
+  void SelectWhatRuns() {
+    if (o.unit) {
+      doc.programMode = 0;
+      doc.currentUnit = static_cast<uint16_t>(o.unit);
+    } else {
+      doc.programMode = 1;
+      doc.currentProgram = static_cast<uint16_t>(o.program);
+    }
+    view.activeUnit = doc.currentUnit;
+    view.formSeams.SelectUnit(view.activeUnit);
+    view.formSeams.RefreshForm();
+    view.formSeams.ShowProgram();
+    if (o.oneShot) {
+      form.Check(ControlId::OneShotMode, true);
+      view.run.OnOneShotMode();
+    }
+  }
+
+  void RunToTheEnd() {
+    struct Client : TimerClient {
+      CPELKView& view;
+      QCoreApplication& app;
+      Client(CPELKView& v, QCoreApplication& a) : view(v), app(a) {}
+      void OnTimer(int id) override {
+        view.OnTimer(id);
+        if (!view.RunActive()) app.quit();
+      }
+    } client(view, app);
+    timers.SetClient(&client);
+
+    // A stop ends the run as STOP does, on the loop's thread; one that came
+    // while the unit was being sent keeps START from being sent at all.
+    guard.Listen([this] {
+      view.run.EndRun();
+      app.quit();
+    });
+#ifndef _WIN32
+    guard.WatchOutput(STDOUT_FILENO);
+#endif
+    view.run.startVeto = [] { return TerminationGuard::StopRequested(); };
+
+    elapsed.start();
+    view.run.StartRun();
+    if (view.RunActive()) app.exec();
+    view.run.EndRun();  // no-op unless the loop was left some other way
+    timers.SetClient(nullptr);
+  }
+
+  int Summarise() {
+    const RunEnd end = view.run.lastRunEnd;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", elapsed.elapsed() / 1000.0);
+    Print("summary: " +
+          (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program)) +
+          (doc.demoMode ? " (demonstration mode)" : "") + ": " + EndText(end) + " after " +
+          seconds + " s (estimated " + std::to_string(view.totalSeconds) + " s)");
+    // The instrument's state is unknown after a failed link: the operator
+    // must not walk up to the equipment under test believing it stopped.
+    if (end == RunEnd::CommunicationFailure && !o.demo) {
+      err << prefix
+          << "the instrument may still be running: stop it at its panel (STOP) before you go "
+             "near the equipment under test\n";
+    }
+    return end == RunEnd::Completed ? kExitOk : kExitFailure;
+  }
+
+  const RunOptions& o;
+  TerminationGuard& guard;
+  QCoreApplication& app;
+  std::ostream& out;
+  std::ostream& err;
+  std::unique_ptr<TextCodec> codec;
+  std::string prefix;
+  std::string bytes;
+  std::string identity;
+  SettingsFile settings;
+  CPELKDoc doc;
+  ObservedDevice device;
+  SteadyClock clock;
+  QtTimerHost timers;
+  HeadlessForm form;
+  ConsolePrompter prompter;
+  CPELKView view;
+  QElapsedTimer elapsed;
+};
+
 }  // namespace
 
 int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -343,149 +542,11 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
     err << "(see hvtctl run --help)\n";
     return kExitUsage;
   }
-
   static int argc = 1;
   static char name[] = "hvtctl";
   static char* argv[] = {name, nullptr};
   QCoreApplication app(argc, argv);
-
-  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
-  auto show = [&](const std::string& text) { return codec->ToUtf8(text).value_or(text); };
-  const std::string prefix = "hvtctl run: " + o.file + ": ";
-
-  std::string bytes, error;
-  if (!HasPlkExtension(o.file)) {
-    err << prefix << FormatText(show(LoadString(4001)), o.file) << "\n";
-    return kExitUsage;
-  }
-  if (!ReadWholeFile(o.file, bytes, &error)) {
-    err << prefix << "cannot read: " << error << "\n";
-    return kExitUsage;
-  }
-
-  SettingsFile settings = UserSettingsFile();
-  settings.onFailure = [&err](const std::string& path, const std::string& reason) {
-    err << "hvtctl run: " << path << ": " << reason << "\n";
-  };
-  CPELKDoc doc(&settings);
-  if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
-  CommPort::PathFn portPath = [&settings](int n) { return PortDevicePath(n, &settings); };
-  if (!o.device.empty()) portPath = [device = o.device](int) { return device; };
-
-  ObservedDevice device;
-  SteadyClock clock;
-  QtTimerHost timers;
-  HeadlessForm form;
-  ConsolePrompter prompter(out, *codec, o.answerDemo);
-  CPELKView view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, portPath});
-  form.onStatusText = [&](const std::string& text) {
-    out << "status: " << show(text) << RunContext(text, view, show) << std::endl;
-    if (!out) TerminationGuard::RequestStop();
-  };
-  auto stoppedEarly = [&] {
-    out << "summary: stopped before the test was started; nothing was run" << std::endl;
-    return kExitFailure;
-  };
-
-  // Start-up: as the desktop program does before its window opens. A chosen
-  // demonstration is no communication error, so nothing is said about one.
-  std::string identity;
-  QElapsedTimer connecting;
-  connecting.start();
-  if (o.demo) {
-    doc.demoMode = 1;
-  } else {
-    if (!view.connection.Connect()) {
-      if (guard.StopRequested()) return stoppedEarly();
-      ReportNotFound(device, prefix, connecting.elapsed(), err);
-      out << "summary: the instrument was not found; nothing was run" << std::endl;
-      return kExitFailure;
-    }
-    if (!doc.demoMode) identity = view.protocol.GetAnswer();
-  }
-  view.StartUp(false);
-  if (guard.StopRequested()) return stoppedEarly();
-
-  // An empty file is not read at all: the new document stands.
-  switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec)) {
-    case LoadOutcome::Loaded:
-      break;
-    case LoadOutcome::HeaderDiffers:
-      err << prefix << FormatText(show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n";
-      return kExitUsage;
-    case LoadOutcome::TypeDiffers:
-      err << prefix << FormatText(show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
-      return kExitUsage;
-    case LoadOutcome::UnexpectedEnd:
-      err << prefix << show(LoadString(ids::kUnexpectedFileFormat)) << "\n";
-      return kExitUsage;
-  }
-  doc.loadStatus = 0;
-  out << InstrumentLine(doc, identity, show) << std::endl;
-  if (!out) TerminationGuard::RequestStop();
-  if (AdaptToInstrument(doc))
-    prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok, MessageIcon::Warning,
-                 Owner::View);
-  if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
-
-  if (o.unit) {
-    doc.programMode = 0;
-    doc.currentUnit = static_cast<uint16_t>(o.unit);
-  } else {
-    doc.programMode = 1;
-    doc.currentProgram = static_cast<uint16_t>(o.program);
-  }
-  view.activeUnit = doc.currentUnit;
-  view.formSeams.SelectUnit(view.activeUnit);
-  view.formSeams.RefreshForm();
-  view.formSeams.ShowProgram();
-  if (o.oneShot) {
-    form.Check(ControlId::OneShotMode, true);
-    view.run.OnOneShotMode();
-  }
-
-  struct Client : TimerClient {
-    CPELKView& view;
-    QCoreApplication& app;
-    Client(CPELKView& v, QCoreApplication& a) : view(v), app(a) {}
-    void OnTimer(int id) override {
-      view.OnTimer(id);
-      if (!view.RunActive()) app.quit();
-    }
-  } client(view, app);
-  timers.SetClient(&client);
-
-  // A stop ends the run as STOP does, on the loop's thread; one that came
-  // while the unit was being sent keeps START from being sent at all.
-  guard.Listen([&] {
-    view.run.EndRun();
-    app.quit();
-  });
-#ifndef _WIN32
-  guard.WatchOutput(STDOUT_FILENO);
-#endif
-  view.run.startVeto = [] { return TerminationGuard::StopRequested(); };
-
-  QElapsedTimer elapsed;
-  elapsed.start();
-  if (guard.StopRequested()) return stoppedEarly();
-  view.run.StartRun();
-  if (view.RunActive()) app.exec();
-  view.run.EndRun();  // no-op unless the loop was left some other way
-
-  const RunEnd end = view.run.lastRunEnd;
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.1f", elapsed.elapsed() / 1000.0);
-  out << "summary: "
-      << (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program))
-      << (doc.demoMode ? " (demonstration mode)" : "") << ": " << EndText(end) << " after "
-      << seconds << " s (estimated " << view.totalSeconds << " s)" << std::endl;
-  if (end == RunEnd::CommunicationFailure && !o.demo) {
-    err << prefix
-        << "the instrument may still be running: stop it at its panel (STOP) before you go "
-           "near the equipment under test\n";
-  }
-  return end == RunEnd::Completed ? kExitOk : kExitFailure;
+  return RunSession(o, guard, app, out, err).Run();
 }
 
 }  // namespace hvt
