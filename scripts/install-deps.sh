@@ -12,4 +12,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev \
   socat xvfb xauth imagemagick poppler-utils fonts-liberation fonts-noto-cjk time \
+  python3-jsonschema \
   >/dev/null

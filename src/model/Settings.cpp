@@ -3,6 +3,7 @@
 #include <climits>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "model/Profile.h"
@@ -16,13 +17,29 @@ namespace {
 // and is not read whole.
 constexpr std::uintmax_t kMaxSettingsFileSize = 1 << 20;
 
-bool ReadFile(const fs::path& path, std::string& content) {
+// Reads the file; an empty reason with false means there is none.
+bool ReadFile(const fs::path& path, std::string& content, std::string& reason) {
   std::error_code ec;
+  if (!fs::exists(path, ec)) {
+    if (ec) reason = ec.message();
+    return false;
+  }
   const auto size = fs::file_size(path, ec);
-  if (ec || size > kMaxSettingsFileSize) return false;
+  if (ec) {
+    reason = "cannot be read: " + ec.message();
+    return false;
+  }
+  if (size > kMaxSettingsFileSize) {
+    reason = "too large to be a settings file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  if (!in) {
+    reason = "cannot be read";
+    return false;
+  }
   content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) reason = "cannot be read";
   return !in.bad();
 }
 
@@ -47,9 +64,18 @@ fs::path SettingsFile::PathUnder(const fs::path& configFolder) {
   return configFolder / "Korrin" / "HVT-KP4RS" / "HVT-KP4RS.INI";
 }
 
+void SettingsFile::Fail(const std::string& reason) const {
+  if (failureTold || !onFailure) return;
+  failureTold = true;
+  onFailure(file.string(), reason + "; the settings are not kept");
+}
+
 std::string SettingsFile::ReadSetting(std::string_view section, std::string_view key) const {
-  std::string content;
-  if (!ReadFile(file, content)) return {};
+  std::string content, reason;
+  if (!ReadFile(file, content, reason)) {
+    if (!reason.empty()) Fail(reason);
+    return {};
+  }
   return ProfileRead(content, section, key);
 }
 
@@ -57,38 +83,53 @@ bool SettingsFile::WriteSetting(std::string_view section, std::string_view key,
                                 std::string_view value) {
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  if (ec) return false;
+  if (ec) {
+    Fail("cannot create its folder: " + ec.message());
+    return false;
+  }
 
-  std::string content;
+  std::string content, reason;
   const bool exists = fs::exists(file, ec);
+  // The mode the file keeps, write bits apart.
+  std::optional<fs::perms> mode;
   if (exists) {
+    mode = fs::status(file, ec).permissions() & fs::perms::all;
     protect(file, false);
-    if (!ReadFile(file, content)) {
+    if (!ReadFile(file, content, reason)) {
       protect(file, true);
+      Fail(reason);
       return false;
     }
   }
   const std::string updated = ProfileWrite(content, section, key, value);
 
   // Write beside the file and rename over it, so a full disk or a crash
-  // leaves the previous settings intact.
+  // leaves the previous settings intact. The copy gets the old file's mode
+  // before anything is written into it, so a private file stays private.
   fs::path temp = file;
   temp += ".tmp";
+  fs::remove(temp, ec);  // a stale one would pass its own mode on
   bool ok = false;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (out) {
+      if (mode)
+        fs::permissions(temp, (*mode | fs::perms::owner_write) & ~fs::perms::owner_exec,
+                        fs::perm_options::replace, ec);
       out.write(updated.data(), static_cast<std::streamsize>(updated.size()));
       out.flush();
       ok = static_cast<bool>(out);
     }
   }
+  if (!ok) reason = "cannot be written";
   if (ok) {
     fs::rename(temp, file, ec);
     ok = !ec;
+    if (!ok) reason = "cannot be replaced: " + ec.message();
   }
   if (!ok) fs::remove(temp, ec);
   if (fs::exists(file, ec)) protect(file, true);
+  if (!ok) Fail(reason);
   return ok;
 }
 

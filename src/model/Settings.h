@@ -10,13 +10,14 @@ namespace hvt {
 
 // The per-user settings file. Reads never create anything; each write
 // creates the folders if needed, lifts the file's protection, rewrites the
-// file in one step and protects it again. Failures are silent: the old
-// value stays.
+// file in one step and protects it again. A failure keeps the old value and
+// is told to onFailure, once for the life of the object.
 class SettingsFile {
  public:
   // Called with true after a write to protect the file, with false before a
   // write to lift the protection. The default takes every write bit away
-  // (0444 for a new file) and gives the owner's back.
+  // and gives the owner's back, nothing else: 0600 is 0400 between writes,
+  // and a new file has the user's default mode without its write bits.
   using ProtectFn = std::function<void(const std::filesystem::path&, bool protect)>;
 
   explicit SettingsFile(std::filesystem::path file, ProtectFn protect = {});
@@ -27,12 +28,18 @@ class SettingsFile {
 
   const std::filesystem::path& path() const { return file; }
 
+  // Told (path, reason) the first time the file cannot be read or written.
+  std::function<void(const std::string& path, const std::string& reason)> onFailure;
+
   // Where the file lives under the per-user configuration folder.
   static std::filesystem::path PathUnder(const std::filesystem::path& configFolder);
 
  private:
+  void Fail(const std::string& reason) const;
+
   std::filesystem::path file;
   ProtectFn protect;
+  mutable bool failureTold = false;
 };
 
 // Decimal reading of setting texts: leading blanks skipped, optional sign,

@@ -24,12 +24,13 @@ constexpr int kResolution = 1200;
 
 std::chrono::year_month_day LocalDate() {
   const QDate today = QDate::currentDate();
-  return std::chrono::year{today.year()} / std::chrono::month{static_cast<unsigned>(today.month())} /
+  return std::chrono::year{today.year()} /
+         std::chrono::month{static_cast<unsigned>(today.month())} /
          std::chrono::day{static_cast<unsigned>(today.day())};
 }
 
-bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptions& options,
-                    std::string* error) {
+bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string& bytes,
+                     std::string* error) {
   const auto codec = MakeCodec(options.codePage);
   if (!codec) {
     if (error) *error = "code page " + std::to_string(options.codePage) + " is not supported";
@@ -40,10 +41,10 @@ bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptio
   {
     QPdfWriter writer(&buffer);
     writer.setResolution(kResolution);
-    writer.setPageLayout(QPageLayout(
-        QPageSize(options.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
-        QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
-        QPageLayout::Millimeter));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(options.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
+                    QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
+                    QPageLayout::Millimeter));
     if (auto title = codec->ToUtf8(LoadString(report_text::kTitle))) {
       writer.setTitle(QString::fromStdString(*title));
     }
@@ -70,9 +71,14 @@ bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptio
     }
     painter.end();
   }
-  return WriteFileAtomically(path, std::string_view(buffer.data().constData(),
-                                                    static_cast<size_t>(buffer.data().size())),
-                             error);
+  bytes.assign(buffer.data().constData(), static_cast<size_t>(buffer.data().size()));
+  return true;
+}
+
+bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptions& options,
+                    std::string* error) {
+  std::string bytes;
+  return RenderReportPdf(doc, options, bytes, error) && WriteFileAtomically(path, bytes, error);
 }
 
 }  // namespace hvt

@@ -23,6 +23,10 @@ struct ReportPdfOptions {
 bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptions& options,
                     std::string* error = nullptr);
 
+// The same PDF as bytes, for standard output or for a check before writing.
+bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string& bytes,
+                     std::string* error = nullptr);
+
 // Today's local date.
 std::chrono::year_month_day LocalDate();
 

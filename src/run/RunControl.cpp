@@ -80,8 +80,20 @@ void RunControl::StartRun() {
     view.secondsLeft = view.totalSeconds;
     view.showTimesLeft = view.sendTimesLeft;
     const int unit = view.activeUnit;
-    if (!Twice([&] { return commands.SendUnit(unit); }) ||
-        !Twice([&] { return commands.SendStart(); })) {
+    if (!Twice([&] { return commands.SendUnit(unit); })) {
+      FailRun(RunEnd::CommunicationFailure);
+      doc.demoMode = view.connection.AskDemo();
+      view.runState = Running;
+      EndRun();
+      return;
+    }
+    if (startVeto && startVeto()) {
+      FailRun(RunEnd::Stopped);
+      view.runState = Running;  // so that EndRun restores the form
+      EndRun();
+      return;
+    }
+    if (!Twice([&] { return commands.SendStart(); })) {
       FailRun(RunEnd::CommunicationFailure);
       doc.demoMode = view.connection.AskDemo();
       view.runState = Running;
@@ -447,7 +459,7 @@ int32_t RunControl::DemoSecond(int unitNumber) {
   const UnitRecord& u = view.doc.unit(unitNumber);
   FormControls& form = view.form;
   SweepControl& sweep = view.sweep;
-  const bool sweepUnit = SweepControl::IsSweepUnit(u);
+  const bool sweepUnit = sweep.IsSweepUnit(unitNumber);
   int32_t finished = 0;
 
   if (!view.endlessInjection && !view.endlessInterval) --view.secondsLeft;
@@ -471,23 +483,14 @@ int32_t RunControl::DemoSecond(int unitNumber) {
       } else {
         finished = intervalFollows ? 0 : 1;
       }
-      if (!intervalFollows && sweepUnit) sweep.AdvanceSweep(5, unitNumber);
+      if (!intervalFollows && sweepUnit) sweep.AdvanceSweep(unitNumber);
     }
   } else if (!view.endlessInterval) {
     if (--view.intervalLeft <= 0) {
       form.Show(C::PulseLabel, true);
       if (view.oneShotMode) form.Enable(C::Trigger, true);
       if (sweepUnit && sweep.RemainingSteps(unitNumber, true) != 0) {
-        int level = 5;
-        while (sweep.SweepStep(level, unitNumber) && level > 6 - view.sweepLevels) --level;
-        if (u.injectionEndless) {
-          view.injectionLeft = 1;
-          view.endlessInjection = 1;
-        } else {
-          view.injectionLeft = u.injectionTime;
-        }
-        view.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
-        sweep.ShowSweepValues(true);
+        sweep.AdvanceSweep(unitNumber);
       } else {
         finished = 1;
       }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace hvt {
@@ -46,6 +47,9 @@ class RunControl {
   }
 
   RunEnd lastRunEnd = RunEnd::None;
+  // Asked just before START is sent: true means the operator wants out, and
+  // the instrument is then not started at all.
+  std::function<bool()> startVeto;
 
  private:
   void BlinkTick();

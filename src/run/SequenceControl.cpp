@@ -95,6 +95,8 @@ bool SequenceControl::FeedProgram(bool nextUnitRequest, int32_t unitToggle) {
     }
     // Otherwise the instrument finishes the unit it holds.
     if (unit != 0 && !view.commands.SendUnit(unit) && !view.commands.SendUnit(unit)) {
+      // Recorded before EndRun, which would take the end for an operator's stop.
+      if (view.run.lastRunEnd == RunEnd::None) view.run.lastRunEnd = RunEnd::CommunicationFailure;
       view.doc.demoMode = view.connection.AskDemo();
       view.run.EndRun();
       return false;

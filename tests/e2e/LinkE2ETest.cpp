@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "link/Answers.h"
@@ -16,6 +17,7 @@
 #include "model/StringTable.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/SteadyClock.h"
+#include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 
 namespace hvt {
@@ -217,26 +219,31 @@ TEST_F(LinkE2ETest, LineFaultsFailTransactionsAndTheLinkRecovers) {
   EXPECT_TRUE(PollUntil([&] { return protocol->Query("QA"); }, 3000, 50));
 }
 
-TEST_F(LinkE2ETest, PacedLineAndByteLog) {
+TEST_F(LinkE2ETest, PacedLineAndFrameLog) {
   const fs::path log = fs::temp_directory_path() / ("hvt-e2e-log-" + std::to_string(getpid()));
   Start({"--pace", "9600", "--log", log.string()});
   ASSERT_TRUE(protocol->Query("QA"));
   EXPECT_EQ(protocol->GetAnswer(), LoadString(6019));
   ASSERT_TRUE(sim->Stop());
+  const auto frames = testing::ReadSimLog(log);
   std::ifstream in(log);
-  std::string line;
-  std::vector<std::string> entries;
-  while (std::getline(in, line)) entries.push_back(line.substr(line.find_first_not_of(' ')));
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   fs::remove(log);
-  // ENQ in, ACK out, the frame in, the 35-byte answer out, our ACK in.
-  ASSERT_EQ(entries.size(), 1u + 1u + 5u + 35u + 1u);
-  EXPECT_NE(entries[0].find("< 05"), std::string::npos);
-  EXPECT_NE(entries[1].find("> 06"), std::string::npos);
-  EXPECT_NE(entries.back().find("< 06"), std::string::npos);
-  // Paced: the answer's bytes leave about a millisecond apart.
-  const double first = std::stod(entries[7]);
-  const double last = std::stod(entries[41]);
-  EXPECT_GT(last - first, 0.030);
+  // One line per frame: ENQ in, ACK out, the query in, the answer out, our ACK in.
+  ASSERT_EQ(frames.size(), 5u) << text;
+  EXPECT_TRUE(frames[0].direction == '<' && frames[0].IsByte(0x05));
+  EXPECT_TRUE(frames[1].direction == '>' && frames[1].IsByte(0x06));
+  EXPECT_EQ(frames[2].direction, '<');
+  EXPECT_EQ(frames[2].Text(), "QA");
+  EXPECT_EQ(frames[3].direction, '>');
+  EXPECT_EQ(frames[3].Text(), LoadString(6019));
+  EXPECT_EQ(frames[3].bytes.size(), 35u);
+  EXPECT_TRUE(frames[4].direction == '<' && frames[4].IsByte(0x06));
+  // Readable as it stands.
+  EXPECT_NE(text.find("| <STX>" + LoadString(6019) + "<ETX>"), std::string::npos) << text;
+  EXPECT_NE(text.find("| <ENQ>"), std::string::npos) << text;
+  // Paced: the answer's last byte leaves at least 35 byte times after the query.
+  EXPECT_GT(frames[3].seconds - frames[2].seconds, 0.030);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -87,6 +88,55 @@ TEST_F(SettingsTest, UsesTheGivenProtection) {
   settings.WriteSetting("S", "k", "1");
   settings.WriteSetting("S", "k", "2");
   EXPECT_EQ(calls, (std::vector<bool>{true, false, true}));
+}
+
+// Only the write bits come and go: the rest of the mode is the user's, on a
+// real write through the temporary copy and the rename.
+TEST_F(SettingsTest, WritesKeepTheModeAndANewFileFollowsTheUmask) {
+  using P = fs::perms;
+  for (auto [kept, between] :
+       {std::pair{P::owner_read | P::owner_write, P::owner_read},
+        std::pair{P::owner_read | P::owner_write | P::group_read, P::owner_read | P::group_read}}) {
+    SettingsFile settings(root / "kept.ini");
+    std::ofstream(settings.path()) << "[EMV]\nPORT_NUM=2\n";
+    fs::permissions(settings.path(), kept);
+    ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "1"));
+    EXPECT_EQ(fs::status(settings.path()).permissions() & P::all, between);
+    EXPECT_EQ(settings.ReadSetting("EMV", "PORT_NUM"), "2");
+    ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "3"));  // writable again while writing
+    EXPECT_EQ(fs::status(settings.path()).permissions() & P::all, between);
+    fs::permissions(settings.path(), P::owner_write, fs::perm_options::add);
+    fs::remove(settings.path());
+  }
+  for (auto [mask, fresh] : {std::pair{mode_t{077}, P::owner_read},
+                             std::pair{mode_t{027}, P::owner_read | P::group_read}}) {
+    const mode_t old = ::umask(mask);
+    SettingsFile settings(root / ("fresh" + std::to_string(mask)) / "s.ini");
+    const bool written = settings.WriteSetting("EMV", "PORT_NUM", "4");
+    ::umask(old);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(fs::status(settings.path()).permissions() & P::all, fresh);
+  }
+}
+
+TEST_F(SettingsTest, AnUnusablePathIsToldOnce) {
+  fs::create_directories(root / "file.ini" / "is-a-folder");
+  SettingsFile settings(root / "file.ini");
+  std::vector<std::string> told;
+  settings.onFailure = [&](const std::string& path, const std::string& reason) {
+    told.push_back(path + ": " + reason);
+  };
+  EXPECT_EQ(settings.ReadSetting("EMV", "PORT_NUM"), "");
+  EXPECT_FALSE(settings.WriteSetting("EMV", "PORT_NUM", "4"));
+  EXPECT_FALSE(settings.WriteSetting("EMV", "TYPE", "1"));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].rfind((root / "file.ini").string() + ": ", 0), 0u) << told[0];
+
+  // A missing file is no failure: it is a fresh account.
+  SettingsFile fresh(root / "none" / "s.ini");
+  fresh.onFailure = [&](const std::string&, const std::string&) { told.push_back("fresh"); };
+  EXPECT_EQ(fresh.ReadSetting("EMV", "PORT_NUM"), "");
+  EXPECT_EQ(told.size(), 1u);
 }
 
 TEST(SettingValues, DecimalReadingRule) {

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -106,8 +107,8 @@ TEST_F(ReportPdfTest, ProgramReportOfTwelveStepsHasThreePages) {
 TEST_F(ReportPdfTest, UnitReportAndOptions) {
   const std::string plk = WriteProgramDocument();
   const std::string pdf = Path("unit.pdf");
-  ASSERT_EQ(Run({plk, pdf, "--unit", "4", "--model", "Other model", "--paper", "letter",
-                 "--date", "2025-01-01"}),
+  ASSERT_EQ(Run({plk, pdf, "--unit", "4", "--model", "Other model", "--paper", "letter", "--date",
+                 "2025-01-01"}),
             kExitOk)
       << err.str();
   EXPECT_NE(out.str().find("1 page"), std::string::npos);
@@ -138,16 +139,53 @@ TEST_F(ReportPdfTest, RefusesBadArgumentsAndForeignFiles) {
   EXPECT_EQ(Run({plk, Path("no/such/folder/out.pdf")}), kExitFailure);
 }
 
+// Folder contents, to show that no temporary file was left behind.
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(ReportPdfTest, NeverReplacesTheDocumentItIsMadeFrom) {
+  const std::string plk = WriteProgramDocument();
+  std::string before;
+  ASSERT_TRUE(ReadWholeFile(plk, before));
+  std::filesystem::create_symlink(plk, Path("link.plk"));
+  std::filesystem::create_hard_link(plk, Path("hard.plk"));
+  const auto listing = Listing(dir.path().toStdString());
+
+  for (const std::string& output :
+       {plk, Path("link.plk"), Path("hard.plk"), Path("./program.plk")}) {
+    EXPECT_EQ(Run({plk, output}), kExitUsage) << output;
+    EXPECT_EQ(err.str().rfind("hvtctl report: " + output + ": ", 0), 0u) << err.str();
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(plk, after));
+    EXPECT_EQ(after, before);
+  }
+  EXPECT_EQ(Listing(dir.path().toStdString()), listing);
+
+  // "-" is standard output: the PDF itself, and no file of that name.
+  ASSERT_EQ(Run({plk, "-", "--unit", "1"}), kExitOk) << err.str();
+  EXPECT_EQ(out.str().rfind("%PDF-", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(Path("-")));
+  EXPECT_FALSE(std::filesystem::exists("-"));
+}
+
 TEST(ReportCanvasFonts, StandInsForMissingFaces) {
   if (!QFontDatabase::hasFamily("Courier New") && QFontDatabase::hasFamily("Liberation Mono")) {
     EXPECT_EQ(QtReportCanvas::ResolveFamily("Courier New", true), "Liberation Mono");
   }
-  if (!QFontDatabase::hasFamily("Times New Roman") && QFontDatabase::hasFamily("Liberation Serif")) {
+  if (!QFontDatabase::hasFamily("Times New Roman") &&
+      QFontDatabase::hasFamily("Liberation Serif")) {
     EXPECT_EQ(QtReportCanvas::ResolveFamily("Times New Roman", false), "Liberation Serif");
   }
   // "ＭＳ ゴシック" and "ＭＳ Ｐ明朝".
-  const QString gothic = QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
-  const QString mincho = QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE6\x98\x8E\xE6\x9C\x9D");
+  const QString gothic = QString::fromUtf8(
+      "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
+  const QString mincho =
+      QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE6\x98\x8E\xE6\x9C\x9D");
   if (!QFontDatabase::hasFamily(gothic) && QFontDatabase::hasFamily("Noto Sans Mono CJK JP")) {
     EXPECT_EQ(QtReportCanvas::ResolveFamily(gothic, true), "Noto Sans Mono CJK JP");
   }

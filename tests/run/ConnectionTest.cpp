@@ -138,5 +138,67 @@ TEST(StatusReports, StopReasonsAndLineChecks) {
   EXPECT_EQ(c.CheckLineStatus(), -1);
 }
 
+// Status character 3 of "QG": bit 0 error (its code from "QN"), bit 1 line
+// on, bit 3 stopped by the external signal. Every value "0" to "?".
+TEST(StatusReports, EveryStopReasonCombination) {
+  ViewRig rig;
+  rig.device.instrument.RaiseError(3, rig.time.now);  // "QN" answers 3
+  Connection& c = rig.view->connection;
+  for (int bits = 0; bits < 16; ++bits) {
+    const char ch = static_cast<char>('0' + bits);
+    SCOPED_TRACE(std::string("status character 3: ") + ch);
+    rig.prompter.shown.clear();
+    rig.device.received.clear();
+    c.ReportStopReason(std::string("AG2") + ch);
+    const std::string expected = (bits & 1) ? LoadString(6009)
+                                 : (bits & 8)
+                                     ? "Singal input to stop the test run."
+                                     : "The test run stopped by operating the HVT main unit.";
+    EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{expected}));
+    EXPECT_EQ(rig.device.received,
+              (bits & 1) ? std::vector<std::string>{"QN"} : std::vector<std::string>{});
+  }
+  // The error code cannot be read: the possible communication error.
+  rig.prompter.shown.clear();
+  rig.device.refuse["QN"] = 2;
+  c.ReportStopReason("AG29");
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6015)}));
+}
+
+TEST(StatusReports, LineStateFromEveryStatusCharacter) {
+  ViewRig rig;
+  rig.device.instrument.RaiseError(4, rig.time.now);  // "QN" answers 4
+  Connection& c = rig.view->connection;
+  for (int bits = 0; bits < 16; ++bits) {
+    const char ch = static_cast<char>('0' + bits);
+    SCOPED_TRACE(std::string("status character 3: ") + ch);
+    rig.prompter.shown.clear();
+    rig.device.answerWith["QG"] = std::string("AG0") + ch;
+    rig.time.SetTimer(kLineWatchTimer, kLineWatchMs);
+    const int32_t result = c.CheckLineStatus();
+    if (bits & 2) {  // "2", "3", ... : the line is on, whatever else is set
+      EXPECT_EQ(result, 1);
+      EXPECT_TRUE(rig.prompter.shown.empty());
+      EXPECT_TRUE(rig.time.IsSet(kLineWatchTimer));
+      continue;
+    }
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(rig.time.IsSet(kLineWatchTimer));
+    EXPECT_EQ(rig.prompter.Texts(),
+              (std::vector<std::string>{(bits & 1) ? LoadString(6010) : LoadString(6017)}));
+  }
+  // An error whose code cannot be read ("QN" fails twice): 6015.
+  rig.prompter.shown.clear();
+  rig.device.answerWith["QG"] = "AG01";
+  rig.device.refuse["QN"] = 2;
+  EXPECT_EQ(c.CheckLineStatus(), 0);
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6015)}));
+  // A status that is not one: no valid status, no message.
+  rig.prompter.shown.clear();
+  rig.device.answerWith["QG"] = "AX03";
+  EXPECT_EQ(c.CheckLineStatus(), -1);
+  EXPECT_TRUE(rig.prompter.shown.empty());
+}
+
 }  // namespace
 }  // namespace hvt

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "run/SequenceControl.h"
 #include "support/ViewRig.h"
 
@@ -63,6 +65,60 @@ TEST(Progress, ProgramListShowsNamesOrNumbers) {
   rig.doc.showUnitNames = 0;
   rig.view->formSeams.ShowProgram();
   EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 2), "No.12 ");
+}
+
+TEST(Progress, PercentageTruncates) {
+  int percent = -1;
+  EXPECT_EQ(SequenceControl::ProgressText(3, 1, &percent), "START   66%   remaining 1s");
+  EXPECT_EQ(percent, 66);
+  SequenceControl::ProgressText(1000, 1, &percent);
+  EXPECT_EQ(percent, 99);
+
+  // As a run shows it: two of three seconds gone.
+  testing::ViewRig rig(testing::ViewRig::DefaultOptions(), true);
+  rig.Unit(1, 3, 0);
+  rig.UseUnit(1);
+  rig.Start();
+  ASSERT_TRUE(rig.RunToEnd(10000));
+  const auto& texts = rig.form.statusTexts;
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "START   66%   remaining 1s"), texts.end());
+  const auto& bar = rig.form.progressHistory;
+  EXPECT_NE(std::find(bar.begin(), bar.end(), 66), bar.end());
+  EXPECT_EQ(std::find(bar.begin(), bar.end(), 67), bar.end());
+}
+
+TEST(Progress, OneUnitProgramRepeatedThreeTimes) {
+  for (bool demo : {false, true}) {
+    SCOPED_TRACE(demo ? "demonstration mode" : "instrument");
+    testing::ViewRig rig(testing::ViewRig::DefaultOptions(), demo);
+    rig.Unit(1, 2, 1).voltage = 123;
+    rig.UseProgram(1, {1}, 3);
+    rig.device.received.clear();
+    rig.Start();
+    std::vector<std::string> shown;
+    ASSERT_TRUE(rig.time.RunUntil(
+        [&] {
+          if (!rig.view->RunActive()) return true;
+          const std::string t = rig.form.Text(ControlId::TimesLeft);
+          if (shown.empty() || shown.back() != t) shown.push_back(t);
+          return false;
+        },
+        60000));
+    EXPECT_EQ(shown, (std::vector<std::string>{"3", "2", "1"}));
+    EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
+    std::vector<std::string> units;
+    for (const auto& t : rig.device.received) {
+      if (t.rfind("PD", 0) == 0) units.push_back(t);
+    }
+    if (demo) {
+      EXPECT_TRUE(units.empty());
+    } else {
+      ASSERT_EQ(units.size(), 3u);
+      EXPECT_EQ(units[0].substr(0, 8), "PD0/123/");
+      EXPECT_EQ(units[1], units[0]);
+      EXPECT_EQ(units[2], units[0]);
+    }
+  }
 }
 
 }  // namespace

@@ -205,3 +205,22 @@ TEST(RunControls, TriggerFiresOnlyWhileTheInstrumentRuns) {
 
 }  // namespace
 }  // namespace hvt
+
+namespace hvt {
+namespace {
+
+TEST(RigIsolation, EachRigHasASettingsFolderOfItsOwn) {
+  std::vector<std::filesystem::path> folders;
+  for (int i = 0; i < 2; ++i) {
+    // The same place on the stack each time: the folder must still differ.
+    testing::ViewRig rig(testing::ViewRig::DefaultOptions(), true);
+    rig.settings.WriteSetting("EMV", "PORT_NUM", "7");
+    ASSERT_TRUE(std::filesystem::exists(rig.settingsPath));
+    folders.push_back(rig.settingsPath.parent_path());
+  }
+  EXPECT_NE(folders[0], folders[1]);
+  for (const auto& folder : folders) EXPECT_FALSE(std::filesystem::exists(folder)) << folder;
+}
+
+}  // namespace
+}  // namespace hvt

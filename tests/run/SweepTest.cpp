@@ -49,12 +49,16 @@ TEST_F(SweepTest, StopValueIsAGridPointAndPassingItWraps) {
   EXPECT_EQ(Voltages(), (std::vector<int>{200, 140}));
 }
 
-TEST_F(SweepTest, ZeroStepCarriesUpwardsAndNeverDownwards) {
-  VoltageSweep(100, 200, 0);
-  EXPECT_EQ(rig.view->sweep.SweepStep(5, 1), 1);
-  EXPECT_EQ(rig.view->sweepPoint.voltage, 100);
-  VoltageSweep(200, 100, 0);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(rig.view->sweep.SweepStep(5, 1), 0);
+// A level that never carried would hold the outer levels for ever: a step
+// that is not positive gives one value in either direction.
+TEST_F(SweepTest, ZeroOrNegativeStepCarriesAtOnceInEitherDirection) {
+  for (auto [start, stop, step] : {std::array{100, 200, 0}, std::array{200, 100, 0},
+                                   std::array{100, 200, -50}, std::array{200, 100, -50}}) {
+    VoltageSweep(start, stop, step);
+    EXPECT_EQ(rig.view->sweep.SweepStep(5, 1), 1) << start << " " << stop << " " << step;
+    EXPECT_EQ(rig.view->sweepPoint.voltage, start);
+    EXPECT_EQ(rig.view->sweep.RemainingSteps(1, false), 0);
+  }
 }
 
 TEST_F(SweepTest, PolarityDirectionFollowsStartAndStop) {
@@ -92,14 +96,14 @@ TEST_F(SweepTest, NestedLevelsRunTheInnerThroughForEachOuterValue) {
   rig.view->sweep.LoadRunCounters(1);
   std::vector<std::pair<int, int>> points{{100, 0}};
   for (int i = 0; i < 5; ++i) {
-    rig.view->sweep.AdvanceSweep(5, 1);
+    rig.view->sweep.AdvanceSweep(1);
     points.push_back({rig.view->sweepPoint.voltage, rig.view->sweepPoint.phase});
   }
   EXPECT_EQ(points, (std::vector<std::pair<int, int>>{
                         {100, 0}, {100, 45}, {100, 90}, {200, 0}, {200, 45}, {200, 90}}));
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, true), 0);
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, false), 5);
-  rig.view->sweep.AdvanceSweep(5, 1);  // the whole grid wraps
+  rig.view->sweep.AdvanceSweep(1);  // the whole grid wraps
   EXPECT_EQ(rig.view->sweepPoint.voltage, 100);
   EXPECT_EQ(rig.view->sweepPoint.phase, 0);
 }

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ class SimDevice : public SerialDevice {
   // for their text: one command failing while the rest of the link works.
   std::function<bool(const std::string&)> unanswered;
   bool openFails = false;
+  // Frames whose text begins with a key are refused with NAK that many more
+  // times; they still count as received, as they were on the wire.
+  std::map<std::string, int> refuse;
+  // Frames with these texts get this answer instead of the instrument's.
+  std::map<std::string, std::string> answerWith;
 
   sim::SimInstrument instrument;
 
@@ -92,6 +98,17 @@ class SimDevice : public SerialDevice {
     if (silent) return;
     received.push_back(reader.text());
     if (unanswered && unanswered(reader.text())) return;
+    for (auto& [prefix, times] : refuse) {
+      if (times > 0 && reader.text().rfind(prefix, 0) == 0) {
+        --times;
+        Send({kNak});
+        return;
+      }
+    }
+    if (const auto it = answerWith.find(reader.text()); it != answerWith.end()) {
+      Send(BuildFrame(it->second));
+      return;
+    }
     const sim::Reply reply = instrument.Handle(reader.text(), time.now);
     if (reply.kind == sim::Reply::Answer) {
       Send(BuildFrame(reply.answer));

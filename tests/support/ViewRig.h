@@ -1,7 +1,10 @@
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "model/CPELKDoc.h"
@@ -22,11 +25,9 @@ namespace hvt::testing {
 struct ViewRig {
   explicit ViewRig(sim::InstrumentOptions options = DefaultOptions(), bool demo = false,
                    bool startUp = true)
-      : settingsPath(std::filesystem::temp_directory_path() /
-                     ("hvt-rig-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".ini")),
+      : settingsPath(PrivateFolder() / "HVT-KP4RS.INI"),
         settings(settingsPath),
         device(time, options) {
-    std::filesystem::remove(settingsPath);
     doc.firstUpdate = 1;
     view = std::make_unique<CPELKView>(
         doc, CPELKView::Ports{device, time, time, prompter, form, settings, [](int n) {
@@ -46,7 +47,15 @@ struct ViewRig {
     std::error_code ec;
     std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
-    std::filesystem::remove(settingsPath, ec);
+    std::filesystem::remove_all(settingsPath.parent_path(), ec);
+  }
+
+  // A new folder of its own for each rig, so that rigs in parallel test
+  // processes never share a settings file.
+  static std::filesystem::path PrivateFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "hvt-rig-XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + name);
+    return name;
   }
 
   static sim::InstrumentOptions DefaultOptions() {

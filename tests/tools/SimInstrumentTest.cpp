@@ -300,6 +300,15 @@ TEST_F(SimLineTest, InstrumentFaultsAndBadCommands) {
   EXPECT_EQ(ApplyControlCommand("explode", sim, line, control, now).rfind("error:", 0), 0u);
   EXPECT_EQ(ApplyControlCommand("panel-stop 3", sim, line, control, now).rfind("error:", 0), 0u);
   EXPECT_EQ(ApplyControlCommand("", sim, line, control, now), "");
+  // A wrong command is answered with the forms that would have been right.
+  const std::string unknown = ApplyControlCommand("explode", sim, line, control, now);
+  for (const char* form : {"error N (N 1..8)", "panel-stop", "slow MS [N]", "babble MS", "status"})
+    EXPECT_NE(unknown.find(form), std::string::npos) << form;
+  EXPECT_EQ(ApplyControlCommand("error 9", sim, line, control, now),
+            "error: the error code must be 1..8, not 9");
+  EXPECT_EQ(ApplyControlCommand("slow", sim, line, control, now), "error: give slow MS [N]");
+  EXPECT_EQ(ApplyControlCommand("nak x", sim, line, control, now),
+            "error: bad number x: give nak [N] with whole numbers 0 or more");
   EXPECT_EQ(ApplyControlCommand("status", sim, line, control, now),
             "ok status AG21 AH0/0/1/20/0/0");
 }

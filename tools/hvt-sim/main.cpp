@@ -23,6 +23,7 @@
 #include "SimControl.h"
 #include "SimInstrument.h"
 #include "SimLine.h"
+#include "SimLog.h"
 #include "model/StringTable.h"
 
 namespace {
@@ -46,7 +47,10 @@ const char* const kUsage =
     "  --no-triangle       do not offer it\n"
     "  --no-terminator     no built-in terminator: \"QO\" is refused\n"
     "  --pace BAUD         send at the line rate of BAUD bit/s, 10 bits a byte\n"
-    "  --log FILE          record every byte with its direction and time\n"
+    "  --log FILE          record the traffic, one line per frame: the time its\n"
+    "                      last byte passed, < from the program or > to it, the\n"
+    "                      bytes in hex and, after \"|\", as text (control bytes\n"
+    "                      by name, other unprintable bytes as '.')\n"
     "  -h, --help          show this help\n"
     "\n";
 
@@ -75,28 +79,43 @@ struct Options {
   long pace = 0;
 };
 
+// A wrong option is named with the values it takes.
+bool Refuse(const std::string& text, int& exitCode) {
+  std::fprintf(stderr, "hvt-sim: %s (see hvt-sim --help)\n", text.c_str());
+  exitCode = 2;
+  return false;
+}
+
 bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
+    std::string v;
+    // The option's value; what it takes is named when it is missing.
+    auto value = [&](const char* takes) {
+      if (i + 1 >= args.size()) return Refuse(a + " needs a value: " + takes, exitCode);
+      v = args[++i];
       return true;
     };
-    std::string v;
     if (a == "-h" || a == "--help") {
       std::fputs(kUsage, stdout);
       std::fputs(hvt::sim::kControlHelp, stdout);
       exitCode = 0;
       return false;
-    } else if (a == "--device" && value(v)) {
+    } else if (a == "--device") {
+      if (!value("a device path")) return false;
       options.device = v;
-    } else if (a == "--identity" && value(v)) {
+    } else if (a == "--identity") {
+      if (!value("the \"QA\" answer text")) return false;
       options.instrument.identity = v;
-    } else if (a == "--max-voltage" && value(v) && (v == "410" || v == "205")) {
+    } else if (a == "--max-voltage") {
+      if (!value("410 or 205")) return false;
+      if (v != "410" && v != "205")
+        return Refuse("--max-voltage must be 410 or 205 (0.01 kV), not " + v, exitCode);
       options.instrument.maxVoltage = std::stoi(v);
-    } else if (a == "--type" && value(v) && (v == "1" || v == "3")) {
+    } else if (a == "--type") {
+      if (!value("1 or 3")) return false;
+      if (v != "1" && v != "3") return Refuse("--type must be 1 or 3, not " + v, exitCode);
       options.instrument.injectionUnitType = std::stoi(v);
     } else if (a == "--triangle") {
       options.instrument.triangle = true;
@@ -104,16 +123,22 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
       options.instrument.triangle = false;
     } else if (a == "--no-terminator") {
       options.instrument.terminator = false;
-    } else if (a == "--pace" && value(v) && !v.empty() &&
-               v.find_first_not_of("0123456789") == std::string::npos && v.size() < 8 &&
-               std::stol(v) > 0) {
+    } else if (a == "--pace") {
+      if (!value("a bit rate such as 9600")) return false;
+      if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() >= 8 ||
+          std::stol(v) <= 0) {
+        return Refuse("--pace must be a bit rate from 1 to 9999999 such as 9600, not " + v,
+                      exitCode);
+      }
       options.pace = std::stol(v);
-    } else if (a == "--log" && value(v)) {
+    } else if (a == "--log") {
+      if (!value("a file name")) return false;
       options.logPath = v;
     } else {
-      std::fprintf(stderr, "hvt-sim: bad argument %s\n%s", a.c_str(), kUsage);
-      exitCode = 2;
-      return false;
+      return Refuse("unknown option " + a +
+                        "; the options are --device, --identity, --max-voltage, --type, "
+                        "--triangle, --no-triangle, --no-terminator, --pace, --log, --help",
+                    exitCode);
     }
   }
   return true;
@@ -192,10 +217,11 @@ int main(int argc, char** argv) {
   std::string stdinLine;
   bool stdinOpen = true;
 
+  hvt::sim::FrameLog frames([&](const std::string& line) {
+    if (log) std::fprintf(log, "%s\n", line.c_str());
+  });
   auto logByte = [&](char direction, uint8_t byte, int64_t atNs) {
-    if (log)
-      std::fprintf(log, "%12.6f %c %02X\n", static_cast<double>(atNs - originNs) / 1e9, direction,
-                   byte);
+    if (log) frames.Byte(direction, byte, static_cast<double>(atNs - originNs) / 1e9);
   };
 
   while (!signalled && stdinOpen) {
@@ -239,6 +265,7 @@ int main(int argc, char** argv) {
         }
       }
       for (size_t i = 0; i < done; ++i) logByte('>', batch[i], now);
+      frames.EndBatch('>');
       // What the device would not take goes back to the front of the queue.
       for (size_t i = batch.size(); i > done; --i) out.push_front({nowMs, batch[i - 1]});
       if (done < batch.size()) wantWrite = true;
@@ -295,6 +322,7 @@ int main(int argc, char** argv) {
           logByte('<', buffer[i], now);
           wire.Receive(buffer[i], nowMs);
         }
+        frames.EndBatch('<');
       } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         std::fprintf(stderr, "hvt-sim: device: %s\n", std::strerror(errno));
         break;
@@ -305,6 +333,7 @@ int main(int argc, char** argv) {
     }
     if (log) std::fflush(log);
   }
+  frames.Flush();
   if (log) std::fclose(log);
   close(fd);
   if (keepSlave >= 0) close(keepSlave);

@@ -1,13 +1,18 @@
 #include "hvtctl/PlkCommands.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <ostream>
 
+#include "hvtctl/OutputFile.h"
+#include "hvtctl/PlkChecks.h"
 #include "hvtctl/PlkJson.h"
+#include "hvtctl/PlkList.h"
 #include "model/DocumentFile.h"
 #include "model/StringTable.h"
-#include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
+#include "platform/SystemLanguage.h"
 
 namespace hvt {
 
@@ -17,68 +22,168 @@ const char* const kPlkHelp =
     "Documents (.plk files) to and from JSON.\n"
     "\n"
     "Commands:\n"
-    "  new [--type 1|3] OUT.plk\n"
-    "      Write a new document for an instrument whose injection unit is of\n"
-    "      the given type (default 3), with port number 1.\n"
+    "  new [--type 1|3] [--force] OUT.plk\n"
+    "      a new document\n"
     "  dump [--codepage 1252|932] FILE.plk\n"
-    "      Print every stored field as JSON on stdout. Texts are converted from\n"
-    "      the code page to UTF-8; a text that is not valid in the code page is\n"
-    "      given as {\"hex\": \"...\"}.\n"
-    "      Exit 2 when the file is not a document of this program (the message\n"
-    "      goes to stderr), 3 when the file ends early.\n"
-    "  build [--codepage 1252|932] FILE.json OUT.plk\n"
-    "      Write the document that the JSON describes. Fields the JSON leaves\n"
-    "      out take their values in a new document of its injectionUnitType.\n"
-    "      The same corrections as when saving are applied (voltages at least\n"
-    "      0.01 kV, phases and interval at least 0, injection time at least 1 s,\n"
-    "      a zero step with start and stop apart set to their distance, program\n"
-    "      times at least 1). For any file this program wrote, dump then build\n"
-    "      gives back the same bytes.\n"
+    "      every stored field as JSON\n"
+    "  build [--codepage 1252|932] [--force] [--unchecked] FILE.json OUT.plk\n"
+    "      the document that the JSON describes\n"
+    "  list [--codepage 1252|932] FILE.plk\n"
+    "      the 50 units as a table and the programs that have steps\n"
+    "  schema\n"
+    "      the JSON Schema of the document JSON, with every field's unit and codes\n"
+    "\n"
+    "'hvtctl plk COMMAND --help' describes each command. A FILE of '-' is\n"
+    "standard input, an OUT of '-' standard output. An output that is one of\n"
+    "the inputs (by any path or link) is refused. Files are replaced in one\n"
+    "step: a failed write leaves the old file as it was.\n"
+    "\n"
+    "Exit status: 0 success, 1 a file could not be written, 2 bad arguments or\n"
+    "a file that cannot be used, 3 a document file that ends early.\n";
+
+namespace {
+
+const char* const kNewHelp =
+    "Usage: hvtctl plk new [--type 1|3] [--force] OUT.plk\n"
+    "\n"
+    "Write a new document for an instrument whose injection unit is of the\n"
+    "given type, with port number 1. An existing OUT.plk is not replaced\n"
+    "unless --force is given. OUT '-' writes the document to standard output.\n"
     "\n"
     "Options:\n"
     "  --type 1|3           injection unit type: 1 single-phase, 3 three-phase\n"
-    "  --codepage 1252|932  code page of the document's texts (default 1252)\n"
+    "                       (default)\n"
+    "  --force              replace an existing OUT.plk\n"
+    "  -h, --help           show this help\n";
+
+const char* const kDumpHelp =
+    "Usage: hvtctl plk dump [--codepage 1252|932] FILE.plk\n"
+    "\n"
+    "Print every stored field as JSON on standard output ('hvtctl plk schema'\n"
+    "describes it). Texts are converted from the code page to UTF-8; a text that\n"
+    "is not valid in the code page is given as {\"hex\": \"...\"}. A program's\n"
+    "steps are a plain list such as [1, 2, \"LineOn\"], or all 100 stored\n"
+    "positions when they are not such a list. FILE '-' reads standard input.\n"
+    "\n"
+    "Options:\n"
+    "  --codepage 1252|932  code page of the document's texts (default: that of\n"
+    "                       the system's language)\n"
     "  -h, --help           show this help\n"
     "\n"
-    "Files are replaced in one step: a failed write leaves the old file as it was.\n";
+    "Exit 2 when the file is not a document of this program, 3 when it ends\n"
+    "early (the message goes to standard error).\n";
 
-namespace {
+const char* const kBuildHelp =
+    "Usage: hvtctl plk build [--codepage 1252|932] [--force] [--unchecked]\n"
+    "                        FILE.json OUT.plk\n"
+    "\n"
+    "Write the document that the JSON describes ('hvtctl plk schema' describes\n"
+    "the JSON). Fields the JSON leaves out take their values in a new document\n"
+    "of its injectionUnitType. A program's steps may be a plain list of up to\n"
+    "50 steps - unit numbers 1..50, \"LineOn\", \"LineOff\" - which fills the\n"
+    "odd stored positions: [1, 2] runs unit 1, then unit 2.\n"
+    "\n"
+    "Values that no instrument accepts are refused, each named by its JSON path\n"
+    "with its limit: a voltage above 8.00 kV into an Open terminator, 3.96 kV\n"
+    "into Ext 50 ohm or 4.10 kV into the others; codes outside their tables\n"
+    "(polarity, width, line, terminator, trigger mode, sweep order, step codes\n"
+    "other than 1..50, 100 LineOff and 999 LineOn); current unit or program\n"
+    "outside 1..50; texts longer than the desktop program lets one type (names\n"
+    "20 bytes, memos 1024). The same corrections as when saving are applied\n"
+    "(voltages at least 0.01 kV, phases and interval at least 0, injection time\n"
+    "at least 1 s, a zero step with start and stop apart set to their distance,\n"
+    "program times at least 1). For any file this program wrote, dump then\n"
+    "build gives back the same bytes.\n"
+    "\n"
+    "Options:\n"
+    "  --codepage 1252|932  code page of the document's texts (default: that of\n"
+    "                       the system's language)\n"
+    "  --force              replace an existing OUT.plk\n"
+    "  --unchecked          write values no instrument accepts (to make damaged\n"
+    "                       files on purpose)\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "FILE.json '-' reads standard input, OUT.plk '-' writes standard output.\n"
+    "Exit 2 for invalid JSON (with its line and column), refused values, an\n"
+    "existing OUT.plk without --force or an OUT.plk that is FILE.json.\n";
+
+const char* const kListHelp =
+    "Usage: hvtctl plk list [--codepage 1252|932] FILE.plk\n"
+    "\n"
+    "Print the 50 units as the form's unit overview table (polarity, width,\n"
+    "voltage start/stop/step, trigger start/stop/step, injection and return\n"
+    "line, terminator, name) and every program that has steps, with its steps.\n"
+    "\n"
+    "Options:\n"
+    "  --codepage 1252|932  code page of the document's texts (default: that of\n"
+    "                       the system's language)\n"
+    "  -h, --help           show this help\n";
+
+const char* const kSchemaHelp =
+    "Usage: hvtctl plk schema\n"
+    "\n"
+    "Print the JSON Schema (draft 2020-12) of the JSON that 'plk dump' writes\n"
+    "and 'plk build' reads: every field with its unit, codes and limits.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help           show this help\n";
 
 struct Options {
   int type = 3;
   int codePage = 1252;
+  bool force = false;
+  bool unchecked = false;
   std::vector<std::string> positional;
 };
 
-bool ParseOptions(const std::vector<std::string>& args, size_t first, bool allowType,
-                  Options& options, std::ostream& err) {
-  for (size_t i = first; i < args.size(); ++i) {
+struct Command {
+  const char* name;
+  const char* help;
+  bool type, codePage, force, unchecked;
+};
+
+const Command kCommands[] = {
+    {"new", kNewHelp, true, false, true, false},
+    {"dump", kDumpHelp, false, true, false, false},
+    {"build", kBuildHelp, false, true, true, true},
+    {"list", kListHelp, false, true, false, false},
+    {"schema", kSchemaHelp, false, false, false, false},
+};
+
+bool ParseOptions(const std::vector<std::string>& args, const Command& c, Options& options,
+                  std::ostream& err) {
+  const std::string who = std::string("hvtctl plk ") + c.name + ": ";
+  for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](const char* name) -> const std::string* {
       if (i + 1 >= args.size()) {
-        err << "hvtctl plk: " << name << " needs a value\n";
+        err << who << name << " needs a value\n";
         return nullptr;
       }
       return &args[++i];
     };
-    if (a == "--type" && allowType) {
+    if (a == "--type" && c.type) {
       const std::string* v = value("--type");
       if (!v) return false;
       if (*v != "1" && *v != "3") {
-        err << "hvtctl plk: --type must be 1 or 3\n";
+        err << who << "--type must be 1 or 3, not " << *v << "\n";
         return false;
       }
       options.type = *v == "1" ? 1 : 3;
-    } else if (a == "--codepage") {
+    } else if (a == "--codepage" && c.codePage) {
       const std::string* v = value("--codepage");
       if (!v) return false;
       if (*v != "1252" && *v != "932") {
-        err << "hvtctl plk: --codepage must be 1252 or 932\n";
+        err << who << "--codepage must be 1252 or 932, not " << *v << "\n";
         return false;
       }
       options.codePage = std::stoi(*v);
+    } else if (a == "--force" && c.force) {
+      options.force = true;
+    } else if (a == "--unchecked" && c.unchecked) {
+      options.unchecked = true;
     } else if (a.size() > 1 && a[0] == '-') {
-      err << "hvtctl plk: unknown option " << a << "\n";
+      err << who << "unknown option " << a << " (see hvtctl plk " << c.name << " --help)\n";
       return false;
     } else {
       options.positional.push_back(a);
@@ -100,28 +205,32 @@ std::string FormatPath(const std::string& text, const std::string& path) {
   return out;
 }
 
-bool Save(CPELKDoc& doc, const std::string& path, std::ostream& err) {
+int Save(const char* who, CPELKDoc& doc, const std::string& path, bool replace, std::ostream& out,
+         std::ostream& err) {
   std::string error;
-  if (!WriteFileAtomically(path, StoreDocument(doc), &error)) {
-    err << "hvtctl plk: cannot write " << path << ": " << error << "\n";
-    return false;
+  if (!WriteOutput(path, StoreDocument(doc), replace, out, &error)) {
+    err << who << ": " << path << ": cannot write: " << error << "\n";
+    return kExitFailure;
   }
-  return true;
+  return kExitOk;
 }
 
-int New(const Options& o, std::ostream& err) {
+int New(const Options& o, std::ostream& out, std::ostream& err) {
+  const char* who = "hvtctl plk new";
   if (o.positional.size() != 1) {
-    err << "hvtctl plk new: expected one output file\n";
+    err << who << ": expected one output file (see hvtctl plk new --help)\n";
     return kExitUsage;
   }
+  const std::string& path = o.positional[0];
+  if (!OutputAllowed(who, "", path, o.force, err)) return kExitUsage;
   CPELKDoc doc;
   PrepareNew(doc, o.type);
-  return Save(doc, o.positional[0], err) ? kExitOk : kExitFailure;
+  return Save(who, doc, path, o.force, out, err);
 }
 
 int Dump(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.positional.size() != 1) {
-    err << "hvtctl plk dump: expected one .plk file\n";
+    err << "hvtctl plk dump: expected one .plk file (see hvtctl plk dump --help)\n";
     return kExitUsage;
   }
   const auto codec = MakeCodec(o.codePage);
@@ -131,20 +240,73 @@ int Dump(const Options& o, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int Build(const Options& o, std::ostream& err) {
-  if (o.positional.size() != 2) {
-    err << "hvtctl plk build: expected FILE.json and OUT.plk\n";
+int List(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.positional.size() != 1) {
+    err << "hvtctl plk list: expected one .plk file (see hvtctl plk list --help)\n";
     return kExitUsage;
   }
   const auto codec = MakeCodec(o.codePage);
-  std::string text, error;
-  if (!ReadWholeFile(o.positional[0], text, &error)) {
-    err << "hvtctl plk build: cannot read " << o.positional[0] << ": " << error << "\n";
+  CPELKDoc doc;
+  if (const int rc = LoadPlkFile(o.positional[0], *codec, doc, err, "hvtctl plk list")) return rc;
+  PrintUnitOverview(doc, *codec, out);
+  out << "\n";
+  PrintPrograms(doc, *codec, out);
+  return kExitOk;
+}
+
+int Schema(const Options& o, std::ostream& out, std::ostream& err) {
+  if (!o.positional.empty()) {
+    err << "hvtctl plk schema: takes no file (see hvtctl plk schema --help)\n";
     return kExitUsage;
   }
-  const nlohmann::ordered_json json = nlohmann::ordered_json::parse(text, nullptr, false);
-  if (json.is_discarded()) {
-    err << "hvtctl plk build: " << o.positional[0] << " is not valid JSON\n";
+  out << kPlkSchemaText;
+  return kExitOk;
+}
+
+// "line L, column C" of the character that ends at a byte offset (the
+// parser counts the bytes it has read), counting characters of UTF-8 text.
+std::string TextPosition(const std::string& text, size_t offset) {
+  size_t line = 1, column = 0;
+  for (size_t i = 0; i < offset && i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') {
+      ++line;
+      column = 0;
+    } else if ((c & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(std::max<size_t>(column, 1));
+}
+
+// The parser's own reason without its prefix and position.
+std::string ParseReason(const std::string& what) {
+  const size_t column = what.find("column ");
+  const size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
+  return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
+int Build(const Options& o, std::ostream& out, std::ostream& err) {
+  const char* who = "hvtctl plk build";
+  if (o.positional.size() != 2) {
+    err << who << ": expected FILE.json and OUT.plk (see hvtctl plk build --help)\n";
+    return kExitUsage;
+  }
+  const std::string& input = o.positional[0];
+  const std::string& output = o.positional[1];
+  if (!OutputAllowed(who, input, output, o.force, err)) return kExitUsage;
+  const auto codec = MakeCodec(o.codePage);
+  std::string text, error;
+  if (!ReadInput(input, text, &error)) {
+    err << who << ": " << input << ": cannot read: " << error << "\n";
+    return kExitUsage;
+  }
+  nlohmann::ordered_json json;
+  try {
+    json = nlohmann::ordered_json::parse(text);
+  } catch (const nlohmann::json::parse_error& e) {
+    err << who << ": " << input << ": " << TextPosition(text, e.byte)
+        << ": invalid JSON: " << ParseReason(e.what()) << "\n";
     return kExitUsage;
   }
   int type = 3;
@@ -154,26 +316,36 @@ int Build(const Options& o, std::ostream& err) {
   }
   CPELKDoc doc;
   PrepareNew(doc, type);
-  if (!DocumentFromJson(json, *codec, doc, error)) {
-    err << "hvtctl plk build: " << o.positional[0] << ": " << error << "\n";
+  JsonShape shape;
+  if (!DocumentFromJson(json, *codec, doc, error, &shape)) {
+    err << who << ": " << input << ": " << error << "\n";
     return kExitUsage;
   }
-  return Save(doc, o.positional[1], err) ? kExitOk : kExitFailure;
+  if (!o.unchecked) {
+    const std::vector<std::string> problems = CheckDocument(doc, shape);
+    for (const std::string& problem : problems)
+      err << who << ": " << input << ": " << problem << "\n";
+    if (!problems.empty()) return kExitUsage;
+  }
+  return Save(who, doc, output, o.force, out, err);
 }
 
 }  // namespace
 
+int DefaultCodePage() { return CodePageFor(StringTable::CurrentLanguage()); }
+
 int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, std::ostream& err,
                 const char* who) {
   std::string bytes, error;
-  if (!ReadWholeFile(path, bytes, &error)) {
-    err << who << ": cannot read " << path << ": " << error << "\n";
+  if (!ReadInput(path, bytes, &error)) {
+    err << who << ": " << path << ": cannot read: " << error << "\n";
     return kExitUsage;
   }
   // The path is the command line's own text: it goes into the message after
   // the message has left the code page.
   auto message = [&](int id) {
-    return FormatPath(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
+    return std::string(who) + ": " + path + ": " +
+           FormatPath(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
   };
   PrepareNew(doc, PeekInjectionUnitType(bytes, codec).value_or(3));
   switch (LoadDocument(doc, bytes, codec)) {
@@ -192,25 +364,43 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
   return kExitTruncated;
 }
 
-int RunPlkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    (args.empty() ? err : out) << kPlkHelp;
-    return args.empty() ? kExitUsage : kExitOk;
-  }
+bool WantsHelp(const std::vector<std::string>& args) {
   for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
+    if (a == "--help" || a == "-h") return true;
+  }
+  return false;
+}
+
+int RunPlkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << kPlkHelp;
+    return kExitUsage;
+  }
+  const Command* command = nullptr;
+  for (const Command& c : kCommands) {
+    if (args[0] == c.name) command = &c;
+  }
+  if (!command) {
+    if (WantsHelp({args[0]})) {
       out << kPlkHelp;
       return kExitOk;
     }
+    err << "hvtctl plk: unknown command " << args[0] << "\n" << kPlkHelp;
+    return kExitUsage;
   }
-  const std::string& command = args[0];
+  if (WantsHelp(args)) {
+    out << command->help;
+    return kExitOk;
+  }
   Options options;
-  if (!ParseOptions(args, 1, command == "new", options, err)) return kExitUsage;
-  if (command == "new") return New(options, err);
-  if (command == "dump") return Dump(options, out, err);
-  if (command == "build") return Build(options, err);
-  err << "hvtctl plk: unknown command " << command << "\n" << kPlkHelp;
-  return kExitUsage;
+  options.codePage = DefaultCodePage();
+  if (!ParseOptions(args, *command, options, err)) return kExitUsage;
+  const std::string name = command->name;
+  if (name == "new") return New(options, out, err);
+  if (name == "dump") return Dump(options, out, err);
+  if (name == "build") return Build(options, out, err);
+  if (name == "list") return List(options, out, err);
+  return Schema(options, out, err);
 }
 
 }  // namespace hvt

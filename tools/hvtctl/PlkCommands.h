@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hvt {
@@ -15,10 +16,17 @@ inline constexpr int kExitTruncated = 3;  // the file ends early
 class CPELKDoc;
 class TextCodec;
 
-// Reads a .plk file into doc, set up as a new document of the file's own
+// The code page of document texts unless --codepage says otherwise: that of
+// the string table's language, as the desktop program uses.
+int DefaultCodePage();
+
+// True when any argument asks for help.
+bool WantsHelp(const std::vector<std::string>& args);
+
+// Reads a .plk file ("-": standard input) into doc, set up as a new document of the file's own
 // injection unit type, so that any document of this program loads. Returns
-// kExitOk, or the exit code after the message has gone to err ("who: cannot
-// read", message 4002, or "Unexpected file format.").
+// kExitOk, or the exit code after the message has gone to err as
+// "who: FILE: cannot read ...", message 4002, 4003 or "Unexpected file format.".
 int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, std::ostream& err,
                 const char* who);
 
@@ -26,5 +34,8 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
 int RunPlkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 extern const char* const kPlkHelp;
+
+// The JSON Schema of the document JSON (tools/hvtctl/plk.schema.json).
+extern const std::string_view kPlkSchemaText;
 
 }  // namespace hvt

@@ -15,6 +15,10 @@ namespace {
 
 using UnitInt = int32_t UnitRecord::*;
 
+// The names of the line steps in a plain step list.
+const char* const kLineOnName = "LineOn";
+const char* const kLineOffName = "LineOff";
+
 // The integer fields of a unit that files store, in the record's order.
 const std::pair<const char*, UnitInt> kUnitInts[] = {
     {"polarity", &UnitRecord::polarity},
@@ -174,17 +178,42 @@ class Reader {
     return true;
   }
 
-  bool Program(const json& j, const std::string& where, ProgramRecord& p) {
+  // Either all 100 stored positions, or a plain list whose step k goes to
+  // position 2k - 1 (the positions between steps stay 0).
+  bool Steps(const json& j, const std::string& where, ProgramRecord& p, int& plain) {
+    if (j.is_array() && j.size() == ProgramRecord::kPositions) {
+      plain = -1;
+      return Array(
+          j, where, ProgramRecord::kPositions,
+          [&](const json& e, const std::string& w, size_t i) { return Number(e, w, p.steps[i]); });
+    }
+    if (!j.is_array() || j.size() > ProgramRecord::kPositions / 2) {
+      return Fail(where, "expected a list of at most 50 steps (or the 100 stored positions)");
+    }
+    plain = static_cast<int>(j.size());
+    p.steps.fill(kStepEnd);
+    for (size_t k = 0; k < j.size(); ++k) {
+      const std::string w = where + "[" + std::to_string(k) + "]";
+      uint16_t& code = p.steps[2 * k];
+      if (j[k] == kLineOnName) {
+        code = kStepLineOn;
+      } else if (j[k] == kLineOffName) {
+        code = kStepLineOff;
+      } else if (j[k].is_string()) {
+        return Fail(w, "expected a unit number, \"LineOn\" or \"LineOff\"");
+      } else if (!Number(j[k], w, code)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool Program(const json& j, const std::string& where, ProgramRecord& p, int& plainSteps) {
     if (!j.is_object()) return Fail(where, "expected an object");
     for (const auto& [key, value] : j.items()) {
       const std::string at = where + "." + key;
       if (key == "steps") {
-        if (!Array(value, at, ProgramRecord::kPositions,
-                   [&](const json& e, const std::string& w, size_t i) {
-                     return Number(e, w, p.steps[i]);
-                   })) {
-          return false;
-        }
+        if (!Steps(value, at, p, plainSteps)) return false;
       } else if (key == "name") {
         if (!Text(value, at, p.name)) return false;
       } else if (key == "memo") {
@@ -198,7 +227,7 @@ class Reader {
     return true;
   }
 
-  bool Document(const json& j, CPELKDoc& doc) {
+  bool Document(const json& j, CPELKDoc& doc, JsonShape& shape) {
     if (!j.is_object()) return Fail("document", "expected an object");
     for (const auto& [key, value] : j.items()) {
       bool known = false;
@@ -231,7 +260,7 @@ class Reader {
         }
       } else if (key == "programs") {
         if (!Array(value, key, kProgramCount, [&](const json& e, const std::string& w, size_t i) {
-              return Program(e, w, doc.programs[i]);
+              return Program(e, w, doc.programs[i], shape.plainSteps[i]);
             })) {
           return false;
         }
@@ -258,6 +287,30 @@ class Reader {
 
 }  // namespace
 
+json StepsToJson(const ProgramRecord& p) {
+  // Steps fill the odd positions from the first on; everything else is 0.
+  size_t count = 0;
+  while (count < p.steps.size() / 2 && p.steps[2 * count] != kStepEnd) ++count;
+  bool plain = true;
+  for (size_t i = 0; i < p.steps.size() && plain; ++i) {
+    const bool stepPosition = i % 2 == 0 && i / 2 < count;
+    if (!stepPosition && p.steps[i] != kStepEnd) plain = false;
+  }
+  if (!plain) return p.steps;
+  json list = json::array();
+  for (size_t k = 0; k < count; ++k) {
+    const uint16_t code = p.steps[2 * k];
+    if (code == kStepLineOn) {
+      list.push_back(kLineOnName);
+    } else if (code == kStepLineOff) {
+      list.push_back(kLineOffName);
+    } else {
+      list.push_back(code);
+    }
+  }
+  return list;
+}
+
 json DocumentToJson(const CPELKDoc& doc, const TextCodec& codec) {
   json out = json::object();
   out["header"] = LoadString(ids::kDocumentHeader);
@@ -274,7 +327,7 @@ json DocumentToJson(const CPELKDoc& doc, const TextCodec& codec) {
   out["units"] = std::move(units);
   json programs = json::array();
   for (const ProgramRecord& p : doc.programs) {
-    programs.push_back(json{{"steps", p.steps},
+    programs.push_back(json{{"steps", StepsToJson(p)},
                             {"name", TextToJson(p.name, codec)},
                             {"memo", TextToJson(p.memo, codec)},
                             {"times", p.times}});
@@ -289,10 +342,12 @@ json DocumentToJson(const CPELKDoc& doc, const TextCodec& codec) {
   return out;
 }
 
-bool DocumentFromJson(const json& json, const TextCodec& codec, CPELKDoc& doc, std::string& error) {
+bool DocumentFromJson(const json& json, const TextCodec& codec, CPELKDoc& doc, std::string& error,
+                      JsonShape* shape) {
   error.clear();
   Reader reader(codec, error);
-  return reader.Document(json, doc);
+  JsonShape own;
+  return reader.Document(json, doc, shape ? *shape : own);
 }
 
 }  // namespace hvt

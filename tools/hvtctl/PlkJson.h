@@ -14,10 +14,25 @@ class TextCodec;
 // code page is written as {"hex": "..."} so that no byte is lost.
 nlohmann::ordered_json DocumentToJson(const CPELKDoc& doc, const TextCodec& codec);
 
-// Fills the stored fields of doc from JSON made by DocumentToJson. Keys that
-// are missing keep the document's values; unknown keys, wrong types, values
-// out of range and texts the code page cannot hold are errors.
+// A program's steps are written as a plain list of at most 50 steps (unit
+// numbers, "LineOn", "LineOff") that fill the odd positions, or, when the
+// stored positions are not such a list, as all 100 positions.
+nlohmann::ordered_json StepsToJson(const ProgramRecord& program);
+
+// What the JSON looked like where the document alone cannot tell, so that
+// checks can name the JSON path of a value.
+struct JsonShape {
+  JsonShape() { plainSteps.fill(-1); }
+  // The length of a program's plain step list, -1 for stored positions.
+  std::array<int, kProgramCount> plainSteps;
+};
+
+// Fills the stored fields of doc from JSON made by DocumentToJson or written
+// by hand. Keys that are missing keep the document's values; unknown keys,
+// wrong types, values that do not fit the stored field and texts the code
+// page cannot hold are errors. Whether the values suit an instrument is
+// CheckDocument's matter.
 bool DocumentFromJson(const nlohmann::ordered_json& json, const TextCodec& codec, CPELKDoc& doc,
-                      std::string& error);
+                      std::string& error, JsonShape* shape = nullptr);
 
 }  // namespace hvt

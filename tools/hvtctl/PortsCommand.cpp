@@ -12,7 +12,7 @@ namespace hvt {
 int RunPortsCommand(const std::vector<std::string>& args, SerialDevice& device,
                     const SettingsFile* settings, std::ostream& out, std::ostream& err) {
   if (!args.empty()) {
-    const bool help = args[0] == "--help" || args[0] == "-h";
+    const bool help = WantsHelp(args);
     (help ? out : err) << "Usage: hvtctl ports\n"
                           "Lists the COM ports 1..257 that can be opened, with their devices.\n"
                           "Devices come from [Ports] COMn=PATH in the settings file, else\n"

@@ -5,11 +5,11 @@
 #include <optional>
 #include <ostream>
 
+#include "hvtctl/OutputFile.h"
 #include "hvtctl/PlkCommands.h"
 #include "model/DocumentFile.h"
 #include "model/Settings.h"
 #include "model/StringTable.h"
-#include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
 #include "platform/ReportPdf.h"
 #include "platform/SettingsLocation.h"
@@ -36,11 +36,15 @@ const char* const kReportHelp =
     "  --paper a4|letter    paper size (default a4)\n"
     "  --date YYYY-MM-DD    the date in the footer (default today)\n"
     "  --codepage 1252|932  code page of the document's texts (default: that of\n"
-    "                       the system's language)\n"
+    "                       the system's language, as for 'hvtctl plk')\n"
     "  -h, --help           show this help\n"
     "\n"
-    "Exit 2 for bad arguments or a file that is not a document of this program,\n"
-    "3 for a document file that ends early.\n";
+    "FILE.plk '-' reads standard input; OUT.pdf '-' writes the PDF to standard\n"
+    "output. An existing OUT.pdf is replaced, but never when it is FILE.plk (by\n"
+    "any path or link).\n"
+    "\n"
+    "Exit 2 for bad arguments, an OUT.pdf that is FILE.plk, or a file that is not\n"
+    "a document of this program, 3 for a document file that ends early.\n";
 
 namespace {
 
@@ -51,7 +55,7 @@ struct Options {
   std::optional<std::string> serial;
   Paper paper = Paper::A4;
   std::optional<std::chrono::year_month_day> date;
-  int codePage = CodePageFor(StringTable::CurrentLanguage());
+  int codePage = DefaultCodePage();
   std::vector<std::string> positional;
 };
 
@@ -79,7 +83,7 @@ std::optional<std::chrono::year_month_day> ParseDate(const std::string& text) {
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
+    if (a.rfind("--", 0) == 0) {
       if (i + 1 >= args.size()) {
         err << "hvtctl report: " << a << " needs a value\n";
         return false;
@@ -147,18 +151,24 @@ std::optional<std::string> ToCodePage(const TextCodec& codec, const std::string&
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+  if (WantsHelp(args)) {
     out << kReportHelp;
     return kExitOk;
   }
   Options o;
   if (!ParseOptions(args, o, err)) {
-    err << kReportHelp;
+    err << "(see hvtctl report --help)\n";
     return kExitUsage;
   }
+  const char* who = "hvtctl report";
+  const std::string& inPath = o.positional[0];
+  const std::string& outPath = o.positional[1];
+  // Checked before anything is read or drawn: the report must never replace
+  // the document it is made from.
+  if (!OutputAllowed(who, inPath, outPath, true, err)) return kExitUsage;
   const auto codec = MakeCodec(o.codePage);
   CPELKDoc doc;
-  if (const int rc = LoadPlkFile(o.positional[0], *codec, doc, err, "hvtctl report")) return rc;
+  if (const int rc = LoadPlkFile(inPath, *codec, doc, err, who)) return rc;
 
   if (o.unit) {
     doc.programMode = 0;
@@ -168,12 +178,12 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     doc.currentProgram = static_cast<uint16_t>(*o.program);
   }
   if (doc.programMode == 0 && (doc.currentUnit < 1 || doc.currentUnit > kUnitCount)) {
-    err << "hvtctl report: the document's current unit " << doc.currentUnit
+    err << who << ": " << inPath << ": the document's current unit " << doc.currentUnit
         << " is not 1..50; give --unit\n";
     return kExitUsage;
   }
   if (doc.programMode != 0 && (doc.currentProgram < 1 || doc.currentProgram > kProgramCount)) {
-    err << "hvtctl report: the document's current program " << doc.currentProgram
+    err << who << ": " << inPath << ": the document's current program " << doc.currentProgram
         << " is not 1..50; give --program\n";
     return kExitUsage;
   }
@@ -203,14 +213,17 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
   } else {
     pdf.today = LocalDate;
   }
-  const std::string& outPath = o.positional[1];
-  std::string error;
-  if (!WriteReportPdf(outPath, doc, pdf, &error)) {
-    err << "hvtctl report: cannot write " << outPath << ": " << error << "\n";
+  std::string bytes, error;
+  if (!RenderReportPdf(doc, pdf, bytes, &error) ||
+      !WriteOutput(outPath, bytes, true, out, &error)) {
+    err << who << ": " << outPath << ": cannot write: " << error << "\n";
     return kExitFailure;
   }
-  out << outPath << ": " << ReportPageCount(doc) << (ReportPageCount(doc) == 1 ? " page" : " pages")
-      << "\n";
+  // Standard output carries the PDF itself then.
+  if (!IsStdStream(outPath)) {
+    out << outPath << ": " << ReportPageCount(doc)
+        << (ReportPageCount(doc) == 1 ? " page" : " pages") << "\n";
+  }
   return kExitOk;
 }
 

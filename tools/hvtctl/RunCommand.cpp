@@ -2,14 +2,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
-#include <csignal>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #ifndef _WIN32
-#include <sys/socket.h>
 #include <unistd.h>
 #endif
 
@@ -25,6 +23,7 @@
 #include "platform/SettingsLocation.h"
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
+#include "platform/TerminationGuard.h"
 #include "run/CPELKView.h"
 #include "run/HeadlessForm.h"
 
@@ -55,9 +54,18 @@ const char* const kRunHelp =
     "                       communication error (default no)\n"
     "  -h, --help           show this help\n"
     "\n"
-    "Output: one line 'status: TEXT' per change of the status bar, one line\n"
-    "'message: TEXT' per message box, and a summary line at the end.\n"
-    "Ctrl+C stops the run as STOP does (the instrument is sent its stop).\n"
+    "Output: one line 'instrument: ...' with the identified instrument (or the\n"
+    "demonstration mode) and its configuration; one line 'status: TEXT' per\n"
+    "change of the status bar, followed during a run by the unit, the program\n"
+    "step and repetition and the sweep point running; one line\n"
+    "'message: TEXT' per message box; and a summary line at the end. Errors go\n"
+    "to standard error as 'hvtctl run: FILE: ...'.\n"
+    "\n"
+    "Ctrl+C, SIGTERM, SIGHUP and SIGQUIT stop the run as STOP does (the\n"
+    "instrument is sent its stop); so does an output nobody reads any more\n"
+    "(hvtctl run ... | head -n 1). A stop asked for before the test is started\n"
+    "starts nothing. After a communication failure the instrument may still be\n"
+    "running: stop it at its panel.\n"
     "\n"
     "Exit status: 0 the run completed, 1 it was stopped, the instrument\n"
     "reported an error or a stop, or communication failed (also when the\n"
@@ -172,6 +180,7 @@ class ConsolePrompter : public Prompter {
       if (c == '\n' || c == '\r') c = ' ';
     }
     out << "message: " << line << std::endl;
+    if (!out) TerminationGuard::RequestStop();
     switch (buttons) {
       case Buttons::AbortRetryIgnore:
         return Answer::Abort;
@@ -192,16 +201,6 @@ class ConsolePrompter : public Prompter {
   bool answerDemo;
 };
 
-// Ctrl+C reaches the event loop through a socket pair, so the stop runs on
-// the loop's thread like a click on STOP.
-#ifndef _WIN32
-int signalPipe[2] = {-1, -1};
-void OnSignal(int) {
-  const char byte = 1;
-  [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
-}
-#endif
-
 const char* EndText(RunEnd end) {
   switch (end) {
     case RunEnd::Completed:
@@ -220,7 +219,321 @@ const char* EndText(RunEnd end) {
 
 }  // namespace
 
+namespace {
+
+// The serial device with a record of what happened on it, so that a failed
+// start can say whether the device did not open or did not answer.
+class ObservedDevice : public SerialDevice {
+ public:
+  bool Open(const std::string& path) override {
+    openedPath = path;
+    opened = device.Open(path);
+    if (!opened) openError = device.ErrorText();
+    return opened;
+  }
+  bool IsOpen() const override { return device.IsOpen(); }
+  bool Close() override { return device.Close(); }
+  bool SetQueueSizes(size_t input, size_t output) override {
+    return device.SetQueueSizes(input, output);
+  }
+  bool SetLineFormat(const LineFormat& format) override { return device.SetLineFormat(format); }
+  ControlLineResult SetDtr(bool on) override { return device.SetDtr(on); }
+  ControlLineResult SetRts(bool on) override { return device.SetRts(on); }
+  bool Write(const uint8_t* data, size_t count, int timeoutMs) override {
+    return device.Write(data, count, timeoutMs);
+  }
+  size_t BytesPending() override { return device.BytesPending(); }
+  int64_t Read(uint8_t* buffer, size_t count) override {
+    const int64_t n = device.Read(buffer, count);
+    if (n > 0) bytesReceived += n;
+    return n;
+  }
+  bool WaitForBytes(int timeoutMs) override { return device.WaitForBytes(timeoutMs); }
+
+  std::string openedPath;
+  bool opened = false;
+  std::string openError;
+  int64_t bytesReceived = 0;
+
+ private:
+  QtSerialDevice device;
+};
+
+constexpr int kReadyText = 57345;
+
+// Printable on one line: control bytes become blanks.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  }
+  return text;
+}
+
+// "instrument: ..." — what was found and what it can do.
+std::string InstrumentLine(const CPELKDoc& doc, const std::string& identity,
+                           const std::function<std::string(const std::string&)>& show) {
+  std::string line = "instrument: ";
+  line += doc.demoMode ? std::string("demonstration mode") : "\"" + OneLine(show(identity)) + "\"";
+  line += "; maximum voltage " + VoltageDisplayText(doc.maxVoltage) + " kV";
+  line += ", injection unit type " + std::to_string(doc.injectionUnitType);
+  line += ", lines";
+  for (int i = 0; i <= doc.lastLine && i < 6; ++i)
+    line += " " + OneLine(show(doc.lineNames[static_cast<size_t>(i)]));
+  line += ", widths";
+  for (int i = 0; i <= doc.widthLast && i < 9; ++i) {
+    const int32_t ns = doc.widthTable[static_cast<size_t>(i)];
+    line += ns == -1 ? std::string(" Tri") : " " + std::to_string(ns);
+  }
+  line += " ns, Variable from " + std::to_string(doc.minVariable) + " ms";
+  line += doc.builtInTerminator ? ", built-in terminator" : "";
+  return line;
+}
+
+// What runs now, for the status lines: unit, program step and repetition,
+// and the sweep point.
+std::string RunContext(const std::string& status, CPELKView& view,
+                       const std::function<std::string(const std::string&)>& show) {
+  if (!view.RunActive() || status == LoadString(kReadyText)) return {};
+  const CPELKDoc& doc = view.doc;
+  std::string text = "   [unit " + std::to_string(view.activeUnit);
+  if (doc.programMode) {
+    const size_t steps = view.sequence.RunPositions().size();
+    const int times = doc.program(doc.currentProgram).times;
+    // The demonstration clock counts its repetitions on the sending side.
+    const int left = doc.demoMode ? view.sendTimesLeft : view.showTimesLeft;
+    text += ", step " + std::to_string((view.showPos + 1) / 2) + " of " + std::to_string(steps);
+    text += ", repetition " + std::to_string(times - left + 1) + " of " + std::to_string(times);
+  }
+  const std::vector<int> levels = view.sweep.RunLevels(view.activeUnit);
+  if (!levels.empty()) {
+    text += ", point";
+    for (int p : levels) {
+      text += " " + show(SweepControl::ParameterName(p)) + " " +
+              show(view.sweep.ParameterText(p, true));
+    }
+  }
+  return text + "]";
+}
+
+// Why the instrument was not found, on standard error.
+void ReportNotFound(const ObservedDevice& device, const std::string& prefix, int64_t waitedMs,
+                    std::ostream& err) {
+  if (device.openedPath.empty()) return;
+  if (!device.opened) {
+    err << prefix << "cannot open " << device.openedPath << ": " << device.openError << "\n";
+  } else if (device.bytesReceived == 0) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(waitedMs) / 1000.0);
+    err << prefix << "no answer from " << device.openedPath << " (waited " << seconds << " s)\n";
+  } else {
+    err << prefix << device.openedPath << " answered, but not as the instrument does\n";
+  }
+}
+
+// One "hvtctl run": its steps in order, each either done or giving the exit
+// status.
+class RunSession {
+ public:
+  RunSession(const RunOptions& o, TerminationGuard& guard, QCoreApplication& app, std::ostream& out,
+             std::ostream& err)
+      : o(o),
+        guard(guard),
+        app(app),
+        out(out),
+        err(err),
+        codec(MakeCodec(CodePageFor(StringTable::CurrentLanguage()))),
+        prefix("hvtctl run: " + o.file + ": "),
+        settings(UserSettingsFile()),
+        doc(&settings),
+        prompter(out, *codec, o.answerDemo),
+        view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, PortPath()}) {}
+
+  int Run() {
+    if (auto failed = ReadDocumentFile()) return *failed;
+    if (auto failed = FindInstrument()) return *failed;
+    if (auto failed = LoadInto()) return *failed;
+    SelectWhatRuns();
+    if (guard.StopRequested()) return StoppedEarly();
+    RunToTheEnd();
+    return Summarise();
+  }
+
+ private:
+  std::string Show(const std::string& text) const { return codec->ToUtf8(text).value_or(text); }
+
+  CommPort::PathFn PortPath() {
+    settings.onFailure = [this](const std::string& path, const std::string& reason) {
+      err << "hvtctl run: " << path << ": " << reason << "\n";
+    };
+    if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
+    if (!o.device.empty()) return [device = o.device](int) { return device; };
+    return [this](int n) { return PortDevicePath(n, &settings); };
+  }
+
+  // A write to the output that fails (nobody reads it any more) is a stop.
+  void Print(const std::string& line) {
+    out << line << std::endl;
+    if (!out) TerminationGuard::RequestStop();
+  }
+
+  int StoppedEarly() {
+    Print("summary: stopped before the test was started; nothing was run");
+    return kExitFailure;
+  }
+
+  std::optional<int> ReadDocumentFile() {
+    std::string error;
+    if (!HasPlkExtension(o.file)) {
+      err << prefix << FormatText(Show(LoadString(4001)), o.file) << "\n";
+      return kExitUsage;
+    }
+    if (!ReadWholeFile(o.file, bytes, &error)) {
+      err << prefix << "cannot read: " << error << "\n";
+      return kExitUsage;
+    }
+    return std::nullopt;
+  }
+
+  // Start-up, as the desktop program does before its window opens. A chosen
+  // demonstration is no communication error, so nothing is said of one.
+  std::optional<int> FindInstrument() {
+    form.onStatusText = [this](const std::string& text) {
+      Print("status: " + Show(text) +
+            RunContext(text, view, [this](const std::string& t) { return Show(t); }));
+    };
+    QElapsedTimer connecting;
+    connecting.start();
+    if (o.demo) {
+      doc.demoMode = 1;
+    } else {
+      if (!view.connection.Connect()) {
+        if (guard.StopRequested()) return StoppedEarly();
+        ReportNotFound(device, prefix, connecting.elapsed(), err);
+        Print("summary: the instrument was not found; nothing was run");
+        return kExitFailure;
+      }
+      if (!doc.demoMode) identity = view.protocol.GetAnswer();
+    }
+    view.StartUp(false);
+    if (guard.StopRequested()) return StoppedEarly();
+    return std::nullopt;
+  }
+
+  std::optional<int> LoadInto() {
+    // An empty file is not read at all: the new document stands.
+    switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec)) {
+      case LoadOutcome::Loaded:
+        break;
+      case LoadOutcome::HeaderDiffers:
+        err << prefix << FormatText(Show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n";
+        return kExitUsage;
+      case LoadOutcome::TypeDiffers:
+        err << prefix << FormatText(Show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
+        return kExitUsage;
+      case LoadOutcome::UnexpectedEnd:
+        err << prefix << Show(LoadString(ids::kUnexpectedFileFormat)) << "\n";
+        return kExitUsage;
+    }
+    doc.loadStatus = 0;
+    Print(InstrumentLine(doc, identity, [this](const std::string& t) { return Show(t); }));
+    if (AdaptToInstrument(doc))
+      prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok, MessageIcon::Warning,
+                   Owner::View);
+    if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
+    return std::nullopt;
+  }
+
+  void SelectWhatRuns() {
+    if (o.unit) {
+      doc.programMode = 0;
+      doc.currentUnit = static_cast<uint16_t>(o.unit);
+    } else {
+      doc.programMode = 1;
+      doc.currentProgram = static_cast<uint16_t>(o.program);
+    }
+    view.activeUnit = doc.currentUnit;
+    view.formSeams.SelectUnit(view.activeUnit);
+    view.formSeams.RefreshForm();
+    view.formSeams.ShowProgram();
+    if (o.oneShot) {
+      form.Check(ControlId::OneShotMode, true);
+      view.run.OnOneShotMode();
+    }
+  }
+
+  void RunToTheEnd() {
+    struct Client : TimerClient {
+      CPELKView& view;
+      QCoreApplication& app;
+      Client(CPELKView& v, QCoreApplication& a) : view(v), app(a) {}
+      void OnTimer(int id) override {
+        view.OnTimer(id);
+        if (!view.RunActive()) app.quit();
+      }
+    } client(view, app);
+    timers.SetClient(&client);
+
+    // A stop ends the run as STOP does, on the loop's thread; one that came
+    // while the unit was being sent keeps START from being sent at all.
+    guard.Listen([this] {
+      view.run.EndRun();
+      app.quit();
+    });
+#ifndef _WIN32
+    guard.WatchOutput(STDOUT_FILENO);
+#endif
+    view.run.startVeto = [] { return TerminationGuard::StopRequested(); };
+
+    elapsed.start();
+    view.run.StartRun();
+    if (view.RunActive()) app.exec();
+    view.run.EndRun();  // no-op unless the loop was left some other way
+    timers.SetClient(nullptr);
+  }
+
+  int Summarise() {
+    const RunEnd end = view.run.lastRunEnd;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", elapsed.elapsed() / 1000.0);
+    Print("summary: " +
+          (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program)) +
+          (doc.demoMode ? " (demonstration mode)" : "") + ": " + EndText(end) + " after " +
+          seconds + " s (estimated " + std::to_string(view.totalSeconds) + " s)");
+    // The instrument's state is unknown after a failed link: the operator
+    // must not walk up to the equipment under test believing it stopped.
+    if (end == RunEnd::CommunicationFailure && !o.demo) {
+      err << prefix
+          << "the instrument may still be running: stop it at its panel (STOP) before you go "
+             "near the equipment under test\n";
+    }
+    return end == RunEnd::Completed ? kExitOk : kExitFailure;
+  }
+
+  const RunOptions& o;
+  TerminationGuard& guard;
+  QCoreApplication& app;
+  std::ostream& out;
+  std::ostream& err;
+  std::unique_ptr<TextCodec> codec;
+  std::string prefix;
+  std::string bytes;
+  std::string identity;
+  SettingsFile settings;
+  CPELKDoc doc;
+  ObservedDevice device;
+  SteadyClock clock;
+  QtTimerHost timers;
+  HeadlessForm form;
+  ConsolePrompter prompter;
+  CPELKView view;
+  QElapsedTimer elapsed;
+};
+
+}  // namespace
+
 int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  // First of all, so that a Ctrl+C given at once is not lost.
+  TerminationGuard guard;
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
       out << kRunHelp;
@@ -232,139 +545,11 @@ int RunRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
     err << "(see hvtctl run --help)\n";
     return kExitUsage;
   }
-
   static int argc = 1;
   static char name[] = "hvtctl";
   static char* argv[] = {name, nullptr};
   QCoreApplication app(argc, argv);
-
-  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
-  auto show = [&](const std::string& text) { return codec->ToUtf8(text).value_or(text); };
-
-  std::string bytes, error;
-  if (!HasPlkExtension(o.file)) {
-    err << FormatText(show(LoadString(4001)), o.file) << "\n";
-    return kExitUsage;
-  }
-  if (!ReadWholeFile(o.file, bytes, &error)) {
-    err << "hvtctl run: cannot read " << o.file << ": " << error << "\n";
-    return kExitUsage;
-  }
-
-  SettingsFile settings = UserSettingsFile();
-  CPELKDoc doc(&settings);
-  if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
-  CommPort::PathFn portPath = [&settings](int n) { return PortDevicePath(n, &settings); };
-  if (!o.device.empty()) portPath = [device = o.device](int) { return device; };
-
-  QtSerialDevice device;
-  SteadyClock clock;
-  QtTimerHost timers;
-  HeadlessForm form;
-  ConsolePrompter prompter(out, *codec, o.answerDemo);
-  form.onStatusText = [&](const std::string& text) {
-    out << "status: " << show(text) << std::endl;
-  };
-  CPELKView view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, portPath});
-
-  // Start-up: as the desktop program does before its window opens.
-  if (o.demo) {
-    // As Ignore at the start-up question would.
-    prompter.Ask(LoadString(ids::kProceedToDemo), Buttons::Ok, MessageIcon::Warning,
-                 Owner::OpeningWindow);
-    doc.demoMode = 1;
-  }
-  if (!view.StartUp(!o.demo)) {
-    out << "summary: the instrument was not found; nothing was run" << std::endl;
-    return kExitFailure;
-  }
-
-  // An empty file is not read at all: the new document stands.
-  switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec)) {
-    case LoadOutcome::Loaded:
-      break;
-    case LoadOutcome::HeaderDiffers:
-      err << FormatText(show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n";
-      return kExitUsage;
-    case LoadOutcome::TypeDiffers:
-      err << FormatText(show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
-      return kExitUsage;
-    case LoadOutcome::UnexpectedEnd:
-      err << show(LoadString(ids::kUnexpectedFileFormat)) << "\n";
-      return kExitUsage;
-  }
-  doc.loadStatus = 0;
-  if (AdaptToInstrument(doc))
-    prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok, MessageIcon::Warning,
-                 Owner::View);
-  if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
-
-  if (o.unit) {
-    doc.programMode = 0;
-    doc.currentUnit = static_cast<uint16_t>(o.unit);
-  } else {
-    doc.programMode = 1;
-    doc.currentProgram = static_cast<uint16_t>(o.program);
-  }
-  view.activeUnit = doc.currentUnit;
-  view.formSeams.SelectUnit(view.activeUnit);
-  view.formSeams.RefreshForm();
-  view.formSeams.ShowProgram();
-  if (o.oneShot) {
-    form.Check(ControlId::OneShotMode, true);
-    view.run.OnOneShotMode();
-  }
-
-  struct Client : TimerClient {
-    CPELKView& view;
-    QCoreApplication& app;
-    Client(CPELKView& v, QCoreApplication& a) : view(v), app(a) {}
-    void OnTimer(int id) override {
-      view.OnTimer(id);
-      if (!view.RunActive()) app.quit();
-    }
-  } client(view, app);
-  timers.SetClient(&client);
-
-#ifndef _WIN32
-  std::unique_ptr<QSocketNotifier> notifier;
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
-    notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [&] {
-      char byte;
-      [[maybe_unused]] const auto n = ::read(signalPipe[0], &byte, 1);
-      view.run.EndRun();
-      app.quit();
-    });
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-  }
-#endif
-
-  QElapsedTimer elapsed;
-  elapsed.start();
-  view.run.StartRun();
-  if (view.RunActive()) app.exec();
-  view.run.EndRun();  // no-op unless the loop was left some other way
-
-#ifndef _WIN32
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-  notifier.reset();
-  for (int& fd : signalPipe) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
-#endif
-
-  const RunEnd end = view.run.lastRunEnd;
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.1f", elapsed.elapsed() / 1000.0);
-  out << "summary: "
-      << (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program))
-      << (doc.demoMode ? " (demonstration mode)" : "") << ": " << EndText(end) << " after "
-      << seconds << " s (estimated " << view.totalSeconds << " s)" << std::endl;
-  return end == RunEnd::Completed ? kExitOk : kExitFailure;
+  return RunSession(o, guard, app, out, err).Run();
 }
 
 }  // namespace hvt

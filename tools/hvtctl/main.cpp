@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -20,13 +21,15 @@ const char* const kHelp =
     "Command line of the HVT-KP4 remote control program.\n"
     "\n"
     "Commands:\n"
-    "  plk new|dump|build   documents (.plk files) to and from JSON;\n"
-    "                       see 'hvtctl plk --help'\n"
+    "  plk new|dump|build|list|schema\n"
+    "                       documents (.plk files) to and from JSON, their\n"
+    "                       overview and the JSON's schema; see 'hvtctl plk --help'\n"
     "  report               the test report of a document as a PDF;\n"
     "                       see 'hvtctl report --help'\n"
     "  run FILE.plk ...     run a unit or a program on the instrument, a serial\n"
     "                       device or in demonstration mode; see 'hvtctl run --help'\n"
-    "  ports                the COM ports that can be opened, with their devices\n"
+    "  ports                the COM ports that can be opened, with their devices;\n"
+    "                       see 'hvtctl ports --help'\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help\n"
@@ -34,9 +37,25 @@ const char* const kHelp =
     "Exit status: 0 success, 1 failure, 2 bad arguments or a file that cannot\n"
     "be used, 3 a document file that ends early.\n";
 
+QtMessageHandler qtHandler = nullptr;
+
+// Qt warns that XDG_RUNTIME_DIR is unset when it sets up the offscreen
+// platform a report is drawn on; hvtctl keeps nothing there, so the warning
+// only alarms. Every other message passes as before.
+void FilterQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+    return;
+  if (qtHandler) {
+    qtHandler(type, context, text);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  qtHandler = qInstallMessageHandler(FilterQtMessages);
   hvt::StringTable::SetLanguage(hvt::SystemLanguage());
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
