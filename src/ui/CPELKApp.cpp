@@ -22,6 +22,7 @@
 #include "platform/SettingsLocation.h"
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
+#include "platform/TerminationGuard.h"
 #include "run/CPELKView.h"
 #include "run/HeadlessForm.h"
 #include "ui/AboutDialog.h"
@@ -195,6 +196,9 @@ std::optional<AppOptions> ParseAppOptions(const QStringList& arguments, QString&
 
 int RunApplication(const AppOptions& options) {
   StringTable::SetLanguage(SystemLanguage());
+  // A request to end that comes while the program starts is kept and acted
+  // on once the window is up.
+  TerminationGuard guard;
   SingleInstance instance;
   if (!instance.Acquire()) {
     QMessageBox::information(nullptr, UiText(57344), UiText(kAlreadyRunning));
@@ -257,6 +261,14 @@ int RunApplication(const AppOptions& options) {
   };
   frame.UpdateCommandStates();
   frame.show();
+  // Ended from outside (SIGTERM, SIGHUP, ...): the instrument is stopped
+  // and the line switched off before the program goes.
+  guard.Listen([&] {
+    view.run.EndForExit();
+    frame.EnableClose(true);
+    frame.close();
+    QApplication::quit();
+  });
   return QApplication::exec();
 }
 
