@@ -64,6 +64,10 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
       controls[t.id] = w;
     }
   }
+  // The core follows the mouse over the form (cursor, tooltips), not only
+  // while a button is held.
+  setMouseTracking(true);
+  for (QWidget* w : findChildren<QWidget*>()) w->setMouseTracking(true);
   // Controls inside the tab and the group boxes lie over them.
   for (auto& [id, w] : controls) {
     if (id != 1078 && id != 1090) w->raise();

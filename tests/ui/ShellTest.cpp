@@ -13,6 +13,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/CPELKApp.h"
 #include "ui/DialogUnits.h"
+#include "ui/FormInput.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/SingleInstance.h"
@@ -152,6 +153,34 @@ TEST(FormWindow, EveryControlOnceInsideTheForm) {
     EXPECT_EQ(w->isHidden(), t.hidden) << t.id;
   }
   EXPECT_EQ(form.size(), QSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu)));
+}
+
+TEST(FormInput, KeysAndMouseAsTheCoreSeesThem) {
+  QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString("\r"), true);
+  auto e = FormInput::ToKeyEvent(&held, ControlId::Pause);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->key, Key::Enter);
+  EXPECT_EQ(e->kind, KeyEvent::Kind::Down);
+  EXPECT_TRUE(e->autoRepeat);
+  EXPECT_EQ(e->focused, ControlId::Pause);
+  QKeyEvent altF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier);
+  EXPECT_EQ(FormInput::ToKeyEvent(&altF4, std::nullopt)->kind, KeyEvent::Kind::SystemDown);
+  QKeyEvent backTab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  e = FormInput::ToKeyEvent(&backTab, std::nullopt);
+  EXPECT_TRUE(e->key == Key::Tab && e->ctrl && e->shift);
+  QKeyEvent up(QEvent::KeyRelease, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(FormInput::ToKeyEvent(&up, std::nullopt)->kind, KeyEvent::Kind::Up);
+
+  QMouseEvent right(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
+                    Qt::RightButton, Qt::NoModifier);
+  auto m = FormInput::ToMouseEvent(&right, ControlId::Stop, FormPoint{40, 50});
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->button, MouseEvent::Button::Right);
+  EXPECT_EQ(m->control, ControlId::Stop);
+  EXPECT_EQ(m->point.y, 50);
+  QMouseEvent middle(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::MiddleButton,
+                     Qt::MiddleButton, Qt::NoModifier);
+  EXPECT_FALSE(FormInput::ToMouseEvent(&middle, std::nullopt, {}));
 }
 
 TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
