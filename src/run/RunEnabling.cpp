@@ -156,12 +156,13 @@ void RunEnabling::EnableFormForRun(bool enable) {
   }
 
   form.Enable(C::PolarityStopCombo, u.polaritySweep);
-  // The step spins go with their edits (they were locked at the start too).
-  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit, C::VoltageStepSpin},
+  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit},
             u.voltageSweep != 0);
+  view.entry.ShowVoltageStepHint();  // the step spin follows the range left
   form.Enable(C::WidthStopCombo, u.widthSweep);
-  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit, C::TriggerStepSpin},
+  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit},
             u.triggerSweep != 0);
+  view.entry.ShowTriggerStepHint();
   form.Enable(C::InjectionStopCombo, u.injectionSweep);
   form.Enable(C::ReturnStopCombo, u.returnSweep);
   EnableAll(form,
@@ -171,17 +172,19 @@ void RunEnabling::EnableFormForRun(bool enable) {
   form.Enable(C::InjectionTimeSpin, !u.injectionEndless);
   form.Enable(C::IntervalTimeSpin, !u.intervalEndless);
   view.formSeams.SetUnitButtons();
-  view.formSeams.ShowSequenceRows(view.testModeTab);
-  EnableAll(
-      form,
-      {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck,     C::PolarityCombo,
-       C::WidthCombo,         C::LineOptionCheck, C::LineOptionLabel,       C::VoltageEdit,
-       C::VoltageSpin,        C::TriggerEdit,     C::TriggerSpin,           C::TriggerSweepCheck,
-       C::PhaseRadio,         C::VariableRadio,   C::InjectionSweepCheck,   C::InjectionLineCombo,
-       C::ReturnSweepCheck,   C::ReturnLineCombo, C::InjectionEndlessCheck, C::IntervalEndlessCheck,
-       C::ConditionTab,       C::ProgramCheck,    C::TestMemoButton,        C::UnitNameEditButton,
-       C::TerminatorCombo,    C::TerminatorLabel},
-      true);
+  view.selections.ShowSequenceRows(view.testModeTab);
+  // A Phase unit keeps LINE checked and locked.
+  form.Enable(C::LineOptionCheck, u.triggerMode == 1);
+  EnableAll(form, {C::PolaritySweepCheck,   C::WidthSweepCheck,     C::VoltageSweepCheck,
+                   C::PolarityCombo,        C::WidthCombo,          C::LineOptionLabel,
+                   C::VoltageEdit,          C::VoltageSpin,         C::TriggerEdit,
+                   C::TriggerSpin,          C::TriggerSweepCheck,   C::PhaseRadio,
+                   C::VariableRadio,        C::InjectionSweepCheck, C::InjectionLineCombo,
+                   C::ReturnSweepCheck,     C::ReturnLineCombo,     C::InjectionEndlessCheck,
+                   C::IntervalEndlessCheck, C::ConditionTab,        C::ProgramCheck,
+                   C::TestMemoButton,       C::UnitNameEditButton,  C::TerminatorCombo,
+                   C::TerminatorLabel},
+            true);
 }
 
 void RunEnabling::EnableFrameForRun(bool enable) {
@@ -233,6 +236,8 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FilePrint:
     case CommandId::FilePrintPreview:
       return view.runState < Running;
+    default:
+      break;
   }
   return true;
 }
