@@ -147,7 +147,7 @@ void MakeSweepsAndPrograms(FormRig& rig) {
     rig.view->selections.SelectUnit(n);
     rig.doc.currentUnit = static_cast<uint16_t>(n);
     rig.view->selections.RefreshForm();
-    rig.events().OnTabSelected(n % 2);
+    rig.events().OnTabSelected(1);
     rig.Click(C::VoltageSweepCheck);
     rig.Type(C::VoltageStopEdit, std::to_string(n) + ".50");
     if (n > 2) rig.Click(C::PhaseRadio);
@@ -156,6 +156,7 @@ void MakeSweepsAndPrograms(FormRig& rig) {
     rig.Type(C::TriggerStepEdit, "7");
     rig.Select(C::InjectionLineCombo, n % 3);
     rig.Leave();
+    if (n % 2 == 0) rig.events().OnTabSelected(0);  // swept, yet shown on MANUAL
   }
   rig.UseProgram(2, {1, 3, 4}, 5);
   rig.doc.programMode = 0;
