@@ -111,7 +111,7 @@ enum class ControlId : int {
   TerminatorCombo = 1172,
 };
 
-inline ControlId Offset(ControlId first, int k) {
+constexpr ControlId Offset(ControlId first, int k) {
   return static_cast<ControlId>(static_cast<int>(first) + k);
 }
 
