@@ -115,6 +115,8 @@ void RunEnabling::UpdateRunControls() {
     default:
       break;
   }
+  // Menus, tool bar and accelerators follow the run state too.
+  form.CommandStatesChanged();
 }
 
 void RunEnabling::EnableFormForRun(bool enable) {
