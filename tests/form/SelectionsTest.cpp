@@ -191,6 +191,10 @@ TEST(Selections, ShowingEveryUnitChangesNoStoredByte) {
 }
 
 TEST(Selections, PageIsStoredWithTheUnitWithoutMarkingModified) {
+  testing::ViewRig started(testing::ViewRig::DefaultOptions(), true);
+  EXPECT_FALSE(started.form.Get(C::VoltageStopEdit).visible);  // set-up before the unit
+  EXPECT_TRUE(started.form.Get(C::VoltageEdit).visible);
+  EXPECT_FALSE(started.form.Get(C::PolarityStopCombo).visible);
   FormRig rig;
   EXPECT_FALSE(rig.form.Get(C::VoltageStopEdit).visible);  // start-up on a MANUAL unit
   EXPECT_FALSE(rig.form.Get(C::StopHeader).visible);
