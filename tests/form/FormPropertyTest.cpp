@@ -37,7 +37,9 @@ TEST(FormProperty, RandomEventSequencesKeepTheUnitSound) {
       ASSERT_EQ(failure, "") << "sequence " << s << " event " << e;
     }
     for (int n = 1; n <= kUnitCount; ++n) {
-      if (n != shown) ASSERT_TRUE(rig.doc.unit(n) == loaded.unit(n)) << "sequence " << s;
+      if (n != shown) {
+        ASSERT_TRUE(rig.doc.unit(n) == loaded.unit(n)) << "sequence " << s;
+      }
     }
   }
   RecordProperty("events", static_cast<int>(events));

@@ -237,10 +237,14 @@ TEST(Selections, DamagedDocumentsAreShownSafely) {
     EXPECT_GE(u.voltage, 1);
     EXPECT_LE(u.voltage, rig.view->voltageLimit);
     for (int n = 1; n <= kUnitCount; ++n) {
-      if (n != shown) EXPECT_TRUE(rig.doc.unit(n) == loaded.unit(n)) << seed << " unit " << n;
+      if (n != shown) {
+        EXPECT_TRUE(rig.doc.unit(n) == loaded.unit(n)) << seed << " unit " << n;
+      }
     }
     for (int n = 1; n <= kProgramCount; ++n) {
-      if (n != loaded.currentProgram) EXPECT_TRUE(rig.doc.program(n) == loaded.program(n)) << seed;
+      if (n != loaded.currentProgram) {
+        EXPECT_TRUE(rig.doc.program(n) == loaded.program(n)) << seed;
+      }
     }
     EXPECT_EQ(rig.doc.currentUnit, loaded.currentUnit);
   }
