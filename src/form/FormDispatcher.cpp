@@ -136,7 +136,10 @@ void FormDispatcher::OnEditFocusLost(ControlId id) { view.entry.OnFocusLost(id);
 
 void FormDispatcher::OnEditChanged(ControlId id, const std::string& text) {
   if (!Usable(id) || !ParameterEntry::IsNumericEdit(id)) return;
-  view.entry.SetEditText(id, text);
+  // The widget already shows the typed text; setting it again would move
+  // the operator's cursor.
+  if (view.form.Text(id) != text) view.form.SetText(id, text);
+  view.entry.OnChange(id);
 }
 
 void FormDispatcher::OnSpin(ControlId spin, int position) {

@@ -151,6 +151,21 @@ TEST(ParameterEntry, ProgramTimesAndBrowsingPrograms) {
   EXPECT_EQ(rig.Text(C::TimesLeft), "40");
 }
 
+TEST(ParameterEntry, RunEndRefreshesTheStepHints) {
+  FormRig rig;
+  rig.events().OnTabSelected(1);
+  rig.Click(C::VoltageSweepCheck);  // 0.01 -> 0.02: nothing to step
+  rig.Unit(1, 1, 0);
+  rig.view->selections.RefreshForm();
+  ASSERT_FALSE(rig.form.IsEnabled(C::VoltageStepSpin));
+  rig.Start();
+  EXPECT_TRUE(rig.RunToEnd(60000));
+  EXPECT_TRUE(rig.form.IsEnabled(C::VoltageStopEdit));
+  EXPECT_TRUE(rig.form.IsEnabled(C::VoltageStepEdit));
+  EXPECT_FALSE(rig.form.IsEnabled(C::VoltageStepSpin));
+  EXPECT_EQ(rig.form.Get(C::VoltageStepEdit).toolTip, "0.01 - 0.01kV");
+}
+
 TEST(ParameterEntry, RemainingTimesDuringARunLeaveTheUnitsTimes) {
   FormRig rig;
   rig.Unit(1, 30, 4);
