@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "form/FormTables.h"
 #include "model/DocumentFile.h"
 #include "model/TextCodec.h"
 #include "support/DamagedDocument.h"
@@ -248,6 +249,26 @@ TEST(Selections, DamagedDocumentsAreShownSafely) {
     }
     EXPECT_EQ(rig.doc.currentUnit, loaded.currentUnit);
   }
+}
+
+TEST(FormSetUp, FixedContentsComeFromTheTables) {
+  FormRig rig(1);
+  EXPECT_EQ(rig.form.Get(C::PolarityCombo).items, (Items{"+", "-"}));
+  EXPECT_EQ(rig.form.Get(C::ConditionTab).items, (Items{"MANUAL", "SWEEP"}));
+  EXPECT_EQ(rig.form.Get(C::WidthCombo).items,
+            (Items{"10", "50", "100", "200", "400", "500", "800", "1000", "Tri"}));
+  EXPECT_EQ(rig.form.Get(C::ProgramTimesEdit).toolTip, "1 - 999times  ( 1times Step )");
+  EXPECT_EQ(rig.form.Get(C::IntervalTimeEdit).toolTip, "0 - 999s  ( 1s Step )");
+  EXPECT_EQ(rig.form.Get(C::Start).toolTip, "START");
+  EXPECT_EQ(rig.form.Get(C::TriggerEdit).toolTip, "16 - 999ms  ( 1ms Step )");
+  EXPECT_EQ(rig.form.Get(C::InjectionTimeSpin).spinHigh, 9999);
+  EXPECT_EQ(rig.form.Get(C::IntervalTimeSpin).spinLow, 0);
+  EXPECT_TRUE(rig.form.Get(C::DemoLabel).visible);
+  EXPECT_EQ(rig.Text(C::DemoLabel), "DEMO");
+  EXPECT_EQ(rig.form.Cell(C::ProgramList, 0), "None  ");
+  for (ControlId id : form::HiddenControls()) EXPECT_FALSE(rig.form.IsShown(id));
+  EXPECT_EQ(rig.Text(C::UnitNumberEdit), "1");
+  EXPECT_EQ(rig.Text(C::UnitName), "Unit01");
 }
 
 TEST(FormDispatch, CommandsHiddenControlsAndTheContextMenu) {

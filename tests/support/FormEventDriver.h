@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "form/FormTables.h"
 #include "form/NumericText.h"
 #include "form/ParameterEntry.h"
 #include "form/Selections.h"
@@ -140,6 +141,10 @@ inline std::string FormInvariantFailure(FormRig& rig) {
   if (order != std::array<int32_t, 6>{0, 1, 2, 3, 4, 5}) return "sweepOrder is no permutation";
   if (u.sweepCount != Selections::CountedFlags(u)) return "sweepCount differs from the flags";
   if (u.sweepOrder != view.workingUnit.sweepOrder) return "working order differs";
+  for (ControlId id : form::HiddenControls()) {
+    if (rig.form.IsShown(id))
+      return "hidden control " + std::to_string(static_cast<int>(id)) + " shown";
+  }
   for (int id = static_cast<int>(C::VoltageEdit); id <= static_cast<int>(C::ProgramTimesEdit);
        ++id) {
     const auto box = static_cast<ControlId>(id);
