@@ -91,7 +91,7 @@ void FormLayout::ShowTabPage(int32_t page) {
 
 void FormLayout::EnableProgramArea() {
   FormControls& form = view.form;
-  const bool on = view.doc.programMode == 1;
+  const bool on = view.doc.programMode != 0;
   for (ControlId id : kProgramArea) form.Enable(id, on);
   if (on) {
     view.formSeams.SetUnitButtons();
