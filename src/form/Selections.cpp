@@ -216,13 +216,11 @@ void Selections::OnInjectionStop(int index) {
   StoreField(view, &UnitRecord::injectionLineStop, index);
 }
 
-void Selections::StoreReturnLine(int32_t code) { StoreField(view, &UnitRecord::returnLine, code); }
-
 void Selections::OnReturnLine() {
   const std::string text = view.form.Text(C::ReturnLineCombo);
   for (int code = 0; code <= LastLine(); ++code) {
     if (view.doc.lineNames[static_cast<size_t>(code)] == text) {
-      StoreReturnLine(code);
+      StoreField(view, &UnitRecord::returnLine, code);
       view.sweep.SetSequenceLabel(kSweepReturn, text);
       return;
     }

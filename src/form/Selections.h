@@ -68,7 +68,6 @@ class Selections {
  private:
   UnitRecord* ActiveUnit();
   void RepairSweepOrder(UnitRecord& unit);
-  void StoreReturnLine(int32_t code);
   void SyncOrder();
 
   CPELKView& view;

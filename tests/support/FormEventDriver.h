@@ -132,7 +132,6 @@ void DriveOneEvent(FormRig& rig, Next&& next) {
 // when it does.
 inline std::string FormInvariantFailure(FormRig& rig) {
   using C = ControlId;
-  using Field = ParameterEntry::Field;
   CPELKView& view = *rig.view;
   if (view.activeUnit < 1 || view.activeUnit > kUnitCount) return "active unit out of range";
   const UnitRecord& u = rig.doc.unit(view.activeUnit);
@@ -177,7 +176,6 @@ inline std::string FormInvariantFailure(FormRig& rig) {
       !within(rig.doc.CurrentProgram().times, 0, 999)) {
     return "program times";
   }
-  (void)Field::ProgramTimes;
   return {};
 }
 
