@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-60}"
 out=fuzz/out
-mkdir -p "$out" fuzz/corpus-document fuzz/corpus-settings fuzz/corpus-frame fuzz/corpus-answers
+mkdir -p "$out" fuzz/corpus-document fuzz/corpus-settings fuzz/corpus-frame fuzz/corpus-answers \
+  fuzz/corpus-form
 core=(src/model/CPELKDoc.cpp src/model/DocumentFile.cpp src/model/Archive.cpp
       src/model/TextCodec.cpp src/model/Profile.cpp src/model/Settings.cpp
       src/model/StringTable.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp
@@ -17,6 +18,13 @@ clang++ -std=c++20 -O1 -Isrc fuzz/make_seeds.cpp "${core[@]}" -o "$out/make_seed
 for target in document_loader settings_reader report_pages frame_reader answer_parsers; do
   clang++ "${flags[@]}" -Itools/hvt-sim "fuzz/$target.cpp" "${core[@]}" "${sim[@]}" -o "$out/$target"
 done
+# The condition form needs the whole core (the view owns link and run) and
+# the simulated instrument behind it.
+form_core=(src/model/*.cpp src/link/*.cpp src/run/*.cpp src/form/*.cpp)
+clang++ "${flags[@]}" -Itools/hvt-sim -Itests fuzz/form_events.cpp "${form_core[@]}" \
+  tools/hvt-sim/SimInstrument.cpp tools/hvt-sim/SimLine.cpp -o "$out/form_events"
+printf '\001\007\000\000\000\003' > fuzz/corpus-form/plain
+printf '\000%s' "$(seq 1 300 | tr -d '\n')" > fuzz/corpus-form/counting
 # Seeds for the link: good frames and answers, each in its own file.
 printf '\002AG10\003\004' > fuzz/corpus-frame/status
 printf '\002AH12/3/150/90/1/7\003\056' > fuzz/corpus-frame/progress
@@ -40,3 +48,4 @@ run settings_reader fuzz/corpus-settings
 run report_pages fuzz/corpus-document
 run frame_reader fuzz/corpus-frame
 run answer_parsers fuzz/corpus-answers
+run form_events fuzz/corpus-form

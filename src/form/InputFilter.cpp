@@ -103,10 +103,10 @@ FilterDecision DecideLeftButton(const MouseEvent& event, const FilterState& stat
 
 }  // namespace
 
-FormCursor ChooseCursor(bool overProgramList, bool overEditField) {
-  if (overProgramList) return FormCursor::Program;
-  if (overEditField) return FormCursor::IBeam;
-  return FormCursor::Arrow;
+CursorShape ChooseCursor(bool overProgramList, bool overEditField) {
+  if (overProgramList) return CursorShape::ProgramEdit;
+  if (overEditField) return CursorShape::IBeam;
+  return CursorShape::Arrow;
 }
 
 bool IsEditableField(ControlId id, const FilterState& state) {

@@ -4,22 +4,16 @@
 #include <optional>
 
 #include "ports/ControlId.h"
+#include "ports/FormControls.h"
 #include "ports/InputEvents.h"
 
 namespace hvt {
 
 class CPELKView;
 
-// The mouse cursor over the form.
-enum class FormCursor {
-  Arrow,
-  IBeam,    // over an edit box that takes typing now
-  Program,  // cursor resource 135: a double click here edits the program
-};
-
 // Program cursor over the program list, else the I-beam over an editable
 // field, else the arrow.
-FormCursor ChooseCursor(bool overProgramList, bool overEditField);
+CursorShape ChooseCursor(bool overProgramList, bool overEditField);
 
 // What the filter hands on to the parts of the form that own it: the tab
 // pages, the unit and program navigation, the tooltips, the cursor and the
@@ -40,7 +34,7 @@ class FilterTargets {
   virtual void PressStepButton(ControlId button) = 0;
   // Lets the form's tooltips see the mouse move.
   virtual void RelayToolTip(const MouseEvent& event) = 0;
-  virtual void SetCursor(FormCursor cursor) = 0;
+  virtual void SetCursor(CursorShape cursor) = 0;
   // Whether the Close command of the main window is enabled (not grayed).
   virtual bool IsCloseEnabled() const = 0;
 };
@@ -108,7 +102,7 @@ class InputFilter {
   int32_t overProgramList = 0;
   int32_t overEditField = 0;
   FormPoint rightClickPoint;  // the last right-button press
-  FormCursor cursor = FormCursor::Arrow;
+  CursorShape cursor = CursorShape::Arrow;
 
  private:
   void Apply(const FilterDecision& decision, const MouseEvent* mouse);

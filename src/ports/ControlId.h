@@ -72,7 +72,10 @@ enum class ControlId : int {
   Lamp = 1088,
   TimesLeft = 1089,
   UnitOverview = 1090,
+  IntervalTimeLabel = 1091,
   IntervalTimeUnit = 1092,
+  ProgramTimesUnit = 1096,  // "times"
+  ProgramTimesLabel = 1097,
   SweepHeader = 1102,
   StartHeader = 1099,
   StopHeader = 1100,
@@ -97,6 +100,10 @@ enum class ControlId : int {
   InjectionLabel = 1154,
   ReturnLabel = 1155,
   InjectionTimeUnit = 1156,
+  ProgramNameLabel = 1157,
+  UnitNameLabel = 1158,
+  UnitNumberLabel = 1159,
+  InjectionTimeLabel = 1168,
   Rule0 = 1160,         // ... to 1166
   ArrowBottom0 = 1176,  // 1176..1178: arrows of the bottom sequence row
   ArrowAbove0 = 1179,   // 1179..1181: arrows of the row above it
@@ -104,7 +111,7 @@ enum class ControlId : int {
   TerminatorCombo = 1172,
 };
 
-inline ControlId Offset(ControlId first, int k) {
+constexpr ControlId Offset(ControlId first, int k) {
   return static_cast<ControlId>(static_cast<int>(first) + k);
 }
 
@@ -121,21 +128,28 @@ enum class Image : int {
   LampDim = 158,
 };
 
-// Menu commands whose availability follows the run.
+// Commands of the main menu, the tool bar and the unit context menu.
 enum class CommandId : int {
   FileNew = 57600,
   FileOpen = 57601,
   FileSave = 57603,
+  FileSaveAs = 57604,
+  FilePrintSetup = 57606,
   FilePrint = 57607,
+  FilePrintDirect = 57608,
   FilePrintPreview = 57609,
+  FileRecent1 = 57616,  // ... to 57619, the four recent files
+  FileRecent2 = 57617,
+  FileRecent3 = 57618,
+  FileRecent4 = 57619,
   AppAbout = 57664,
   AppExit = 57665,
   Rs232Setup = 32771,
-  // Commands without a rule of their own: their menus are grayed as a whole.
-  FileSaveAs = 57604,
-  FilePrintSetup = 57606,
-  EquipmentNameInput = 32773,
+  EquipmentName = 32773,
   TestConditions = 32774,
+  // The unit context menu.
+  PasteUnit = 32778,
+  CopyUnit = 32779,
 };
 
 }  // namespace hvt

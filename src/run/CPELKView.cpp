@@ -25,8 +25,16 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       sequence(*this),
       enabling(*this),
       formSeams(*this),
+      entry(*this),
+      selections(*this),
+      layout(*this),
+      filterTargets(*this),
+      filter(*this, filterTargets),
+      events(*this),
       run(*this) {
   activeUnit = doc.currentUnit;
+  events.keyFilter = [this](const KeyEvent& e) { return filter.OnKey(e); };
+  events.mouseFilter = [this](const MouseEvent& e) { return filter.OnMouse(e); };
 }
 
 CPELKView::~CPELKView() { protocol.ClosePort(); }
@@ -36,22 +44,26 @@ bool CPELKView::StartUp(bool connect) {
     if (connect && !connection.Connect()) return false;
     if (!configuration.QueryConfiguration()) doc.demoMode = connection.AskDemo() ? 1 : 0;
     doc.InitNewDocument();
+    // The form is set up (condition area shown) before the unit is drawn,
+    // so the unit's own page decides which columns stay visible.
+    layout.SetUp();
   }
   doc.printModel = settings.ReadSetting("PRINT_ENV", "Model");
   doc.printSerial = settings.ReadSetting("PRINT_ENV", "Serial");
-  form.Show(ControlId::DemoLabel, doc.demoMode != 0);
-  form.SetText(ControlId::PulseLabel, "PulseOut");
-  form.Show(ControlId::PulseLabel, false);
-  form.SetImage(ControlId::Lamp, Image::None);
-  activeUnit = doc.currentUnit;
-  formSeams.SelectUnit(activeUnit);
-  formSeams.RefreshForm();
+  InitialUpdate();
+  return true;
+}
+
+void CPELKView::InitialUpdate() {
+  selections.SelectUnit(doc.currentUnit);
+  selections.RefreshForm();
   formSeams.ShowProgram();
   form.Check(ControlId::ProgramCheck, doc.programMode != 0);
-  enabling.ShowConditionPanel(true);
+  layout.EnableProgramArea();
+  form.Check(ControlId::UnitNameRadio, doc.showUnitNames == 1);
+  form.Check(ControlId::UnitNoRadio, doc.showUnitNames != 1);
   enabling.UpdateRunControls();
   doc.firstUpdate = 0;
-  return true;
 }
 
 void CPELKView::OnTimer(int id) { run.OnTimer(id); }

@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "form/FormDispatcher.h"
+#include "form/FormFilterTargets.h"
+#include "form/FormLayout.h"
+#include "form/InputFilter.h"
+#include "form/ParameterEntry.h"
+#include "form/Selections.h"
 #include "link/CRsBasicProtocol.h"
 #include "link/Configuration.h"
 #include "link/Connection.h"
@@ -49,6 +55,9 @@ class CPELKView : public TimerClient {
   // for demonstration mode), initialise the document, show the form.
   // False when the operator chose Abort.
   bool StartUp(bool connect = true);
+  // Every initial update (start-up, File New, a framework open): the current
+  // unit and program on the form, the program area and the name radios.
+  void InitialUpdate();
 
   void OnTimer(int id) override;
 
@@ -98,6 +107,7 @@ class CPELKView : public TimerClient {
   UnitRecord workingUnit;
   int32_t testModeTab = 0;
   int32_t voltageLimit = 800;
+  int32_t workingTimes = 1;  // repeat count of the current program
 
   CRsBasicProtocol protocol;
   InstrumentCommands commands;
@@ -107,6 +117,14 @@ class CPELKView : public TimerClient {
   SequenceControl sequence;
   RunEnabling enabling;
   FormSeams formSeams;
+  ParameterEntry entry;
+  Selections selections;
+  FormLayout layout;
+  // Raw keys and mouse go through the run-time input rules; every other
+  // widget report goes to its handler.
+  FormFilterTargets filterTargets;
+  InputFilter filter;
+  FormDispatcher events;
   RunControl run;
 };
 

@@ -7,31 +7,6 @@
 
 namespace hvt {
 
-void FormSeams::SelectUnit(int unitNumber) {
-  if (unitNumber < 1 || unitNumber > kUnitCount) return;
-  CPELKDoc& doc = view.doc;
-  view.workingUnit = doc.unit(unitNumber);
-  view.testModeTab = view.workingUnit.testMode;
-  view.sweepLevels = view.workingUnit.sweepCount;
-  view.voltageLimit = doc.VoltageLimit(view.workingUnit.terminator);
-  view.sendTimesLeft = doc.CurrentProgram().times;
-}
-
-void FormSeams::RefreshForm() {
-  const UnitRecord& w = view.workingUnit;
-  FormControls& form = view.form;
-  form.SetText(ControlId::UnitNumberEdit, std::to_string(view.activeUnit));
-  form.SetText(ControlId::UnitName, w.name);
-  form.SetText(ControlId::VoltageEdit, VoltageDisplayText(w.voltage));
-  form.SetText(ControlId::TriggerEdit, std::to_string(w.triggerMode == 1 ? w.variable : w.phase));
-  form.Check(ControlId::OneShotMode, view.oneShotMode != 0);
-  form.Enable(ControlId::InjectionTimeEdit, !w.injectionEndless);
-  form.Enable(ControlId::IntervalTimeEdit, !w.intervalEndless);
-  view.sweep.FillSequenceCombos();
-  ShowSequenceRows(view.testModeTab);
-  view.enabling.ShowRemainingTimes(false);
-}
-
 void FormSeams::ShowProgram() {
   CPELKDoc& doc = view.doc;
   const ProgramRecord& p = doc.CurrentProgram();
@@ -48,7 +23,7 @@ void FormSeams::ShowProgram() {
   }
   form.SetText(ControlId::ProgramNumberEdit, std::to_string(doc.currentProgram));
   form.SetText(ControlId::ProgramName, p.name);
-  form.SetText(ControlId::ProgramTimesEdit, std::to_string(p.times));
+  view.entry.SetEditText(ControlId::ProgramTimesEdit, std::to_string(p.times));
   form.SetText(ControlId::TimesLeft, std::to_string(p.times));
   view.sendTimesLeft = p.times;
 }
@@ -56,27 +31,6 @@ void FormSeams::ShowProgram() {
 void FormSeams::FillUnitOverview() {
   for (int n = 1; n <= kUnitCount; ++n) {
     view.form.SetCell(ControlId::UnitOverview, n - 1, view.doc.unit(n).name);
-  }
-}
-
-void FormSeams::ShowSequenceRows(int32_t active) {
-  if (view.activeUnit < 1 || view.activeUnit > kUnitCount) return;
-  FormControls& form = view.form;
-  const UnitRecord& u = view.doc.unit(view.activeUnit);
-  for (int k = 0; k < 6; ++k) {
-    const int row = 5 - k;
-    const ControlId combo = Offset(ControlId::SequenceCombo0, row);
-    const ControlId text = Offset(ControlId::SequenceText0, row);
-    const int32_t p = u.sweepOrder[static_cast<size_t>(row)];
-    if (p >= 0 && p < 6) form.SetText(combo, view.doc.sweepNames[static_cast<size_t>(p)]);
-    const bool inUse = k < u.sweepCount && active == 1;
-    form.Enable(combo, inUse);
-    if (!inUse) form.SetText(text, form.Text(combo));
-    form.Show(text, !inUse);
-    if (k < 2) {
-      const ControlId arrows = k == 0 ? ControlId::ArrowBottom0 : ControlId::ArrowAbove0;
-      for (int a = 0; a < 3; ++a) form.Show(Offset(arrows, a), inUse);
-    }
   }
 }
 

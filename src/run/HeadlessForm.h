@@ -1,10 +1,9 @@
 #pragma once
 
-#include <climits>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ports/FormControls.h"
@@ -21,11 +20,21 @@ class HeadlessForm : public FormControls {
     bool visible = true;
     bool checked = false;
     bool tabStop = true;
+    bool held = false;
     std::string text;
     std::string toolTip;
     Image image = Image::None;
     std::vector<std::string> items;
+    int selected = -1;
+    int spinLow = 0;
+    int spinHigh = 100;
+    int spinPosition = 0;
+    int page = 0;
+    std::vector<std::vector<std::string>> rows;  // list cells by row, then column
   };
+
+  using FormControls::Cell;
+  using FormControls::SetCell;
 
   std::function<void(const std::string&)> onStatusText;  // on every change
   std::function<void(int)> onProgress;
@@ -34,29 +43,80 @@ class HeadlessForm : public FormControls {
   void Enable(ControlId id, bool enabled) override { controls[id].enabled = enabled; }
   bool IsEnabled(ControlId id) const override { return Get(id).enabled; }
   void Show(ControlId id, bool visible) override { controls[id].visible = visible; }
+  bool IsShown(ControlId id) const override { return Get(id).visible; }
   void Check(ControlId id, bool checked) override { controls[id].checked = checked; }
   bool IsChecked(ControlId id) const override { return Get(id).checked; }
-  void SetText(ControlId id, const std::string& text) override { controls[id].text = text; }
+  // On a combo the text selects the entry that carries it.
+  void SetText(ControlId id, const std::string& text) override {
+    State& state = controls[id];
+    state.text = text;
+    state.selected = -1;
+    for (size_t i = 0; i < state.items.size(); ++i) {
+      if (state.items[i] == text) {
+        state.selected = static_cast<int>(i);
+        break;
+      }
+    }
+  }
   std::string Text(ControlId id) const override { return Get(id).text; }
   void SetImage(ControlId id, Image image) override { controls[id].image = image; }
   void SetToolTip(ControlId id, const std::string& text) override { controls[id].toolTip = text; }
   void SetTabStop(ControlId id, bool tabStop) override { controls[id].tabStop = tabStop; }
   void Focus(ControlId id) override { focus = id; }
   void Repaint(ControlId) override {}
-  // New items replace the old ones and the list's cells; a combo whose text
+  // New items replace the old ones and the list's rows; a combo whose text
   // is not among them shows the first.
   void SetItems(ControlId id, const std::vector<std::string>& items) override {
     State& state = controls[id];
     state.items = items;
-    cells.erase(cells.lower_bound({id, INT_MIN}), cells.upper_bound({id, INT_MAX}));
+    state.rows.clear();
     bool listed = false;
     for (const std::string& item : items) listed = listed || item == state.text;
     if (!listed) state.text = items.empty() ? std::string() : items.front();
+    SetText(id, state.text);
   }
-  void SetCell(ControlId id, int item, const std::string& text) override {
-    cells[{id, item}] = text;
+  void SelectItem(ControlId id, int index) override {
+    State& state = controls[id];
+    const bool valid = index >= 0 && index < static_cast<int>(state.items.size());
+    state.selected = valid ? index : -1;
+    state.text = valid ? state.items[static_cast<size_t>(index)] : std::string();
+  }
+  int SelectedItem(ControlId id) const override { return Get(id).selected; }
+  void SetCell(ControlId id, int row, int column, const std::string& text) override {
+    if (row < 0 || column < 0) return;
+    auto& rows = controls[id].rows;
+    if (static_cast<size_t>(row) >= rows.size()) rows.resize(static_cast<size_t>(row) + 1);
+    auto& cells = rows[static_cast<size_t>(row)];
+    if (static_cast<size_t>(column) >= cells.size()) cells.resize(static_cast<size_t>(column) + 1);
+    cells[static_cast<size_t>(column)] = text;
+  }
+  std::string Cell(ControlId id, int row, int column) const override {
+    const auto& rows = Get(id).rows;
+    if (row < 0 || column < 0 || static_cast<size_t>(row) >= rows.size()) return {};
+    const auto& cells = rows[static_cast<size_t>(row)];
+    return static_cast<size_t>(column) < cells.size() ? cells[static_cast<size_t>(column)]
+                                                      : std::string();
+  }
+  int RowCount(ControlId id) const override { return static_cast<int>(Get(id).rows.size()); }
+  void DeleteRow(ControlId id, int row) override {
+    auto& rows = controls[id].rows;
+    if (row >= 0 && static_cast<size_t>(row) < rows.size()) rows.erase(rows.begin() + row);
   }
   void SelectRow(ControlId id, int row) override { selectedRows[id] = row; }
+  void SetSpinRange(ControlId id, int low, int high) override {
+    State& state = controls[id];
+    state.spinLow = low;
+    state.spinHigh = high;
+  }
+  void SetSpinPosition(ControlId id, int position) override {
+    controls[id].spinPosition = position;
+  }
+  int SpinPosition(ControlId id) const override { return Get(id).spinPosition; }
+  void SetTabPage(ControlId id, int page) override { controls[id].page = page; }
+  int TabPage(ControlId id) const override { return Get(id).page; }
+  std::optional<ControlId> FocusedControl() const override { return focus; }
+  bool IsButtonDown(ControlId id) const override { return Get(id).held; }
+  void SetCursor(CursorShape shape) override { cursor = shape; }
 
   void SetStatusText(const std::string& text) override {
     if (text == status) return;
@@ -71,8 +131,11 @@ class HeadlessForm : public FormControls {
     if (onBeep) onBeep(kind);
   }
   void EnableClose(bool enabled) override { closeEnabled = enabled; }
+  bool IsCloseEnabled() const override { return closeEnabled; }
   void EnableFrame(bool enabled) override { frameEnabled = enabled; }
   void SetWaitCursor(bool waiting) override { waitCursor = waiting; }
+  void SetWindowTitle(const std::string& title) override { windowTitle = title; }
+  void CommandStatesChanged() override { ++commandStateChanges; }
   void DropPendingInput() override { ++inputDrops; }
 
   const State& Get(ControlId id) const {
@@ -80,20 +143,18 @@ class HeadlessForm : public FormControls {
     auto it = controls.find(id);
     return it == controls.end() ? fresh : it->second;
   }
-  std::string Cell(ControlId id, int item) const {
-    auto it = cells.find({id, item});
-    return it == cells.end() ? std::string() : it->second;
-  }
 
   std::map<ControlId, State> controls;
-  std::map<std::pair<ControlId, int>, std::string> cells;
   std::map<ControlId, int> selectedRows;
   std::string status;
   int progress = 0;
   ControlId focus = ControlId::Start;
+  CursorShape cursor = CursorShape::Arrow;
+  std::string windowTitle;
   bool closeEnabled = true;
   bool frameEnabled = true;
   bool waitCursor = false;
+  int commandStateChanges = 0;
   int inputDrops = 0;
 };
 

@@ -140,8 +140,8 @@ void RunControl::EndRun() {
   form.SetImage(C::Pause, Image::PauseNormal);
   view.enabling.ShowConditionPanel(true);
   view.activeUnit = doc.currentUnit;
-  view.formSeams.SelectUnit(view.activeUnit);
-  view.formSeams.RefreshForm();
+  view.selections.SelectUnit(view.activeUnit);
+  view.selections.RefreshForm();
   view.formSeams.ShowProgram();
   Twice([&] { return view.commands.SendStop(); });
   if (!doc.demoMode && view.commands.QueryLineState() == 0 && form.IsChecked(C::Line)) {

@@ -115,6 +115,8 @@ void RunEnabling::UpdateRunControls() {
     default:
       break;
   }
+  // Menus, tool bar and accelerators follow the run state too.
+  form.CommandStatesChanged();
 }
 
 void RunEnabling::EnableFormForRun(bool enable) {
@@ -156,12 +158,13 @@ void RunEnabling::EnableFormForRun(bool enable) {
   }
 
   form.Enable(C::PolarityStopCombo, u.polaritySweep);
-  // The step spins go with their edits (they were locked at the start too).
-  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit, C::VoltageStepSpin},
+  EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit},
             u.voltageSweep != 0);
+  view.entry.ShowVoltageStepHint();  // the step spin follows the range left
   form.Enable(C::WidthStopCombo, u.widthSweep);
-  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit, C::TriggerStepSpin},
+  EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit},
             u.triggerSweep != 0);
+  view.entry.ShowTriggerStepHint();
   form.Enable(C::InjectionStopCombo, u.injectionSweep);
   form.Enable(C::ReturnStopCombo, u.returnSweep);
   EnableAll(form,
@@ -171,17 +174,19 @@ void RunEnabling::EnableFormForRun(bool enable) {
   form.Enable(C::InjectionTimeSpin, !u.injectionEndless);
   form.Enable(C::IntervalTimeSpin, !u.intervalEndless);
   view.formSeams.SetUnitButtons();
-  view.formSeams.ShowSequenceRows(view.testModeTab);
-  EnableAll(
-      form,
-      {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck,     C::PolarityCombo,
-       C::WidthCombo,         C::LineOptionCheck, C::LineOptionLabel,       C::VoltageEdit,
-       C::VoltageSpin,        C::TriggerEdit,     C::TriggerSpin,           C::TriggerSweepCheck,
-       C::PhaseRadio,         C::VariableRadio,   C::InjectionSweepCheck,   C::InjectionLineCombo,
-       C::ReturnSweepCheck,   C::ReturnLineCombo, C::InjectionEndlessCheck, C::IntervalEndlessCheck,
-       C::ConditionTab,       C::ProgramCheck,    C::TestMemoButton,        C::UnitNameEditButton,
-       C::TerminatorCombo,    C::TerminatorLabel},
-      true);
+  view.selections.ShowSequenceRows(view.testModeTab);
+  // A Phase unit keeps LINE checked and locked.
+  form.Enable(C::LineOptionCheck, u.triggerMode == 1);
+  EnableAll(form, {C::PolaritySweepCheck,   C::WidthSweepCheck,     C::VoltageSweepCheck,
+                   C::PolarityCombo,        C::WidthCombo,          C::LineOptionLabel,
+                   C::VoltageEdit,          C::VoltageSpin,         C::TriggerEdit,
+                   C::TriggerSpin,          C::TriggerSweepCheck,   C::PhaseRadio,
+                   C::VariableRadio,        C::InjectionSweepCheck, C::InjectionLineCombo,
+                   C::ReturnSweepCheck,     C::ReturnLineCombo,     C::InjectionEndlessCheck,
+                   C::IntervalEndlessCheck, C::ConditionTab,        C::ProgramCheck,
+                   C::TestMemoButton,       C::UnitNameEditButton,  C::TerminatorCombo,
+                   C::TerminatorLabel},
+            true);
 }
 
 void RunEnabling::EnableFrameForRun(bool enable) {
@@ -217,8 +222,9 @@ void RunEnabling::ShowRemainingTimes(bool running) {
   } else {
     interval = number(running ? view.intervalLeft : w.intervalTime);
   }
-  form.SetText(C::InjectionTimeEdit, injection);
-  form.SetText(C::IntervalTimeEdit, interval);
+  // Set as the program sets an edit: its change handling runs too.
+  view.entry.SetEditText(C::InjectionTimeEdit, injection);
+  view.entry.SetEditText(C::IntervalTimeEdit, interval);
   // Remaining times are shown, not typed: Tab must not stop on them.
   for (ControlId id : {C::InjectionTimeEdit, C::IntervalTimeEdit}) {
     form.SetTabStop(id, !view.RunActive());
@@ -238,15 +244,17 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FileSave:
     case CommandId::FilePrint:
     case CommandId::FilePrintPreview:
+    // The recent files open documents, as Open does.
+    case CommandId::FileRecent1:
+    case CommandId::FileRecent2:
+    case CommandId::FileRecent3:
+    case CommandId::FileRecent4:
       return view.runState < Running;
-    case CommandId::FileSaveAs:
-    case CommandId::FilePrintSetup:
-    case CommandId::EquipmentNameInput:
-    case CommandId::TestConditions:
-      // No rule of their own: during a run their menus are grayed whole.
+    default:
+      // Save As, Print Setup and the two Option commands have no rule of
+      // their own: during a run their menus are grayed whole.
       return true;
   }
-  return true;
 }
 
 }  // namespace hvt

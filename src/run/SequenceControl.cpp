@@ -159,7 +159,7 @@ void SequenceControl::ShowRunUnit(int unitNumber) {
   view.form.SetText(ControlId::UnitNumberEdit, std::to_string(unitNumber));
   view.form.SetText(ControlId::UnitName, u.name);
   view.sweep.FillSequenceCombos();
-  view.formSeams.ShowSequenceRows(u.testMode);
+  view.selections.ShowSequenceRows(u.testMode);
   view.formSeams.FreezeSequenceCombos();
 }
 

@@ -292,7 +292,7 @@ void SweepControl::RemoveFromSweepOrder(int parameter) {
       order[static_cast<size_t>(outside)] = parameter;
     }
   }
-  view.formSeams.ShowSequenceRows(view.testModeTab);
+  view.selections.ShowSequenceRows(view.testModeTab);
   ShowSweepValues(false);
 }
 

@@ -25,13 +25,13 @@ struct RecordingTargets : FilterTargets {
   void StepProgram(int direction) override { programSteps.push_back(direction); }
   void PressStepButton(ControlId button) override { pressed.push_back(button); }
   void RelayToolTip(const MouseEvent&) override { ++relays; }
-  void SetCursor(FormCursor cursor) override { cursors.push_back(cursor); }
+  void SetCursor(CursorShape cursor) override { cursors.push_back(cursor); }
   bool IsCloseEnabled() const override { return form.closeEnabled; }
 
   const HeadlessForm& form;
   std::vector<int> pages, unitSteps, programSteps;
   std::vector<ControlId> pressed;
-  std::vector<FormCursor> cursors;
+  std::vector<CursorShape> cursors;
   int relays = 0;
 };
 
@@ -227,35 +227,35 @@ TEST(InputFilter, LeftButtonAndStepButtonRules) {
 }
 
 TEST(InputFilter, CursorAndTooltipsFollowTheMouse) {
-  EXPECT_EQ(ChooseCursor(true, true), FormCursor::Program);
-  EXPECT_EQ(ChooseCursor(false, true), FormCursor::IBeam);
-  EXPECT_EQ(ChooseCursor(false, false), FormCursor::Arrow);
+  EXPECT_EQ(ChooseCursor(true, true), CursorShape::ProgramEdit);
+  EXPECT_EQ(ChooseCursor(false, true), CursorShape::IBeam);
+  EXPECT_EQ(ChooseCursor(false, false), CursorShape::Arrow);
 
   FilterRig f(true);
   UnitRecord& u = f.rig.doc.unit(1);
   f.rig.doc.programMode = 1;
   f.filter.OnMouse(Move(C::ProgramList));
-  EXPECT_EQ(f.filter.cursor, FormCursor::Program);
+  EXPECT_EQ(f.filter.cursor, CursorShape::ProgramEdit);
   f.filter.OnMouse(Move(C::VoltageEdit));
-  EXPECT_EQ(f.filter.cursor, FormCursor::IBeam);
+  EXPECT_EQ(f.filter.cursor, CursorShape::IBeam);
   EXPECT_EQ(f.filter.overProgramList, 0);
   // Stop and step boxes take typing only on a sweep unit sweeping their
   // quantity (a MANUAL unit keeps its sweep flag but hides the columns).
   u.voltageSweep = 1;
   f.filter.OnMouse(Move(C::VoltageStopEdit));
-  EXPECT_EQ(f.filter.cursor, FormCursor::Arrow);
+  EXPECT_EQ(f.filter.cursor, CursorShape::Arrow);
   u.testMode = 1;
   f.filter.OnMouse(Move(C::VoltageStepEdit));
-  EXPECT_EQ(f.filter.cursor, FormCursor::IBeam);
+  EXPECT_EQ(f.filter.cursor, CursorShape::IBeam);
   f.filter.OnMouse(Move(C::TriggerStopEdit));
-  EXPECT_EQ(f.filter.cursor, FormCursor::Arrow);
+  EXPECT_EQ(f.filter.cursor, CursorShape::Arrow);
   u.injectionEndless = 1;
   f.filter.OnMouse(Move(C::InjectionTimeEdit));
-  EXPECT_EQ(f.filter.cursor, FormCursor::Arrow);
+  EXPECT_EQ(f.filter.cursor, CursorShape::Arrow);
   f.filter.OnMouse(Move(C::IntervalTimeEdit));
-  EXPECT_EQ(f.filter.cursor, FormCursor::IBeam);
+  EXPECT_EQ(f.filter.cursor, CursorShape::IBeam);
   EXPECT_EQ(f.targets.relays, 7);
-  EXPECT_EQ(f.targets.cursors.back(), FormCursor::IBeam);
+  EXPECT_EQ(f.targets.cursors.back(), CursorShape::IBeam);
 
   // During a run: arrow everywhere, no range tooltips over the remaining times.
   u.testMode = 0;
@@ -266,7 +266,7 @@ TEST(InputFilter, CursorAndTooltipsFollowTheMouse) {
   f.rig.doc.programMode = 1;
   for (ControlId id : {C::ProgramList, C::VoltageEdit, C::InjectionTimeEdit, C::IntervalTimeEdit}) {
     EXPECT_EQ(f.filter.OnMouse(Move(id)), Disposition::Pass);
-    EXPECT_EQ(f.filter.cursor, FormCursor::Arrow);
+    EXPECT_EQ(f.filter.cursor, CursorShape::Arrow);
   }
   EXPECT_EQ(f.targets.relays, 7 + 2);
 }
@@ -298,12 +298,12 @@ TEST(InputFilter, CtrlTabSwitchesThePageOnlyOutsideARun) {
 TEST(RunEnabling, MenuCommandsFollowTheRunState) {
   // Disabled from this run state on; 5 = never.
   const std::vector<std::pair<CommandId, int>> table = {
-      {CommandId::AppAbout, 2},           {CommandId::AppExit, 1},
-      {CommandId::Rs232Setup, 1},         {CommandId::FileNew, 2},
-      {CommandId::FileOpen, 2},           {CommandId::FileSave, 2},
-      {CommandId::FilePrint, 2},          {CommandId::FilePrintPreview, 2},
-      {CommandId::FileSaveAs, 5},         {CommandId::FilePrintSetup, 5},
-      {CommandId::EquipmentNameInput, 5}, {CommandId::TestConditions, 5},
+      {CommandId::AppAbout, 2},      {CommandId::AppExit, 1},
+      {CommandId::Rs232Setup, 1},    {CommandId::FileNew, 2},
+      {CommandId::FileOpen, 2},      {CommandId::FileSave, 2},
+      {CommandId::FilePrint, 2},     {CommandId::FilePrintPreview, 2},
+      {CommandId::FileSaveAs, 5},    {CommandId::FilePrintSetup, 5},
+      {CommandId::EquipmentName, 5}, {CommandId::TestConditions, 5},
   };
   ViewRig rig(ViewRig::DefaultOptions(), true);
   for (int state = Idle; state <= Paused; ++state) {
@@ -337,6 +337,40 @@ TEST(RunEnabling, RemainingTimesReadAsCountersDuringARun) {
   EXPECT_EQ(f.Text(C::InjectionTimeEdit), "30");
   EXPECT_EQ(f.Text(C::IntervalTimeEdit), "5");  // the working copy's time, not "Endless"
   EXPECT_TRUE(f.Get(C::IntervalTimeEdit).tabStop);
+}
+
+// The view's own wiring: the form's events reach the filter, and what the
+// filter hands on reaches the tab, the unit number and the cursor.
+TEST(InputFilter, TheViewsEventsGoThroughTheRulesToTheForm) {
+  ViewRig rig(ViewRig::DefaultOptions(), true);
+  rig.UseUnit(3);
+  auto& events = rig.view->events;
+  KeyEvent ctrlTab = KeyDown(Key::Tab);
+  ctrlTab.ctrl = true;
+  EXPECT_EQ(events.OnKey(ctrlTab), Disposition::Swallow);
+  EXPECT_EQ(rig.form.TabPage(C::ConditionTab), 1);
+  EXPECT_EQ(rig.view->testModeTab, 1);
+  EXPECT_FALSE(rig.doc.IsModified());
+
+  EXPECT_EQ(events.OnKey(KeyDown(Key::Enter, C::UnitUpButton)), Disposition::Pass);
+  EXPECT_EQ(rig.view->activeUnit, 4);
+  EXPECT_EQ(rig.doc.currentUnit, 4);
+  events.OnMouse(Press(MouseEvent::Button::Left, C::UnitDownButton));
+  EXPECT_EQ(rig.view->activeUnit, 3);
+
+  events.OnMouse(Move(C::VoltageEdit));
+  EXPECT_EQ(rig.form.cursor, CursorShape::IBeam);
+  EXPECT_TRUE(ToolTipAllowed(*rig.view, C::InjectionTimeEdit));
+
+  rig.Unit(3, 30, 0);
+  rig.UseUnit(3);
+  rig.Start();
+  rig.time.RunFor(1500);
+  EXPECT_FALSE(ToolTipAllowed(*rig.view, C::InjectionTimeEdit));
+  EXPECT_EQ(events.OnKey(ctrlTab), Disposition::Swallow);  // no page switch in a run
+  EXPECT_EQ(rig.form.TabPage(C::ConditionTab), 1);
+  events.OnMouse(Press(MouseEvent::Button::Left, C::Stop));
+  EXPECT_FALSE(rig.view->RunActive());
 }
 
 }  // namespace

@@ -74,8 +74,12 @@ TEST(RunControls, FormIsLockedDuringARunAndRestoredAfter) {
   EXPECT_TRUE(f.IsEnabled(ControlId::Trigger));
   rig.time.RunFor(2000);
   EXPECT_EQ(f.Text(ControlId::InjectionTimeEdit), "28");
+  const bool modifiedBefore = rig.doc.IsModified();
 
   rig.view->run.EndRun();
+  // The counters shown during the run are not edits of the unit.
+  EXPECT_EQ(rig.doc.unit(1).injectionTime, 30);
+  EXPECT_EQ(rig.doc.IsModified(), modifiedBefore);
   EXPECT_TRUE(f.IsEnabled(ControlId::ConditionTab));
   EXPECT_FALSE(f.IsEnabled(ControlId::VoltageStepSpin));  // no voltage sweep
   EXPECT_TRUE(f.IsEnabled(ControlId::InjectionTimeEdit));

@@ -21,7 +21,7 @@ inline UnitRecord& TimedUnit(CPELKDoc& doc, int n, int injection, int interval) 
 inline void UseUnit(CPELKDoc& doc, CPELKView& view, int n) {
   doc.currentUnit = static_cast<uint16_t>(n);
   view.activeUnit = n;
-  view.formSeams.SelectUnit(n);
+  view.selections.SelectUnit(n);
 }
 
 }  // namespace hvt::testing

@@ -452,8 +452,8 @@ class RunSession {
       doc.currentProgram = static_cast<uint16_t>(o.program);
     }
     view.activeUnit = doc.currentUnit;
-    view.formSeams.SelectUnit(view.activeUnit);
-    view.formSeams.RefreshForm();
+    view.selections.SelectUnit(view.activeUnit);
+    view.selections.RefreshForm();
     view.formSeams.ShowProgram();
     if (o.oneShot) {
       form.Check(ControlId::OneShotMode, true);
