@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "SimSerialDevice.h"
+#include "form/FormFilterTargets.h"
 #include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
 #include "model/DocumentFile.h"
@@ -24,11 +25,12 @@
 #include "platform/SystemLanguage.h"
 #include "platform/TerminationGuard.h"
 #include "run/CPELKView.h"
-#include "run/HeadlessForm.h"
 #include "ui/AboutDialog.h"
+#include "ui/FormInput.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/OpeningDialog.h"
+#include "ui/QtForm.h"
 #include "ui/QtPrompter.h"
 #include "ui/SingleInstance.h"
 #include "ui/UiText.h"
@@ -39,40 +41,6 @@ namespace {
 
 constexpr int kAlreadyRunning = 2000;
 constexpr int kOpeningMinimumMs = 500;
-
-// The form's frame-side state reaches the main window; the condition
-// controls are kept by the headless form until the form window takes them.
-class FrameForm : public HeadlessForm {
- public:
-  explicit FrameForm(MainFrame& frame) : frame(frame) {
-    onStatusText = [this](const std::string& text) { this->frame.SetStatusText(Show(text)); };
-    onProgress = [this](int percent) { this->frame.ProgressBar()->setValue(percent); };
-    onBeep = [](Beep) { QApplication::beep(); };
-  }
-  void EnableClose(bool enabled) override {
-    HeadlessForm::EnableClose(enabled);
-    frame.EnableClose(enabled);
-  }
-  void EnableFrame(bool enabled) override {
-    HeadlessForm::EnableFrame(enabled);
-    frame.EnableFrame(enabled);
-  }
-  void SetWaitCursor(bool waiting) override {
-    HeadlessForm::SetWaitCursor(waiting);
-    if (waiting)
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-      QApplication::restoreOverrideCursor();
-  }
-
- private:
-  static QString Show(const std::string& bytes) {
-    static const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
-    const auto utf8 = codec->ToUtf8(bytes);
-    return utf8 ? QString::fromStdString(*utf8) : QString::fromLatin1(bytes.c_str());
-  }
-  MainFrame& frame;
-};
 
 // The opening window stays up at least this long, also when everything
 // else is instantaneous.
@@ -134,10 +102,7 @@ bool OpenStartupDocument(CPELKDoc& doc, CPELKView& view, Prompter& prompter, con
                  Owner::MainWindow);
   }
   view.activeUnit = doc.currentUnit;
-  view.formSeams.SelectUnit(view.activeUnit);
-  view.formSeams.RefreshForm();
-  view.formSeams.ShowProgram();
-  view.form.Check(ControlId::ProgramCheck, doc.programMode != 0);
+  view.InitialUpdate();
   return true;
 }
 
@@ -232,13 +197,31 @@ int RunApplication(const AppOptions& options) {
   }
 
   MainFrame frame(settings);
-  FrameForm form(frame);
-  frame.SetForm(new FormWindow);
+  auto* window = new FormWindow;
+  frame.SetForm(window);
+  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
+  QtForm form(*window, frame, *codec);
   prompter.SetOwner(Owner::View, &frame);
   prompter.SetOwner(Owner::MainWindow, &frame);
 
   CPELKView view(doc, CPELKView::Ports{*device, clock, timers, prompter, form, settings, portPath});
   timers.SetClient(&view);
+  form.Connect(
+      &view.events, [&view](ControlId id) { return ToolTipAllowed(view, id); },
+      [&view] { return view.RunActive(); });
+  FormInput input(window, [window](QObject* o) { return window->ControlOf(o); });
+  input.onKey = [&](const KeyEvent& e) {
+    if (form.DroppingInput()) return Disposition::Swallow;
+    const Disposition d = view.events.OnKey(e);
+    frame.UpdateCommandStates();
+    return d;
+  };
+  input.onMouse = [&](const MouseEvent& e) {
+    if (form.DroppingInput() && e.kind != MouseEvent::Kind::Move) return Disposition::Swallow;
+    const Disposition d = view.events.OnMouse(e);
+    frame.UpdateCommandStates();
+    return d;
+  };
   doc.firstUpdate = 1;
   if (!view.StartUp(true)) return 1;  // Abort: the main window never shows
 
@@ -256,8 +239,13 @@ int RunApplication(const AppOptions& options) {
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));
   };
-  frame.onCommand = [&frame](int command) {
-    if (command == MainFrame::kAppAbout) AboutDialog(&frame).exec();
+  frame.onCommand = [&](int command) {
+    if (command == MainFrame::kAppAbout) {
+      AboutDialog(&frame).exec();
+      return;
+    }
+    view.events.OnCommand(static_cast<CommandId>(command));
+    frame.UpdateCommandStates();
   };
   frame.UpdateCommandStates();
   frame.show();

@@ -19,26 +19,20 @@
 
 namespace hvt {
 
-namespace {
+TabPane::TabPane(QWidget* parent)
+    : QWidget(parent), bar(new QTabBar(this)), pane(new QFrame(this)) {
+  bar->setDrawBase(false);
+  bar->setExpanding(false);
+  pane->setFrameShape(QFrame::StyledPanel);
+}
 
-// The tab control as the template has it: a row of tabs over a pane whose
-// controls are the form's own (they lie over it, as siblings).
-class TabPane : public QWidget {
- public:
-  explicit TabPane(QWidget* parent)
-      : QWidget(parent), bar(new QTabBar(this)), pane(new QFrame(this)) {
-    bar->setDrawBase(false);
-    bar->setExpanding(false);
-    pane->setFrameShape(QFrame::StyledPanel);
-  }
-  void resizeEvent(QResizeEvent*) override {
-    const int barHeight = bar->sizeHint().height();
-    bar->setGeometry(2, 0, width() - 4, barHeight);
-    pane->setGeometry(0, barHeight - 1, width(), height() - barHeight + 1);
-  }
-  QTabBar* bar;
-  QFrame* pane;
-};
+void TabPane::resizeEvent(QResizeEvent*) {
+  const int barHeight = bar->sizeHint().height();
+  bar->setGeometry(2, 0, width() - 4, barHeight);
+  pane->setGeometry(0, barHeight - 1, width(), height() - barHeight + 1);
+}
+
+namespace {
 
 QString TemplateText(const ControlTemplate& t) { return QString::fromLatin1(t.text); }
 
@@ -59,9 +53,16 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
     if (t.kind == ControlKind::Combo)
       w->setFixedHeight(DluY(12));  // the drop-down's list is the rest
     if (t.hidden) w->hide();
+    // The statics of the sequence rows lie over their combos and cover them.
+    if (t.id >= 1126 && t.id <= 1131) {
+      w->setAutoFillBackground(true);
+      w->setGeometry(DluRect(t.x, t.y, t.w, 12));
+    }
     if (t.id != 0) {
       w->setObjectName(QStringLiteral("c%1").arg(t.id));
       controls[t.id] = w;
+      ids[w] = t.id;
+      kinds[t.id] = t.kind;
     }
   }
   // The core follows the mouse over the form (cursor, tooltips), not only
@@ -72,6 +73,19 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
   for (auto& [id, w] : controls) {
     if (id != 1078 && id != 1090) w->raise();
   }
+}
+
+std::optional<ControlId> FormWindow::ControlOf(const QObject* object) const {
+  for (const QObject* o = object; o && o != this; o = o->parent()) {
+    auto it = ids.find(qobject_cast<const QWidget*>(o));
+    if (it != ids.end()) return static_cast<ControlId>(it->second);
+  }
+  return std::nullopt;
+}
+
+ControlKind FormWindow::KindOf(int id) const {
+  auto it = kinds.find(id);
+  return it == kinds.end() ? ControlKind::Static : it->second;
 }
 
 QWidget* FormWindow::Control(int id) const {

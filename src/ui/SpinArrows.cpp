@@ -17,6 +17,8 @@ SpinArrows::SpinArrows(QWidget* parent)
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(b);
   }
+  for (QToolButton* b : {up, down})
+    connect(b, &QToolButton::pressed, this, [this] { held.start(); });
   connect(up, &QToolButton::clicked, this, [this] { Step(+1); });
   connect(down, &QToolButton::clicked, this, [this] { Step(-1); });
 }
@@ -30,7 +32,12 @@ void SpinArrows::SetRange(int l, int h) {
 void SpinArrows::SetPosition(int p) { position = std::clamp(p, low, high); }
 
 void SpinArrows::Step(int direction) {
-  const int next = std::clamp(position + direction, low, high);
+  int by = 1;
+  const qint64 seconds = held.isValid() ? held.elapsed() / 1000 : 0;
+  for (const auto& [after, step] : acceleration) {
+    if (seconds >= after) by = step;
+  }
+  const int next = std::clamp(position + direction * by, low, high);
   if (next == position) return;
   position = next;
   emit moved(position);

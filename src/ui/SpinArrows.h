@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 namespace hvt {
 
@@ -19,6 +22,9 @@ class SpinArrows : public QWidget {
   int Position() const { return position; }
   int Low() const { return low; }
   int High() const { return high; }
+  // Held arrows step faster the longer they are held: after `seconds`,
+  // by `step` (the form's table; empty: always by 1).
+  void SetAcceleration(std::vector<std::pair<int, int>> table) { acceleration = std::move(table); }
 
  signals:
   // The operator moved the position; the value is the new position.
@@ -32,6 +38,8 @@ class SpinArrows : public QWidget {
   int low = 0;
   int high = 100;
   int position = 0;
+  std::vector<std::pair<int, int>> acceleration;
+  QElapsedTimer held;
 };
 
 }  // namespace hvt
