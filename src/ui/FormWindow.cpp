@@ -107,6 +107,7 @@ QWidget* FormWindow::Create(const ControlTemplate& t) {
     case ControlKind::ReadOnlyEdit: {
       auto* edit = new QLineEdit(this);
       edit->setReadOnly(true);
+      edit->setFocusPolicy(Qt::NoFocus);  // a display: clicks on it are swallowed
       edit->setAlignment(Qt::AlignCenter);
       return edit;
     }

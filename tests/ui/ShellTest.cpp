@@ -2,20 +2,24 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <set>
 
 #include "model/Settings.h"
+#include "model/TextCodec.h"
 #include "ui/AboutDialog.h"
 #include "ui/CPELKApp.h"
 #include "ui/DialogUnits.h"
 #include "ui/FormInput.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
+#include "ui/QtForm.h"
 #include "ui/SingleInstance.h"
 
 namespace hvt {
@@ -181,6 +185,85 @@ TEST(FormInput, KeysAndMouseAsTheCoreSeesThem) {
   QMouseEvent middle(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::MiddleButton,
                      Qt::MiddleButton, Qt::NoModifier);
   EXPECT_FALSE(FormInput::ToMouseEvent(&middle, std::nullopt, {}));
+}
+
+// Records what the widgets report.
+struct RecordingEvents : FormEvents {
+  void OnClick(ControlId id) override { log.push_back("click " + std::to_string(int(id))); }
+  void OnSelect(ControlId id, int i) override {
+    log.push_back("select " + std::to_string(int(id)) + " " + std::to_string(i));
+  }
+  void OnEditFocusGained(ControlId id) override { log.push_back("in " + std::to_string(int(id))); }
+  void OnEditFocusLost(ControlId id) override { log.push_back("out " + std::to_string(int(id))); }
+  void OnEditChanged(ControlId id, const std::string& t) override {
+    log.push_back("edit " + std::to_string(int(id)) + " " + t);
+  }
+  void OnSpin(ControlId id, int p) override {
+    log.push_back("spin " + std::to_string(int(id)) + " " + std::to_string(p));
+  }
+  void OnTabSelected(int page) override { log.push_back("tab " + std::to_string(page)); }
+  void OnListClick(ControlId, int) override {}
+  void OnListDoubleClick(ControlId, int) override {}
+  Disposition OnKey(const KeyEvent&) override { return Disposition::Pass; }
+  Disposition OnMouse(const MouseEvent&) override { return Disposition::Pass; }
+  void OnCommand(CommandId) override {}
+  bool OnContextMenu(bool) override { return false; }
+  std::vector<std::string> log;
+};
+
+TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
+  FrameRig rig;
+  MainFrame frame(rig.settings);
+  auto* window = new FormWindow;
+  frame.SetForm(window);
+  QtForm form(*window, frame, Cp1252Codec::Instance());
+  RecordingEvents events;
+  form.Connect(
+      &events, [](ControlId) { return true; }, [] { return false; });
+  frame.show();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  events.log.clear();  // the focus that activation gives
+
+  // Set by the program: shown, not reported.
+  form.SetText(ControlId::VoltageEdit, "1.00");
+  form.SetItems(ControlId::PolarityCombo, {"+", "-"});
+  form.SelectItem(ControlId::PolarityCombo, 1);
+  form.SetItems(ControlId::ConditionTab, {"MANUAL", "SWEEP"});
+  form.SetTabPage(ControlId::ConditionTab, 1);
+  form.SetSpinRange(ControlId::VoltageSpin, 1, 800);
+  form.SetSpinPosition(ControlId::VoltageSpin, 900);
+  form.Check(ControlId::VoltageSweepCheck, true);
+  form.SetCell(ControlId::UnitOverview, 2, 3, "0.50");
+  form.SetText(ControlId::UnitName,
+               "Gr\xfc\xdf"
+               "e");  // code page bytes, shown as Unicode
+  EXPECT_TRUE(events.log.empty());
+  EXPECT_EQ(form.Text(ControlId::VoltageEdit), "1.00");
+  EXPECT_EQ(form.SelectedItem(ControlId::PolarityCombo), 1);
+  EXPECT_EQ(form.Text(ControlId::PolarityCombo), "-");
+  EXPECT_EQ(form.TabPage(ControlId::ConditionTab), 1);
+  EXPECT_EQ(form.SpinPosition(ControlId::VoltageSpin), 800);
+  EXPECT_TRUE(form.IsChecked(ControlId::VoltageSweepCheck));
+  EXPECT_EQ(form.RowCount(ControlId::UnitOverview), 3);
+  EXPECT_EQ(form.Cell(ControlId::UnitOverview, 2, 3), "0.50");
+  EXPECT_EQ(window->findChild<QLabel*>("c1113")->text(), QString::fromUtf8("Grüße"));
+  EXPECT_EQ(form.Text(ControlId::UnitName),
+            "Gr\xfc\xdf"
+            "e");
+
+  // Done by the operator: reported.
+  auto* edit = window->findChild<QLineEdit*>("c1002");
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_5);
+  auto* combo = window->findChild<QComboBox*>("c1000");
+  combo->activated(0);
+  form.Enable(ControlId::Stop, false);
+  EXPECT_FALSE(form.IsEnabled(ControlId::Stop));
+  QTest::mouseClick(window->findChild<QWidget*>("c1137"), Qt::LeftButton);  // a clickable static
+  const std::vector<std::string> expected{"in 1002", "edit 1002 1.005", "select 1000 0",
+                                          "click 1137"};
+  EXPECT_EQ(events.log, expected);
 }
 
 TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
