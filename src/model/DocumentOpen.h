@@ -1,10 +1,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace hvt {
 
 class CPELKDoc;
+class TextCodec;
+
+// Why a document was not opened; each has its message (IDs below).
+enum class OpenRefusal { None, WrongExtension, NotADocument, OtherUnitType, UnexpectedEnd };
+// The message ID of a refusal (0 for None): 4001, 4002, 4003, 61728.
+int RefusalMessage(OpenRefusal refusal);
+
+// Opens a document's bytes as the start-up and the recent-file list do:
+// the open rules of the path and the file, loaded into a copy so that a
+// refused file leaves the document as it was. An empty file is not read.
+OpenRefusal OpenDocumentBytes(CPELKDoc& doc, const std::string& path, std::string_view bytes,
+                              const TextCodec& codec);
 
 // Only the last three characters count, in any case: "TEST.PLK" and
 // "testplk" pass.

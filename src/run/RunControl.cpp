@@ -242,6 +242,14 @@ void RunControl::ToggleLine() {
   form.Repaint(C::IntervalTimeEdit);
 }
 
+void RunControl::EndForExit() {
+  if (view.runState >= Running) EndRun();
+  if (view.runState == LineOn) {
+    view.form.Check(C::Line, false);
+    ToggleLine();
+  }
+}
+
 void RunControl::SendUpdate() {
   const int unit = view.activeUnit;
   const bool ok = Twice([&] { return view.commands.SendLevels(unit); });

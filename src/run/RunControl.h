@@ -31,6 +31,10 @@ class RunControl {
   void SendUpdate();
   void OnTriggerButton();
   void OnOneShotMode();
+  // The program is told to end from outside (a signal, a session's end):
+  // no test and no live EUT line may outlast it. Ends a run through EndRun
+  // and switches the line off.
+  void EndForExit();
 
   void OnTimer(int id);
 

@@ -128,6 +128,25 @@ TEST(RunControls, RunEndsInLineOnWhenTheLineStaysOn) {
   EXPECT_EQ(rig.form.Get(ControlId::Lamp).image, Image::LampLit);
 }
 
+TEST(RunControls, EndingTheProgramStopsTheTestAndSwitchesTheLineOff) {
+  ViewRig rig;
+  rig.Unit(1, 30, 0);
+  rig.UseUnit(1);
+  rig.form.Check(ControlId::Line, true);
+  rig.view->run.ToggleLine();
+  rig.Start();
+  rig.time.RunFor(1500);
+  ASSERT_TRUE(rig.view->RunActive());
+  rig.view->run.EndForExit();
+  EXPECT_EQ(rig.view->runState, Idle);
+  EXPECT_FALSE(rig.device.instrument.Running());
+  EXPECT_FALSE(rig.device.instrument.LineOn());
+  EXPECT_TRUE(rig.form.closeEnabled);
+  EXPECT_EQ(rig.device.received.back(), "PC0");
+  rig.view->run.EndForExit();  // nothing left to stop: nothing sent
+  EXPECT_EQ(rig.device.received.back(), "PC0");
+}
+
 }  // namespace
 }  // namespace hvt
 

@@ -1,0 +1,263 @@
+#include "ui/CPELKApp.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+#include <QThread>
+#include <memory>
+
+#include "SimSerialDevice.h"
+#include "form/FormFilterTargets.h"
+#include "link/PortPaths.h"
+#include "model/CPELKDoc.h"
+#include "model/DocumentFile.h"
+#include "model/DocumentOpen.h"
+#include "model/StringTable.h"
+#include "platform/AtomicFile.h"
+#include "platform/CodePages.h"
+#include "platform/QtSerialDevice.h"
+#include "platform/QtTimerHost.h"
+#include "platform/SettingsLocation.h"
+#include "platform/SteadyClock.h"
+#include "platform/SystemLanguage.h"
+#include "platform/TerminationGuard.h"
+#include "run/CPELKView.h"
+#include "ui/AboutDialog.h"
+#include "ui/FormInput.h"
+#include "ui/FormWindow.h"
+#include "ui/MainFrame.h"
+#include "ui/OpeningDialog.h"
+#include "ui/QtForm.h"
+#include "ui/QtPrompter.h"
+#include "ui/SingleInstance.h"
+#include "ui/UiText.h"
+
+namespace hvt {
+
+namespace {
+
+constexpr int kAlreadyRunning = 2000;
+constexpr int kOpeningMinimumMs = 500;
+
+// The opening window stays up at least this long, also when everything
+// else is instantaneous.
+void HoldOpeningWindow(const QElapsedTimer& shown) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  while (shown.elapsed() < kOpeningMinimumMs) {
+    QApplication::processEvents();
+    QThread::msleep(100);
+  }
+  QApplication::processEvents();
+  QApplication::restoreOverrideCursor();
+}
+
+QStringList ReadRecentFiles() {
+  QSettings store(QStringLiteral("KorrinHVT"), QStringLiteral("HVT-KP4RS"));
+  QStringList files;
+  for (int i = 1; i <= 4; ++i) {
+    const QString file = store.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+    if (!file.isEmpty()) files << file;
+  }
+  return files;
+}
+
+void AddRecentFile(const QString& path) {
+  QStringList files = ReadRecentFiles();
+  files.removeAll(path);
+  files.prepend(path);
+  QSettings store(QStringLiteral("KorrinHVT"), QStringLiteral("HVT-KP4RS"));
+  for (int i = 0; i < 4; ++i) {
+    store.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
+                   i < files.size() ? files[i] : QString());
+  }
+}
+
+// The command line's document, opened once the instrument is known and the
+// new document set up, so that its type is checked against the instrument
+// and its units are not wiped. A refused file leaves the new document.
+bool OpenStartupDocument(CPELKDoc& doc, CPELKView& view, Prompter& prompter, const QString& file) {
+  const std::string path = QFile::encodeName(file).toStdString();
+  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
+  const std::string shownPath = codec->FromUtf8(file.toStdString()).value_or(path);
+  std::string bytes;
+  std::string error;
+  OpenRefusal refusal = OpenRefusal::WrongExtension;
+  if (HasPlkExtension(path)) {
+    if (!ReadWholeFile(path, bytes, &error)) {
+      prompter.Ask(shownPath + ": " + error, Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
+      return false;
+    }
+    refusal = OpenDocumentBytes(doc, path, bytes, *codec);
+  }
+  if (refusal != OpenRefusal::None) {
+    prompter.Ask(FormatText(LoadString(RefusalMessage(refusal)), shownPath), Buttons::Ok,
+                 MessageIcon::Warning, Owner::MainWindow);
+    return false;
+  }
+  if (AdaptToInstrument(doc)) {
+    prompter.Ask(FormatText(LoadString(4006), shownPath), Buttons::Ok, MessageIcon::Warning,
+                 Owner::MainWindow);
+  }
+  view.activeUnit = doc.currentUnit;
+  view.InitialUpdate();
+  return true;
+}
+
+}  // namespace
+
+QString AppUsage() {
+  return QStringLiteral(
+      "Usage: hvt-kp4rs [FILE.plk] [--simulate [--sim-type 1|3] [--sim-max-voltage 410|205]]\n"
+      "  FILE.plk              open this document after connecting the instrument\n"
+      "  --simulate            run on the built-in simulated instrument, no COM port\n"
+      "  --sim-type 1|3        its injection unit: single-phase (1) or three-phase (3, default)\n"
+      "  --sim-max-voltage N   its highest voltage in 0.01 kV: 410 (default) or 205\n"
+      "  --help                this text\n"
+      "  --version             the program's version\n");
+}
+
+std::optional<AppOptions> ParseAppOptions(const QStringList& arguments, QString& error) {
+  AppOptions o;
+  for (int i = 1; i < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    auto value = [&](const QStringList& allowed, int& out) {
+      if (i + 1 >= arguments.size() || !allowed.contains(arguments[i + 1])) {
+        error = QStringLiteral("%1 takes one of: %2").arg(a, allowed.join(QStringLiteral(", ")));
+        return false;
+      }
+      out = arguments[++i].toInt();
+      return true;
+    };
+    if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+      o.help = true;
+    } else if (a == QLatin1String("--version")) {
+      o.version = true;
+    } else if (a == QLatin1String("--simulate")) {
+      o.simulate = true;
+    } else if (a == QLatin1String("--sim-type")) {
+      if (!value({QStringLiteral("1"), QStringLiteral("3")}, o.simulatedType)) return std::nullopt;
+    } else if (a == QLatin1String("--sim-max-voltage")) {
+      if (!value({QStringLiteral("410"), QStringLiteral("205")}, o.simulatedMaxVoltage))
+        return std::nullopt;
+    } else if (a.startsWith(QLatin1Char('-')) && a != QLatin1String("-")) {
+      error = QStringLiteral("unknown option %1").arg(a);
+      return std::nullopt;
+    } else if (o.file.isEmpty()) {
+      o.file = a;
+    } else {
+      error = QStringLiteral("only one document can be opened");
+      return std::nullopt;
+    }
+  }
+  if (!o.simulate && (o.simulatedType != 3 || o.simulatedMaxVoltage != 410)) {
+    error = QStringLiteral("--sim-type and --sim-max-voltage need --simulate");
+    return std::nullopt;
+  }
+  return o;
+}
+
+int RunApplication(const AppOptions& options) {
+  StringTable::SetLanguage(SystemLanguage());
+  // A request to end that comes while the program starts is kept and acted
+  // on once the window is up.
+  TerminationGuard guard;
+  SingleInstance instance;
+  if (!instance.Acquire()) {
+    QMessageBox::information(nullptr, UiText(57344), UiText(kAlreadyRunning));
+    return 1;
+  }
+
+  auto opening = std::make_unique<OpeningDialog>();
+  opening->show();
+  QElapsedTimer shown;
+  shown.start();
+  HoldOpeningWindow(shown);
+
+  SettingsFile settings = UserSettingsFile();
+  CPELKDoc doc(&settings);
+  SteadyClock clock;
+  QtTimerHost timers;
+  QtPrompter prompter;
+  prompter.SetOwner(Owner::OpeningWindow, opening.get());
+
+  std::unique_ptr<SerialDevice> device;
+  CommPort::PathFn portPath = [&settings](int n) { return PortDevicePath(n, &settings); };
+  if (options.simulate) {
+    sim::InstrumentOptions instrument;
+    instrument.identity = LoadString(6019);
+    instrument.injectionUnitType = options.simulatedType;
+    instrument.maxVoltage = options.simulatedMaxVoltage;
+    device = std::make_unique<sim::SimSerialDevice>(clock, instrument);
+    portPath = [](int) { return std::string("built-in"); };
+  } else {
+    device = std::make_unique<QtSerialDevice>();
+  }
+
+  MainFrame frame(settings);
+  auto* window = new FormWindow;
+  frame.SetForm(window);
+  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
+  QtForm form(*window, frame, *codec);
+  prompter.SetOwner(Owner::View, &frame);
+  prompter.SetOwner(Owner::MainWindow, &frame);
+
+  CPELKView view(doc, CPELKView::Ports{*device, clock, timers, prompter, form, settings, portPath});
+  timers.SetClient(&view);
+  form.Connect(
+      &view.events, [&view](ControlId id) { return ToolTipAllowed(view, id); },
+      [&view] { return view.RunActive(); });
+  FormInput input(window, [window](QObject* o) { return window->ControlOf(o); });
+  input.onKey = [&](const KeyEvent& e) {
+    if (form.DroppingInput()) return Disposition::Swallow;
+    const Disposition d = view.events.OnKey(e);
+    frame.UpdateCommandStates();
+    return d;
+  };
+  input.onMouse = [&](const MouseEvent& e) {
+    if (form.DroppingInput() && e.kind != MouseEvent::Kind::Move) return Disposition::Swallow;
+    const Disposition d = view.events.OnMouse(e);
+    frame.UpdateCommandStates();
+    return d;
+  };
+  doc.firstUpdate = 1;
+  if (!view.StartUp(true)) return 1;  // Abort: the main window never shows
+
+  opening.reset();
+  QString title = QStringLiteral("Untitled");
+  if (!options.file.isEmpty() && OpenStartupDocument(doc, view, prompter, options.file)) {
+    title = QFileInfo(options.file).fileName();
+    AddRecentFile(QFileInfo(options.file).absoluteFilePath());
+  }
+  frame.RestorePosition();
+  frame.setWindowTitle(QStringLiteral("%1 - %2").arg(title, UiText(57344)) +
+                       (options.simulate ? QStringLiteral(" - Simulated instrument") : QString()));
+  if (options.simulate) frame.SetStatusText(QStringLiteral("Simulated instrument"));
+  frame.SetRecentFiles(ReadRecentFiles());
+  frame.isCommandEnabled = [&view](int command) {
+    return view.IsCommandEnabled(static_cast<CommandId>(command));
+  };
+  frame.onCommand = [&](int command) {
+    if (command == MainFrame::kAppAbout) {
+      AboutDialog(&frame).exec();
+      return;
+    }
+    view.events.OnCommand(static_cast<CommandId>(command));
+    frame.UpdateCommandStates();
+  };
+  frame.UpdateCommandStates();
+  frame.show();
+  // Ended from outside (SIGTERM, SIGHUP, ...): the instrument is stopped
+  // and the line switched off before the program goes.
+  guard.Listen([&] {
+    view.run.EndForExit();
+    frame.EnableClose(true);
+    frame.close();
+    QApplication::quit();
+  });
+  return QApplication::exec();
+}
+
+}  // namespace hvt

@@ -1,0 +1,261 @@
+#include "ui/MainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "model/Settings.h"
+#include "ui/UiText.h"
+
+namespace hvt {
+
+namespace {
+
+constexpr int kReady = 57345;
+constexpr int kProgressPane = 133;  // 45 blanks: the progress bar's width
+
+// A printer, drawn: the style has no such icon.
+QIcon PrinterIcon(bool preview) {
+  QPixmap pixmap(16, 15);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setPen(Qt::black);
+  p.setBrush(Qt::white);
+  p.drawRect(4, 1, 7, 6);  // paper
+  p.setBrush(QColor(192, 192, 192));
+  p.drawRect(1, 6, 13, 6);  // body
+  if (preview) {
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0, 0, 150), 1.5));
+    p.drawEllipse(QPointF(10.5, 9.5), 3, 3);
+    p.drawLine(QPointF(12.5, 11.5), QPointF(15, 14));
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QRect KeepOnScreen(const QRect& frame, const std::vector<QRect>& screens, const QRect& primary) {
+  for (const QRect& screen : screens) {
+    if (screen.intersects(frame)) return frame;
+  }
+  return QRect(primary.topLeft(), frame.size());
+}
+
+MainFrame::MainFrame(SettingsFile& settings, QWidget* parent)
+    : QMainWindow(parent), settings(settings) {
+  setObjectName(QStringLiteral("MainFrame"));
+  setWindowTitle(UiText(57344));
+  // Fixed size: no maximize box, no resizing border.
+  setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint |
+                  Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint) &
+                 ~Qt::WindowMaximizeButtonHint);
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+}
+
+QAction* MainFrame::AddCommand(QMenu* menu, const QString& text, int command,
+                               const QKeySequence& keys) {
+  auto* action = menu->addAction(text);
+  action->setData(command);
+  if (!keys.isEmpty()) {
+    action->setShortcut(keys);
+    // The accelerators also work while their menu is grayed; the command's
+    // own rule decides (Run asks it).
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(action);
+  }
+  connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+  actions[command] = action;
+  return action;
+}
+
+void MainFrame::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  AddCommand(file, QStringLiteral("&New"), kFileNew, QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddCommand(file, QStringLiteral("&Open..."), kFileOpen, QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddCommand(file, QStringLiteral("&Save"), kFileSave, QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddCommand(file, QStringLiteral("Save &As..."), kFileSaveAs);
+  file->addSeparator();
+  AddCommand(file, QStringLiteral("&Print..."), kFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P));
+  AddCommand(file, QStringLiteral("Print Pre&view"), kFilePrintPreview);
+  AddCommand(file, QStringLiteral("P&rint Setup..."), kFilePrintSetup);
+  file->addSeparator();
+  for (int i = 0; i < 4; ++i) {
+    auto* action = file->addAction(QString());
+    action->setVisible(false);
+    connect(action, &QAction::triggered, this, [this, i] {
+      if (onOpenRecent && i < recent.size()) onOpenRecent(recent[i]);
+    });
+    recentActions.push_back(action);
+  }
+  // The framework shows a grayed "Recent File" while the list is empty.
+  auto* none = AddCommand(file, QStringLiteral("Recent File"), kFileMru1);
+  none->setEnabled(false);
+  file->addSeparator();
+  AddCommand(file, QStringLiteral("E&xit"), kAppExit);
+
+  QMenu* option = menuBar()->addMenu(QStringLiteral("&Option"));
+  AddCommand(option, QStringLiteral("&Equipment name input..."), kEquipmentName);
+  AddCommand(option, QStringLiteral("&Test conditions..."), kTestConditions);
+  QMenu* comm = menuBar()->addMenu(QStringLiteral("&Communication"));
+  AddCommand(comm, QStringLiteral("&RS-232 SetUp..."), kRs232Setup);
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  AddCommand(help, QStringLiteral("&About..."), kAppAbout);
+  menus = {file, option, comm, help};
+}
+
+void MainFrame::BuildToolBar() {
+  toolBar = addToolBar(QStringLiteral("Standard"));
+  toolBar->setObjectName(QStringLiteral("ToolBar"));
+  toolBar->setMovable(false);
+  toolBar->setIconSize(QSize(16, 15));
+  struct Button {
+    int command;
+    QIcon icon;
+    const char* tip;
+  };
+  const Button buttons[] = {
+      {kFileNew, style()->standardIcon(QStyle::SP_FileIcon), "New"},
+      {kFileOpen, style()->standardIcon(QStyle::SP_DirOpenIcon), "Open"},
+      {kFileSave, style()->standardIcon(QStyle::SP_DialogSaveButton), "Save"},
+      {0, {}, nullptr},
+      {kFilePrintPreview, PrinterIcon(true), "Print Preview"},
+      {kFilePrint, PrinterIcon(false), "Print"},
+      {0, {}, nullptr},
+      {kAppAbout, style()->standardIcon(QStyle::SP_MessageBoxInformation), "About"},
+  };
+  for (const Button& b : buttons) {
+    if (b.command == 0) {
+      toolBar->addSeparator();
+      continue;
+    }
+    auto* action = toolBar->addAction(b.icon, QLatin1String(b.tip));
+    action->setToolTip(QLatin1String(b.tip));
+    const int command = b.command;
+    connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+    toolActions[command] = action;
+  }
+}
+
+void MainFrame::BuildStatusBar() {
+  statusBar()->setSizeGripEnabled(false);  // the window keeps its size
+  message = new QLabel(UiText(kReady));
+  message->setObjectName(QStringLiteral("StatusMessage"));
+  statusBar()->addWidget(message, 1);
+  progressPane = new QLabel(UiText(kProgressPane));
+  progressPane->setObjectName(QStringLiteral("ProgressPane"));
+  statusBar()->addPermanentWidget(progressPane);
+  // The progress bar lies exactly over the pane, starting empty.
+  progress = new QProgressBar(progressPane);
+  progress->setObjectName(QStringLiteral("ProgressBar"));
+  progress->setRange(0, 100);
+  progress->setValue(0);
+  progress->setTextVisible(false);
+  progress->setGeometry(progressPane->rect());
+  progressPane->installEventFilter(this);
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == progressPane && event->type() == QEvent::Resize) {
+    progress->setGeometry(progressPane->rect());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainFrame::SetForm(QWidget* form) {
+  setCentralWidget(form);
+  form->setFixedSize(form->size());
+  adjustSize();
+  setFixedSize(sizeHint());
+}
+
+void MainFrame::RestorePosition() {
+  const WindowPosition saved = ReadWindowPosition(settings);
+  QRect frame(QPoint(static_cast<int>(saved.left), static_cast<int>(saved.top)),
+              frameGeometry().size());
+  std::vector<QRect> screens;
+  for (QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->geometry());
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary) frame = KeepOnScreen(frame, screens, primary->availableGeometry());
+  move(frame.topLeft());
+}
+
+void MainFrame::SavePosition() {
+  const QRect frame = frameGeometry();
+  // The sides of the window's rectangle, right and bottom exclusive.
+  settings.WriteSetting("Position", "left", std::to_string(frame.left()));
+  settings.WriteSetting("Position", "top", std::to_string(frame.top()));
+  settings.WriteSetting("Position", "right", std::to_string(frame.left() + frame.width()));
+  settings.WriteSetting("Position", "bottom", std::to_string(frame.top() + frame.height()));
+}
+
+void MainFrame::EnableClose(bool enabled) { closeEnabled = enabled; }
+
+void MainFrame::EnableFrame(bool enabled) {
+  frameEnabled = enabled;
+  for (QMenu* menu : menus) menu->menuAction()->setEnabled(enabled);
+  toolBar->setEnabled(enabled);
+  // The minimize box goes while a run is on.
+  const Qt::WindowFlags flags = windowFlags();
+  const Qt::WindowFlags wanted =
+      enabled ? (flags | Qt::WindowMinimizeButtonHint) : (flags & ~Qt::WindowMinimizeButtonHint);
+  if (wanted != flags) {
+    const bool shown = isVisible();
+    setWindowFlags(wanted);
+    if (shown) show();
+  }
+}
+
+void MainFrame::UpdateCommandStates() {
+  if (!isCommandEnabled) return;
+  for (auto& [command, action] : actions) {
+    if (command != kFileMru1) action->setEnabled(isCommandEnabled(command));
+  }
+  for (auto& [command, action] : toolActions) action->setEnabled(isCommandEnabled(command));
+  for (QAction* action : recentActions) action->setEnabled(isCommandEnabled(kFileOpen));
+}
+
+void MainFrame::SetRecentFiles(const QStringList& files) {
+  recent = files.mid(0, 4);
+  for (int i = 0; i < 4; ++i) {
+    QAction* action = recentActions[static_cast<size_t>(i)];
+    action->setVisible(i < recent.size());
+    if (i < recent.size()) action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(recent[i]));
+  }
+  actions[kFileMru1]->setVisible(recent.isEmpty());
+}
+
+QAction* MainFrame::Action(int command) const {
+  auto it = actions.find(command);
+  return it == actions.end() ? nullptr : it->second;
+}
+
+void MainFrame::Run(int command) {
+  // Accelerators and tool-bar buttons reach here while a menu is grayed:
+  // the command's own rule has the last word.
+  if (isCommandEnabled && !isCommandEnabled(command)) return;
+  if (command == kAppExit) {
+    close();
+    return;
+  }
+  if (onCommand) onCommand(command);
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+  if (!closeEnabled) {
+    event->ignore();
+    return;
+  }
+  SavePosition();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace hvt

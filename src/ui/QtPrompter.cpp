@@ -1,0 +1,106 @@
+#include "ui/QtPrompter.h"
+
+#include <QMessageBox>
+
+#include "platform/CodePages.h"
+#include "platform/SystemLanguage.h"
+#include "ui/UiText.h"
+
+namespace hvt {
+
+namespace {
+
+QMessageBox::StandardButtons ButtonsFor(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return QMessageBox::Ok;
+    case Buttons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::AbortRetryIgnore:
+      return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case Buttons::RetryCancel:
+      return QMessageBox::Retry | QMessageBox::Cancel;
+    case Buttons::OkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+  }
+  return QMessageBox::Ok;
+}
+
+Answer AnswerFor(int button, Buttons buttons) {
+  switch (button) {
+    case QMessageBox::Ok:
+      return Answer::Ok;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Abort:
+      return Answer::Abort;
+    case QMessageBox::Retry:
+      return Answer::Retry;
+    case QMessageBox::Ignore:
+      return Answer::Ignore;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    default:
+      break;
+  }
+  // Closed without a button (Esc on a box that has no Cancel): the answer
+  // that leaves things as they are.
+  switch (buttons) {
+    case Buttons::YesNo:
+      return Answer::No;
+    case Buttons::AbortRetryIgnore:
+      return Answer::Abort;
+    case Buttons::RetryCancel:
+    case Buttons::OkCancel:
+      return Answer::Cancel;
+    case Buttons::Ok:
+      break;
+  }
+  return Answer::Ok;
+}
+
+}  // namespace
+
+QWidget* QtPrompter::OwnerWindow(Owner owner) const {
+  QWidget* wanted = owner == Owner::OpeningWindow ? opening.data()
+                    : owner == Owner::View        ? view.data()
+                                                  : main.data();
+  return wanted ? wanted : main.data();
+}
+
+static QMessageBox::StandardButton ButtonFor(Answer answer) {
+  switch (answer) {
+    case Answer::Ok:
+      return QMessageBox::Ok;
+    case Answer::Yes:
+      return QMessageBox::Yes;
+    case Answer::No:
+      return QMessageBox::No;
+    case Answer::Abort:
+      return QMessageBox::Abort;
+    case Answer::Retry:
+      return QMessageBox::Retry;
+    case Answer::Ignore:
+      return QMessageBox::Ignore;
+    case Answer::Cancel:
+      return QMessageBox::Cancel;
+  }
+  return QMessageBox::NoButton;
+}
+
+Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+                       std::optional<Answer> defaultButton) {
+  static const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
+  const auto utf8 = codec->ToUtf8(text);
+  const QString message = utf8 ? QString::fromStdString(*utf8) : QString::fromLatin1(text.c_str());
+  QMessageBox box(icon == MessageIcon::Warning       ? QMessageBox::Warning
+                  : icon == MessageIcon::Information ? QMessageBox::Information
+                                                     : QMessageBox::NoIcon,
+                  UiText(57344), message, ButtonsFor(buttons), OwnerWindow(owner));
+  if (defaultButton) box.setDefaultButton(ButtonFor(*defaultButton));
+  return AnswerFor(box.exec(), buttons);
+}
+
+}  // namespace hvt

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <set>
+
+#include "model/Settings.h"
+#include "model/TextCodec.h"
+#include "ui/AboutDialog.h"
+#include "ui/CPELKApp.h"
+#include "ui/DialogUnits.h"
+#include "ui/FormInput.h"
+#include "ui/FormWindow.h"
+#include "ui/MainFrame.h"
+#include "ui/QtForm.h"
+#include "ui/SingleInstance.h"
+
+namespace hvt {
+namespace {
+
+TEST(KeepOnScreen, MovesOnlyAWindowThatLiesOnNoScreen) {
+  const QRect primary(0, 0, 1280, 800);
+  const QRect second(1280, 0, 1024, 768);
+  const std::vector<QRect> screens{primary, second};
+  EXPECT_EQ(KeepOnScreen(QRect(100, 50, 800, 600), screens, primary), QRect(100, 50, 800, 600));
+  // Partly on the second screen is still reachable.
+  EXPECT_EQ(KeepOnScreen(QRect(2200, 700, 800, 600), screens, primary), QRect(2200, 700, 800, 600));
+  // A monitor that is gone: back to the primary screen, size kept.
+  EXPECT_EQ(KeepOnScreen(QRect(3000, 100, 800, 600), screens, primary), QRect(0, 0, 800, 600));
+  EXPECT_EQ(KeepOnScreen(QRect(-900, -700, 800, 600), screens, QRect(0, 24, 1280, 776)),
+            QRect(0, 24, 800, 600));
+}
+
+struct FrameRig {
+  FrameRig() : settings(std::filesystem::path(dir.path().toStdString()) / "HVT-KP4RS.INI") {}
+  std::unique_ptr<MainFrame> Open() {
+    auto frame = std::make_unique<MainFrame>(settings);
+    auto* form = new QWidget;
+    form->resize(800, 550);
+    frame->SetForm(form);
+    frame->RestorePosition();
+    frame->show();
+    return frame;
+  }
+  QTemporaryDir dir;
+  SettingsFile settings;
+};
+
+TEST(MainFrame, FirstStartAtTheCornerThenWherePutAndNotSavedWhileCloseIsGrayed) {
+  FrameRig rig;
+  auto frame = rig.Open();
+  EXPECT_EQ(frame->pos(), QPoint(0, 0));
+  EXPECT_EQ(frame->centralWidget()->size(), QSize(800, 550));
+  EXPECT_EQ(frame->minimumSize(), frame->maximumSize());  // fixed size
+  EXPECT_FALSE(frame->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+
+  frame->move(120, 90);
+  frame->EnableClose(false);
+  EXPECT_FALSE(frame->close());
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_EQ(rig.settings.ReadSetting("Position", "left"), "");
+
+  frame->EnableClose(true);
+  EXPECT_TRUE(frame->close());
+  EXPECT_EQ(rig.settings.ReadSetting("Position", "left"), "120");
+  EXPECT_EQ(rig.settings.ReadSetting("Position", "top"), "90");
+  EXPECT_EQ(DecimalValue(rig.settings.ReadSetting("Position", "right")),
+            120 + frame->frameGeometry().width());
+  frame.reset();
+  for (int restart = 0; restart < 3; ++restart) {
+    auto again = rig.Open();
+    EXPECT_EQ(again->pos(), QPoint(120, 90));
+    EXPECT_TRUE(again->close());
+  }
+}
+
+TEST(MainFrame, CommandsObeyTheirRuleAlsoFromAcceleratorsUnderAGrayedMenu) {
+  FrameRig rig;
+  auto frame = rig.Open();
+  std::vector<int> ran;
+  bool running = false;
+  frame->onCommand = [&](int c) { ran.push_back(c); };
+  // Stand-in for the core's rule: New needs no run, RS-232 set-up neither.
+  frame->isCommandEnabled = [&](int c) {
+    return !running || (c != MainFrame::kFileNew && c != MainFrame::kRs232Setup);
+  };
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+  running = true;
+  frame->EnableFrame(false);
+  frame->UpdateCommandStates();
+  EXPECT_FALSE(frame->Action(MainFrame::kFileNew)->isEnabled());
+  QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);  // accelerator: refused
+  QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);  // allowed by its rule
+  EXPECT_EQ(ran, (std::vector<int>{MainFrame::kFileNew, MainFrame::kFileSave}));
+  frame->EnableFrame(true);
+  frame->EnableClose(true);
+}
+
+TEST(SingleInstance, OneHolderAtATimeAndADeadOnesLockIsTakenOver) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("instance.lock");
+  {
+    SingleInstance first(path);
+    ASSERT_TRUE(first.Acquire());
+    SingleInstance second(path);
+    EXPECT_FALSE(second.Acquire());
+  }
+  SingleInstance after(path);
+  EXPECT_TRUE(after.Acquire());
+
+  // A lock file left by a process that no longer runs (pid far beyond any
+  // live one), as a killed copy leaves it.
+  const QString stale = dir.filePath("stale.lock");
+  QFile file(stale);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("4194000\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+             QSysInfo::machineHostName().toUtf8() + "\n");
+  file.close();
+  SingleInstance recovered(stale);
+  EXPECT_TRUE(recovered.Acquire());
+}
+
+TEST(AppOptions, ADocumentAndTheBuiltInInstrumentOrAClearRefusal) {
+  QString error;
+  auto o = ParseAppOptions({"hvt-kp4rs", "bench.plk", "--simulate", "--sim-type", "1"}, error);
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->file, "bench.plk");
+  EXPECT_TRUE(o->simulate);
+  EXPECT_EQ(o->simulatedType, 1);
+  EXPECT_EQ(o->simulatedMaxVoltage, 410);
+  EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "--simulate", "--sim-type", "2"}, error));
+  EXPECT_TRUE(error.contains("1, 3"));
+  EXPECT_FALSE(
+      ParseAppOptions({"hvt-kp4rs", "--sim-max-voltage", "205"}, error));  // needs --simulate
+  EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "a.plk", "b.plk"}, error));
+  EXPECT_FALSE(ParseAppOptions({"hvt-kp4rs", "--frobnicate"}, error));
+}
+
+TEST(FormWindow, EveryControlOnceInsideTheForm) {
+  FormWindow form;
+  std::set<int> seen;
+  for (const ControlTemplate& t : FormTemplate()) {
+    if (t.id == 0) continue;
+    EXPECT_TRUE(seen.insert(t.id).second) << t.id << " twice";
+    QWidget* w = form.Control(t.id);
+    ASSERT_NE(w, nullptr) << t.id;
+    EXPECT_TRUE(form.rect().contains(w->geometry())) << t.id;
+    EXPECT_EQ(w->isHidden(), t.hidden) << t.id;
+  }
+  EXPECT_EQ(form.size(), QSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu)));
+}
+
+TEST(FormInput, KeysAndMouseAsTheCoreSeesThem) {
+  QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString("\r"), true);
+  auto e = FormInput::ToKeyEvent(&held, ControlId::Pause);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->key, Key::Enter);
+  EXPECT_EQ(e->kind, KeyEvent::Kind::Down);
+  EXPECT_TRUE(e->autoRepeat);
+  EXPECT_EQ(e->focused, ControlId::Pause);
+  QKeyEvent altF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier);
+  EXPECT_EQ(FormInput::ToKeyEvent(&altF4, std::nullopt)->kind, KeyEvent::Kind::SystemDown);
+  QKeyEvent backTab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  e = FormInput::ToKeyEvent(&backTab, std::nullopt);
+  EXPECT_TRUE(e->key == Key::Tab && e->ctrl && e->shift);
+  QKeyEvent up(QEvent::KeyRelease, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(FormInput::ToKeyEvent(&up, std::nullopt)->kind, KeyEvent::Kind::Up);
+
+  QMouseEvent right(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
+                    Qt::RightButton, Qt::NoModifier);
+  auto m = FormInput::ToMouseEvent(&right, ControlId::Stop, FormPoint{40, 50});
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->button, MouseEvent::Button::Right);
+  EXPECT_EQ(m->control, ControlId::Stop);
+  EXPECT_EQ(m->point.y, 50);
+  QMouseEvent middle(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::MiddleButton,
+                     Qt::MiddleButton, Qt::NoModifier);
+  EXPECT_FALSE(FormInput::ToMouseEvent(&middle, std::nullopt, {}));
+}
+
+// Records what the widgets report.
+struct RecordingEvents : FormEvents {
+  void OnClick(ControlId id) override { log.push_back("click " + std::to_string(int(id))); }
+  void OnSelect(ControlId id, int i) override {
+    log.push_back("select " + std::to_string(int(id)) + " " + std::to_string(i));
+  }
+  void OnEditFocusGained(ControlId id) override { log.push_back("in " + std::to_string(int(id))); }
+  void OnEditFocusLost(ControlId id) override { log.push_back("out " + std::to_string(int(id))); }
+  void OnEditChanged(ControlId id, const std::string& t) override {
+    log.push_back("edit " + std::to_string(int(id)) + " " + t);
+  }
+  void OnSpin(ControlId id, int p) override {
+    log.push_back("spin " + std::to_string(int(id)) + " " + std::to_string(p));
+  }
+  void OnTabSelected(int page) override { log.push_back("tab " + std::to_string(page)); }
+  void OnListClick(ControlId, int) override {}
+  void OnListDoubleClick(ControlId, int) override {}
+  Disposition OnKey(const KeyEvent&) override { return Disposition::Pass; }
+  Disposition OnMouse(const MouseEvent&) override { return Disposition::Pass; }
+  void OnCommand(CommandId) override {}
+  bool OnContextMenu(bool) override { return false; }
+  std::vector<std::string> log;
+};
+
+TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
+  FrameRig rig;
+  MainFrame frame(rig.settings);
+  auto* window = new FormWindow;
+  frame.SetForm(window);
+  QtForm form(*window, frame, Cp1252Codec::Instance());
+  RecordingEvents events;
+  form.Connect(
+      &events, [](ControlId) { return true; }, [] { return false; });
+  frame.show();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  events.log.clear();  // the focus that activation gives
+
+  // Set by the program: shown, not reported.
+  form.SetText(ControlId::VoltageEdit, "1.00");
+  form.SetItems(ControlId::PolarityCombo, {"+", "-"});
+  form.SelectItem(ControlId::PolarityCombo, 1);
+  form.SetItems(ControlId::ConditionTab, {"MANUAL", "SWEEP"});
+  form.SetTabPage(ControlId::ConditionTab, 1);
+  form.SetSpinRange(ControlId::VoltageSpin, 1, 800);
+  form.SetSpinPosition(ControlId::VoltageSpin, 900);
+  form.Check(ControlId::VoltageSweepCheck, true);
+  form.SetCell(ControlId::UnitOverview, 2, 3, "0.50");
+  form.SetText(ControlId::UnitName,
+               "Gr\xfc\xdf"
+               "e");  // code page bytes, shown as Unicode
+  EXPECT_TRUE(events.log.empty());
+  EXPECT_EQ(form.Text(ControlId::VoltageEdit), "1.00");
+  EXPECT_EQ(form.SelectedItem(ControlId::PolarityCombo), 1);
+  EXPECT_EQ(form.Text(ControlId::PolarityCombo), "-");
+  EXPECT_EQ(form.TabPage(ControlId::ConditionTab), 1);
+  EXPECT_EQ(form.SpinPosition(ControlId::VoltageSpin), 800);
+  EXPECT_TRUE(form.IsChecked(ControlId::VoltageSweepCheck));
+  EXPECT_EQ(form.RowCount(ControlId::UnitOverview), 3);
+  EXPECT_EQ(form.Cell(ControlId::UnitOverview, 2, 3), "0.50");
+  EXPECT_EQ(window->findChild<QLabel*>("c1113")->text(), QString::fromUtf8("Grüße"));
+  EXPECT_EQ(form.Text(ControlId::UnitName),
+            "Gr\xfc\xdf"
+            "e");
+
+  // Done by the operator: reported.
+  auto* edit = window->findChild<QLineEdit*>("c1002");
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_5);
+  auto* combo = window->findChild<QComboBox*>("c1000");
+  combo->activated(0);
+  form.Enable(ControlId::Stop, false);
+  EXPECT_FALSE(form.IsEnabled(ControlId::Stop));
+  QTest::mouseClick(window->findChild<QWidget*>("c1137"), Qt::LeftButton);  // a clickable static
+  const std::vector<std::string> expected{"in 1002", "edit 1002 1.005", "select 1000 0",
+                                          "click 1137"};
+  EXPECT_EQ(events.log, expected);
+}
+
+TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
+  AboutDialog about;
+  auto* version = about.findChild<QLabel*>("version");
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->text(), "HVT-KP4RS Version 3.00");
+  EXPECT_TRUE(version->font().bold());
+  EXPECT_EQ(version->font().pixelSize(), 24);
+  EXPECT_TRUE(version->styleSheet().contains("rgb(0, 0, 150)"));
+}
+
+}  // namespace
+}  // namespace hvt
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
