@@ -69,10 +69,9 @@ void FormDispatcher::OnClick(ControlId id) {
       run.StartRun();
       return;
     case C::Stop:
-      run.EndRun();
-      return;
     case C::Pause:
-      run.TogglePause();
+      // They act when the button goes down (the input filter) or on Enter;
+      // the click that follows must not act a second time.
       return;
     case C::Line:
       run.ToggleLine();

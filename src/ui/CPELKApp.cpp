@@ -159,15 +159,40 @@ std::optional<AppOptions> ParseAppOptions(const QStringList& arguments, QString&
   return o;
 }
 
-int RunApplication(const AppOptions& options) {
-  StringTable::SetLanguage(SystemLanguage());
+struct CPELKApp::Parts {
   // A request to end that comes while the program starts is kept and acted
   // on once the window is up.
   TerminationGuard guard;
   SingleInstance instance;
-  if (!instance.Acquire()) {
+  SettingsFile settings = UserSettingsFile();
+  CPELKDoc doc{&settings};
+  SteadyClock clock;
+  QtTimerHost timers;
+  QtPrompter prompter;
+  std::unique_ptr<SerialDevice> device;
+  CommPort::PathFn portPath;
+  std::unique_ptr<TextCodec> codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
+  MainFrame frame{settings};
+  FormWindow* window = new FormWindow;  // owned by the frame
+  std::unique_ptr<QtForm> form;
+  std::unique_ptr<CPELKView> view;
+  std::unique_ptr<FormInput> input;
+};
+
+CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) {}
+CPELKApp::~CPELKApp() = default;
+
+CPELKView& CPELKApp::View() { return *parts->view; }
+MainFrame& CPELKApp::Frame() { return parts->frame; }
+FormWindow& CPELKApp::Window() { return *parts->window; }
+
+bool CPELKApp::Start() {
+  StringTable::SetLanguage(SystemLanguage());
+  parts = std::make_unique<Parts>();
+  Parts& p = *parts;
+  if (!p.instance.Acquire()) {
     QMessageBox::information(nullptr, UiText(57344), UiText(kAlreadyRunning));
-    return 1;
+    return false;
   }
 
   auto opening = std::make_unique<OpeningDialog>();
@@ -175,59 +200,54 @@ int RunApplication(const AppOptions& options) {
   QElapsedTimer shown;
   shown.start();
   HoldOpeningWindow(shown);
+  p.prompter.SetOwner(Owner::OpeningWindow, opening.get());
 
-  SettingsFile settings = UserSettingsFile();
-  CPELKDoc doc(&settings);
-  SteadyClock clock;
-  QtTimerHost timers;
-  QtPrompter prompter;
-  prompter.SetOwner(Owner::OpeningWindow, opening.get());
-
-  std::unique_ptr<SerialDevice> device;
-  CommPort::PathFn portPath = [&settings](int n) { return PortDevicePath(n, &settings); };
+  p.portPath = [&settings = p.settings](int n) { return PortDevicePath(n, &settings); };
   if (options.simulate) {
     sim::InstrumentOptions instrument;
     instrument.identity = LoadString(6019);
     instrument.injectionUnitType = options.simulatedType;
     instrument.maxVoltage = options.simulatedMaxVoltage;
-    device = std::make_unique<sim::SimSerialDevice>(clock, instrument);
-    portPath = [](int) { return std::string("built-in"); };
+    p.device = std::make_unique<sim::SimSerialDevice>(p.clock, instrument);
+    p.portPath = [](int) { return std::string("built-in"); };
   } else {
-    device = std::make_unique<QtSerialDevice>();
+    p.device = std::make_unique<QtSerialDevice>();
   }
 
-  MainFrame frame(settings);
-  auto* window = new FormWindow;
-  frame.SetForm(window);
-  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
-  QtForm form(*window, frame, *codec);
-  prompter.SetOwner(Owner::View, &frame);
-  prompter.SetOwner(Owner::MainWindow, &frame);
-
-  CPELKView view(doc, CPELKView::Ports{*device, clock, timers, prompter, form, settings, portPath});
-  timers.SetClient(&view);
+  MainFrame& frame = p.frame;
+  frame.SetForm(p.window);
+  p.form = std::make_unique<QtForm>(*p.window, frame, *p.codec);
+  p.prompter.SetOwner(Owner::View, &frame);
+  p.prompter.SetOwner(Owner::MainWindow, &frame);
+  p.view = std::make_unique<CPELKView>(
+      p.doc,
+      CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
+  CPELKView& view = *p.view;
+  QtForm& form = *p.form;
+  p.timers.SetClient(&view);
   form.Connect(
       &view.events, [&view](ControlId id) { return ToolTipAllowed(view, id); },
       [&view] { return view.RunActive(); });
-  FormInput input(window, [window](QObject* o) { return window->ControlOf(o); });
-  input.onKey = [&](const KeyEvent& e) {
+  p.input =
+      std::make_unique<FormInput>(p.window, [w = p.window](QObject* o) { return w->ControlOf(o); });
+  p.input->onKey = [&view, &form, &frame](const KeyEvent& e) {
     if (form.DroppingInput()) return Disposition::Swallow;
     const Disposition d = view.events.OnKey(e);
     frame.UpdateCommandStates();
     return d;
   };
-  input.onMouse = [&](const MouseEvent& e) {
+  p.input->onMouse = [&view, &form, &frame](const MouseEvent& e) {
     if (form.DroppingInput() && e.kind != MouseEvent::Kind::Move) return Disposition::Swallow;
     const Disposition d = view.events.OnMouse(e);
     frame.UpdateCommandStates();
     return d;
   };
-  doc.firstUpdate = 1;
-  if (!view.StartUp(true)) return 1;  // Abort: the main window never shows
+  p.doc.firstUpdate = 1;
+  if (!view.StartUp(true)) return false;  // Abort: the main window never shows
 
   opening.reset();
   QString title = QStringLiteral("Untitled");
-  if (!options.file.isEmpty() && OpenStartupDocument(doc, view, prompter, options.file)) {
+  if (!options.file.isEmpty() && OpenStartupDocument(p.doc, view, p.prompter, options.file)) {
     title = QFileInfo(options.file).fileName();
     AddRecentFile(QFileInfo(options.file).absoluteFilePath());
   }
@@ -239,7 +259,7 @@ int RunApplication(const AppOptions& options) {
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));
   };
-  frame.onCommand = [&](int command) {
+  frame.onCommand = [&view, &frame](int command) {
     if (command == MainFrame::kAppAbout) {
       AboutDialog(&frame).exec();
       return;
@@ -251,12 +271,18 @@ int RunApplication(const AppOptions& options) {
   frame.show();
   // Ended from outside (SIGTERM, SIGHUP, ...): the instrument is stopped
   // and the line switched off before the program goes.
-  guard.Listen([&] {
+  p.guard.Listen([&view, &frame] {
     view.run.EndForExit();
     frame.EnableClose(true);
     frame.close();
     QApplication::quit();
   });
+  return true;
+}
+
+int RunApplication(const AppOptions& options) {
+  CPELKApp app(options);
+  if (!app.Start()) return 1;
   return QApplication::exec();
 }
 

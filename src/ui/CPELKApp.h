@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace hvt {
@@ -21,9 +22,39 @@ struct AppOptions {
 std::optional<AppOptions> ParseAppOptions(const QStringList& arguments, QString& error);
 QString AppUsage();
 
-// The program from start to end: single instance, opening window, the view's
-// start-up with the instrument, the main window, the event loop. Returns
-// the process's exit code.
+class CPELKView;
+class FormWindow;
+class MainFrame;
+class QtForm;
+
+// The program's objects for its whole life: document, settings, the link's
+// device and clock, timers, prompts, the main window with the form, and the
+// view that holds the rules.
+class CPELKApp {
+ public:
+  explicit CPELKApp(AppOptions options);
+  ~CPELKApp();
+  CPELKApp(const CPELKApp&) = delete;
+  CPELKApp& operator=(const CPELKApp&) = delete;
+
+  // Single instance, the opening window for at least 500 ms, the view's
+  // start-up with the instrument, the command line's document, the main
+  // window shown. False when the program is to end at once (another copy
+  // runs, or Abort at the start-up connection): no main window was shown.
+  bool Start();
+
+  CPELKView& View();
+  MainFrame& Frame();
+  FormWindow& Window();
+
+ private:
+  struct Parts;
+  AppOptions options;
+  std::unique_ptr<Parts> parts;
+};
+
+// The program from start to end: Start, then the event loop until the main
+// window closes. Returns the process's exit code.
 int RunApplication(const AppOptions& options);
 
 }  // namespace hvt
