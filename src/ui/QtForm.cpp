@@ -294,12 +294,13 @@ void QtForm::SetImage(ControlId id, Image image) {
 }
 
 void QtForm::SetToolTip(ControlId id, const std::string& text) {
-  if (QWidget* w = W(id)) {
-    w->setToolTip(ToQt(text));
-    // Icon-only buttons are named by their tooltip for screen readers.
-    if (As<QAbstractButton>(w) && As<QAbstractButton>(w)->text().isEmpty())
-      w->setAccessibleName(ToQt(text));
-  }
+  QWidget* w = W(id);
+  if (!w) return;
+  w->setToolTip(ToQt(text));
+  // Controls without a text of their own (icon buttons, edit boxes) are
+  // named by their tooltip for screen readers and GUI test tools.
+  const auto* button = As<QAbstractButton>(w);
+  if (!As<QLabel>(w) && (!button || button->text().isEmpty())) w->setAccessibleName(ToQt(text));
 }
 
 void QtForm::SetTabStop(ControlId id, bool tabStop) {
