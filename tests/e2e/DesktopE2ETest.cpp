@@ -8,17 +8,22 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 
+#include "model/DocumentFile.h"
 #include "model/Settings.h"
 #include "run/CPELKView.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
+#include "support/UnitSetup.h"
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
@@ -34,6 +39,114 @@ std::vector<std::string> SentTexts(const fs::path& log) {
     if (f.direction == '<' && !f.Text().empty()) texts.push_back(f.Text());
   }
   return texts;
+}
+
+// A private config and runtime folder for one program start.
+struct Folders {
+  Folders() {
+    fs::create_directories(root / "rt");
+    fs::permissions(root / "rt", fs::perms::owner_all);
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root / "cfg").string()));
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((root / "rt").string()));
+  }
+  ~Folders() { fs::remove_all(root); }
+  SettingsFile Settings() const { return SettingsFile(SettingsFile::PathUnder(root / "cfg")); }
+  fs::path root =
+      fs::temp_directory_path() / ("hvt-desktop-" + std::to_string(getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+// Answers the message boxes that open meanwhile, as an operator would, and
+// keeps their texts.
+struct BoxAnswerer {
+  explicit BoxAnswerer(QMessageBox::StandardButton answer) {
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [this, answer] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        texts.push_back(box->text().toStdString());
+        box->button(answer)->click();
+      }
+    });
+    timer.start();
+  }
+  QTimer timer;
+  std::vector<std::string> texts;
+};
+
+std::string WriteDocument(const fs::path& file, int type, int voltage) {
+  CPELKDoc doc;
+  doc.SetDemoConfiguration(type);
+  doc.InitNewDocument();
+  doc.unit(1).voltage = voltage;
+  const std::string bytes = StoreDocument(doc);
+  std::ofstream(file, std::ios::binary) << bytes;
+  return file.string();
+}
+
+TEST(DesktopE2E, AStartUpDocumentIsCheckedAgainstTheInstrumentItMeets) {
+  Folders folders;
+  AppOptions options;
+  options.simulate = true;  // a three-phase instrument
+  options.file = QString::fromStdString(WriteDocument(folders.root / "single.plk", 1, 321));
+  {
+    BoxAnswerer ok(QMessageBox::Ok);
+    CPELKApp app(options);
+    ASSERT_TRUE(app.Start());
+    ASSERT_EQ(ok.texts.size(), 1u);
+    EXPECT_NE(ok.texts[0].find("single.plk cannot be opened"), std::string::npos) << ok.texts[0];
+    EXPECT_EQ(app.View().doc.injectionUnitType, 3);  // the new document stands
+    EXPECT_EQ(app.View().doc.unit(1).voltage, 1);
+    app.Frame().close();
+  }
+  options.file = QString::fromStdString(WriteDocument(folders.root / "three.plk", 3, 321));
+  BoxAnswerer none(QMessageBox::Ok);
+  CPELKApp app(options);
+  ASSERT_TRUE(app.Start());
+  EXPECT_TRUE(none.texts.empty());
+  EXPECT_EQ(app.View().doc.unit(1).voltage, 321);  // opened, not wiped by the initialisation
+  EXPECT_TRUE(app.Frame().windowTitle().startsWith("three.plk - HVT-KP4RS"));
+  app.Frame().close();
+}
+
+TEST(DesktopE2E, AbortAtTheStartUpConnectionShowsNoMainWindow) {
+  Folders folders;
+  folders.Settings().WriteSetting("Ports", "COM1", (folders.root / "no-such-port").string());
+  folders.Settings().WriteSetting("EMV", "PORT_NUM", "1");
+  BoxAnswerer abort(QMessageBox::Abort);
+  CPELKApp app{AppOptions{}};
+  EXPECT_FALSE(app.Start());
+  ASSERT_EQ(abort.texts.size(), 1u);
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    EXPECT_FALSE(qobject_cast<MainFrame*>(w) && w->isVisible());
+  }
+}
+
+TEST(DesktopE2E, AProgramOfTwoUnitsRunsTwiceOnTheBuiltInInstrument) {
+  Folders folders;
+  AppOptions options;
+  options.simulate = true;
+  CPELKApp app(options);
+  ASSERT_TRUE(app.Start());
+  CPELKView& view = app.View();
+  testing::TimedUnit(view.doc, 1, 1, 0);
+  testing::TimedUnit(view.doc, 2, 1, 0);
+  ProgramRecord& program = view.doc.program(1);
+  program.step(1) = 1;
+  program.step(3) = 2;
+  program.times = 2;
+  view.doc.currentProgram = 1;
+  view.InitialUpdate();
+  FormWindow& form = app.Window();
+  QTest::mouseClick(form.findChild<QCheckBox*>("c1051"), Qt::LeftButton);  // TEST SEQUENCE
+  ASSERT_TRUE(view.doc.programMode);
+  QTest::mouseClick(form.findChild<QPushButton*>("c1052"), Qt::LeftButton);
+  ASSERT_TRUE(view.RunActive());
+  EXPECT_TRUE(
+      form.findChild<QWidget*>("c1090")->isVisible());  // the overview instead of the conditions
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view.RunActive(); }, 20000));
+  EXPECT_EQ(view.run.lastRunEnd, RunEnd::Completed);
+  EXPECT_FALSE(form.findChild<QWidget*>("c1090")->isVisible());
+  app.Frame().close();
 }
 
 TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
