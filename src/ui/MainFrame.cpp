@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QWindow>
 
 #include "model/Settings.h"
 #include "ui/UiText.h"
@@ -203,15 +204,24 @@ void MainFrame::EnableFrame(bool enabled) {
   frameEnabled = enabled;
   for (QMenu* menu : menus) menu->menuAction()->setEnabled(enabled);
   toolBar->setEnabled(enabled);
-  // The minimize box goes while a run is on.
-  const Qt::WindowFlags flags = windowFlags();
+  // The minimize box goes while a run is on. The native window's hints are
+  // changed in place: QWidget::setWindowFlags would unmap and map the window
+  // again, and a window manager may then show it without its frame.
+  QWindow* native = windowHandle();
+  if (!native) return;
+  const Qt::WindowFlags flags = native->flags();
   const Qt::WindowFlags wanted =
       enabled ? (flags | Qt::WindowMinimizeButtonHint) : (flags & ~Qt::WindowMinimizeButtonHint);
-  if (wanted != flags) {
-    const bool shown = isVisible();
-    setWindowFlags(wanted);
-    if (shown) show();
+  if (wanted != flags) native->setFlags(wanted);
+}
+
+void MainFrame::changeEvent(QEvent* event) {
+  // A window manager that keeps offering Minimize during a run is not obeyed.
+  if (event->type() == QEvent::WindowStateChange && !frameEnabled && isMinimized()) {
+    QMetaObject::invokeMethod(
+        this, [this] { showNormal(); }, Qt::QueuedConnection);
   }
+  QMainWindow::changeEvent(event);
 }
 
 void MainFrame::UpdateCommandStates() {
