@@ -36,6 +36,33 @@ namespace {
 
 QString TemplateText(const ControlTemplate& t) { return QString::fromLatin1(t.text); }
 
+// Names for screen readers and GUI test tools of the controls that show no
+// text of their own and have no tooltip to be named by.
+constexpr std::pair<int, const char*> kAccessibleNames[] = {
+    {1042, "Previous unit"},
+    {1046, "Next unit"},
+    {1048, "Previous program"},
+    {1049, "Next program"},
+    {1047, "Unit No."},
+    {1050, "Program No."},
+    {1018, "Polarity sweep"},
+    {1019, "Pulse width sweep"},
+    {1020, "Voltage sweep"},
+    {1021, "Trigger sweep"},
+    {1022, "Injection sweep"},
+    {1023, "Return sweep"},
+    {1143, "Line"},
+    {1015, "Voltage"},
+    {1029, "Voltage stop"},
+    {1034, "Voltage step"},
+    {1016, "Trigger"},
+    {1030, "Trigger stop"},
+    {1038, "Trigger step"},
+    {1044, "Pulse injection time"},
+    {1045, "Interval time"},
+    {1062, "Program times"},
+};
+
 }  // namespace
 
 FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
@@ -64,6 +91,13 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
       ids[w] = t.id;
       kinds[t.id] = t.kind;
     }
+  }
+  for (const auto& [id, name] : kAccessibleNames) {
+    QWidget* w = Control(id);
+    if (auto* spin = qobject_cast<SpinArrows*>(w))
+      spin->SetAccessibleNames(QLatin1String(name));
+    else if (w)
+      w->setAccessibleName(QLatin1String(name));
   }
   // The core follows the mouse over the form (cursor, tooltips), not only
   // while a button is held.

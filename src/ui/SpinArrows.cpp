@@ -29,6 +29,12 @@ void SpinArrows::SetRange(int l, int h) {
   position = std::clamp(position, low, high);
 }
 
+void SpinArrows::SetAccessibleNames(const QString& name) {
+  setAccessibleName(name);
+  up->setAccessibleName(name + QStringLiteral(" up"));
+  down->setAccessibleName(name + QStringLiteral(" down"));
+}
+
 void SpinArrows::SetPosition(int p) { position = std::clamp(p, low, high); }
 
 void SpinArrows::Step(int direction) {

@@ -19,6 +19,8 @@ class SpinArrows : public QWidget {
 
   void SetRange(int low, int high);
   void SetPosition(int position);
+  // "NAME up" and "NAME down" for the two arrows.
+  void SetAccessibleNames(const QString& name);
   int Position() const { return position; }
   int Low() const { return low; }
   int High() const { return high; }
