@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QThread>
+#include <cstdio>
 #include <memory>
 
 #include "SimSerialDevice.h"
@@ -191,6 +192,8 @@ bool CPELKApp::Start() {
   parts = std::make_unique<Parts>();
   Parts& p = *parts;
   if (!p.instance.Acquire()) {
+    // Also said on the terminal, for a start from a script or a shell.
+    std::fprintf(stderr, "hvt-kp4rs: %s\n", qPrintable(UiText(kAlreadyRunning)));
     QMessageBox::information(nullptr, UiText(57344), UiText(kAlreadyRunning));
     return false;
   }

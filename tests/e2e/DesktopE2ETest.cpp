@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -147,6 +149,43 @@ TEST(DesktopE2E, AProgramOfTwoUnitsRunsTwiceOnTheBuiltInInstrument) {
   EXPECT_EQ(view.run.lastRunEnd, RunEnd::Completed);
   EXPECT_FALSE(form.findChild<QWidget*>("c1090")->isVisible());
   app.Frame().close();
+}
+
+TEST(DesktopE2E, OneCopyPerSessionAndALockLeftByAKilledCopyIsTakenOver) {
+  Folders folders;
+  const QString lock =
+      QString::fromStdString((folders.root / "rt" / "hvt-kp4rs-PELKInstance.lock").string());
+  auto start = [&](QProcess& p) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(HVT_KP4RS_PATH, {"--simulate"});
+    return p.waitForStarted(5000);
+  };
+  auto lockHolder = [&] {
+    QFile file(lock);
+    return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
+  };
+  QProcess first;
+  ASSERT_TRUE(start(first));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lockHolder() == first.processId(); }, 10000));
+
+  QProcess second;
+  ASSERT_TRUE(start(second));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return second.readAllStandardError().contains("Already Run"); },
+                              10000));
+  EXPECT_EQ(lockHolder(), first.processId());  // the second copy asks its operator, nothing more
+  second.kill();
+  second.waitForFinished(5000);
+
+  ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+  first.waitForFinished(5000);
+  QProcess third;
+  ASSERT_TRUE(start(third));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return lockHolder() == third.processId(); }, 10000));
+  third.terminate();  // SIGTERM: ends the way a session's end does
+  EXPECT_TRUE(third.waitForFinished(10000));
+  EXPECT_EQ(third.exitCode(), 0);
 }
 
 TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {

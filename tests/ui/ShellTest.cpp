@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <set>
 
+#include "form/FormTables.h"
 #include "model/Settings.h"
 #include "model/TextCodec.h"
 #include "ui/AboutDialog.h"
@@ -21,6 +23,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QtForm.h"
 #include "ui/SingleInstance.h"
+#include "ui/SpinArrows.h"
 
 namespace hvt {
 namespace {
@@ -157,6 +160,22 @@ TEST(FormWindow, EveryControlOnceInsideTheForm) {
     EXPECT_EQ(w->isHidden(), t.hidden) << t.id;
   }
   EXPECT_EQ(form.size(), QSize(DluX(kFormWidthDlu), DluY(kFormHeightDlu)));
+
+  // Every control the core's tables name is there, and of the kind they need.
+  auto is = [&](ControlId id, auto* kind) {
+    return qobject_cast<std::remove_pointer_t<decltype(kind)>*>(form.Control(int(id))) != nullptr;
+  };
+  for (const auto& icon : form::ButtonIcons())
+    EXPECT_TRUE(is(icon.button, (QAbstractButton*)nullptr));
+  for (ControlId id : form::ImeOffEdits()) EXPECT_TRUE(is(id, (QLineEdit*)nullptr)) << int(id);
+  for (const auto& spin : form::SpinSetUps(800)) EXPECT_TRUE(is(spin.spin, (SpinArrows*)nullptr));
+  for (const auto& tip : form::ToolTips()) EXPECT_NE(form.Control(int(tip.control)), nullptr);
+  for (ControlId id : form::HiddenControls())
+    EXPECT_TRUE(form.Control(int(id))->isHidden()) << int(id);
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_TRUE(is(Offset(ControlId::SequenceCombo0, k), (QComboBox*)nullptr));
+    EXPECT_TRUE(is(Offset(ControlId::SequenceText0, k), (QLabel*)nullptr));
+  }
 }
 
 TEST(FormInput, KeysAndMouseAsTheCoreSeesThem) {
