@@ -245,6 +245,8 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   EXPECT_FALSE(frame.Action(MainFrame::kFileNew)->isEnabled());
   EXPECT_FALSE(frame.Action(MainFrame::kAppExit)->isEnabled());
   EXPECT_FALSE(frame.close());
+  EXPECT_FALSE(form.findChild<QWidget*>("c1046")->isEnabled());  // no other unit meanwhile
+  EXPECT_FALSE(form.findChild<QWidget*>("c1078")->isEnabled());
   QTest::keyClick(form.findChild<QWidget*>("c1002"), Qt::Key_F4, Qt::AltModifier);
   EXPECT_TRUE(frame.isVisible());
 
