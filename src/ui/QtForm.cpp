@@ -80,14 +80,14 @@ void QtForm::Enter(F&& f) {
 }
 
 void QtForm::ApplyLook() {
-  for (const form::FontSpec& spec : form::Fonts()) {
-    QFont font(UiText(spec.faceId));
-    font.setPixelSize(spec.heightPx);
-    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
-    font.setStyleHint(spec.fixedPitch ? QFont::TypeWriter : QFont::Serif);
-    font.setFixedPitch(spec.fixedPitch);
-    for (ControlId id : spec.controls) {
+  for (const form::FontSpec& role : form::Fonts()) {
+    QFont font(UiText(role.faceId));
+    font.setPixelSize(role.heightPx);
+    font.setWeight(role.weight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setItalic(role.italic);
+    font.setStyleHint(role.fixedPitch ? QFont::TypeWriter : QFont::Serif);
+    font.setFixedPitch(role.fixedPitch);
+    for (ControlId id : role.controls) {
       if (QWidget* w = W(id)) w->setFont(font);
     }
   }
