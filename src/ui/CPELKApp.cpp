@@ -230,7 +230,7 @@ bool CPELKApp::Start() {
   p.timers.SetClient(&view);
   form.Connect(
       &view.events, [&view](ControlId id) { return ToolTipAllowed(view, id); },
-      [&view] { return view.RunActive(); });
+      [&view] { return view.enabling.TimesRunColoured(); });
   p.input =
       std::make_unique<FormInput>(p.window, [w = p.window](QObject* o) { return w->ControlOf(o); });
   p.input->onKey = [&view, &form, &frame](const KeyEvent& e) {

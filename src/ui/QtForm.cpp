@@ -52,10 +52,10 @@ QtForm::QtForm(FormWindow& window, MainFrame& frame, const TextCodec& codec)
 QtForm::~QtForm() = default;
 
 void QtForm::Connect(FormEvents* e, std::function<bool(ControlId)> allowed,
-                     std::function<bool()> active) {
+                     std::function<bool()> coloured) {
   events = e;
   toolTipAllowed = std::move(allowed);
-  runActive = std::move(active);
+  timesRunColoured = std::move(coloured);
   WireOperatorEvents();
 }
 
@@ -317,7 +317,7 @@ void QtForm::ApplyRunColours(ControlId id) {
     for (ControlId c : rule.controls) {
       if (c != id) continue;
       QWidget* w = W(id);
-      const bool on = runActive && runActive();
+      const bool on = timesRunColoured && timesRunColoured();
       QPalette pal = window.palette();
       if (on) {
         pal.setColor(QPalette::Text, ToColor(rule.text));

@@ -29,7 +29,7 @@ class QtForm : public QObject, public FormControls {
 
   // Where operator events go; set once the core exists.
   void Connect(FormEvents* events, std::function<bool(ControlId)> toolTipAllowed,
-               std::function<bool()> runActive);
+               std::function<bool()> timesRunColoured);
 
   void Enable(ControlId id, bool enabled) override;
   bool IsEnabled(ControlId id) const override;
@@ -96,7 +96,7 @@ class QtForm : public QObject, public FormControls {
   const TextCodec& codec;
   FormEvents* events = nullptr;
   std::function<bool(ControlId)> toolTipAllowed;
-  std::function<bool()> runActive;
+  std::function<bool()> timesRunColoured;  // the core's rule for 1008/1009
   bool settingTab = false;
   bool dropping = false;
   int waitDepth = 0;
