@@ -17,6 +17,7 @@
 #include "link/InstrumentCommands.h"
 #include "model/CPELKDoc.h"
 #include "model/SweepPoint.h"
+#include "ports/Dialogs.h"
 #include "ports/FormControls.h"
 #include "ports/Prompter.h"
 #include "ports/TimerHost.h"
@@ -108,6 +109,14 @@ class CPELKView : public TimerClient {
   int32_t testModeTab = 0;
   int32_t voltageLimit = 800;
   int32_t workingTimes = 1;  // repeat count of the current program
+
+  // The unit clipboard of Copy/Paste; emptied when a file is opened.
+  UnitRecord unitClipboard;
+  int32_t clipboardFull = 0;
+
+  // The modal dialogs; the desktop program sets its own, everything else
+  // gets dialogs that are cancelled at once.
+  Dialogs* dialogs = &NoDialogs();
 
   CRsBasicProtocol protocol;
   InstrumentCommands commands;
