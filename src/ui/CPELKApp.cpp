@@ -31,6 +31,7 @@
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/OpeningDialog.h"
+#include "ui/QtDialogs.h"
 #include "ui/QtForm.h"
 #include "ui/QtPrompter.h"
 #include "ui/SingleInstance.h"
@@ -178,6 +179,7 @@ struct CPELKApp::Parts {
   std::unique_ptr<QtForm> form;
   std::unique_ptr<CPELKView> view;
   std::unique_ptr<FormInput> input;
+  QtDialogs dialogs{&frame, *codec};
 };
 
 CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) {}
@@ -226,6 +228,7 @@ bool CPELKApp::Start() {
       p.doc,
       CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
   CPELKView& view = *p.view;
+  view.dialogs = &p.dialogs;
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ports/Dialogs.h"
+
+class QWidget;
+
+namespace hvt {
+
+class TextCodec;
+
+// The Qt dialogs behind the core's presenters. Each dialog's source file
+// defines its own Run overload, so a dialog and its binding stay together.
+class QtDialogs : public Dialogs {
+ public:
+  QtDialogs(QWidget* owner, TextCodec& codec) : owner(owner), codec(codec) {}
+
+  // The application's main window owns every dialog.
+  QWidget* owner;
+  // The document's code page: document texts are bytes in it.
+  TextCodec& codec;
+};
+
+}  // namespace hvt
