@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     t.start();
     hvt::CPELKApp program(options);
     if (!program.Start()) return 1;
-    QTest::qWaitForWindowExposed(&program.Frame());
+    if (!QTest::qWaitForWindowExposed(&program.Frame())) return 1;
     startMs.push_back(t.nsecsElapsed() / 1e6);
     program.Frame().close();
   }
@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
   QElapsedTimer wall;
   wall.start();
   view.run.StartRun();
-  QTest::qWaitFor([&] { return !view.RunActive(); }, 40000);
+  if (!QTest::qWaitFor([&] { return !view.RunActive(); }, 40000)) {
+    std::fprintf(stderr, "the run did not end within 40 s\n");
+    return 1;
+  }
   const double cpu = CpuSeconds() - cpu0;
   const double seconds = wall.elapsed() / 1000.0;
   std::printf(
