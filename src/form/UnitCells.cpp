@@ -1,5 +1,6 @@
 #include "form/UnitCells.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "model/CPELKDoc.h"
@@ -75,8 +76,23 @@ std::string StepText(const CPELKDoc& doc, uint16_t code) {
   if (code == kStepLineOn) return LoadString(ids::kLineOn);
   if (code == kStepLineOff) return LoadString(ids::kLineOff);
   if (code < 1 || code > kUnitCount) return {};
-  if (doc.showUnitNames == 1) return doc.unit(code).name.substr(0, 6);
+  if (doc.showUnitNames == 1) return CutToBytes(doc.unit(code).name, 6, doc.codePage);
   return Format("No.%2lld ", code);
+}
+
+std::string CutToBytes(const std::string& text, size_t limit, int codePage) {
+  // Shift-JIS lead bytes; the byte after one belongs to the same character.
+  auto lead = [codePage](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return codePage == 932 && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
+  };
+  size_t end = 0;
+  while (end < text.size()) {
+    const size_t length = lead(text[end]) ? 2 : 1;
+    if (end + length > limit) break;
+    end += length;
+  }
+  return text.substr(0, std::min(end, text.size()));
 }
 
 }  // namespace hvt::form

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -33,10 +34,15 @@ UnitRowTexts UnitRow(const CPELKDoc& doc, int number);
 // has: 50 ohm with a built-in terminator, else the 60 ohm one.
 std::string TerminatorShortText(const CPELKDoc& doc, int terminator, int injectionLine);
 
-// A program step's cell text: "LineOn", "LineOff", the first six characters
-// of the unit's name when names are shown, else "No.%2d ". Empty for codes
+// A program step's cell text: "LineOn", "LineOff", the first six bytes of
+// the unit's name when names are shown, else "No.%2d ". Empty for codes
 // that are no step.
 std::string StepText(const CPELKDoc& doc, uint16_t code);
+
+// The longest head of `text` of at most `limit` bytes that ends on a
+// character boundary: in code page 932 a double-byte character is left out
+// whole rather than cut in two.
+std::string CutToBytes(const std::string& text, size_t limit, int codePage);
 
 }  // namespace form
 }  // namespace hvt

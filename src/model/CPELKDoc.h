@@ -88,6 +88,9 @@ class CPELKDoc {
   int32_t builtInTerminator = 1;
   int32_t demoMode = 0;
   int32_t firstUpdate = 1;
+  // Code page of the texts (1252, or 932 on Japanese systems, where a
+  // byte-wise cut must not split a double-byte character). Not stored.
+  int32_t codePage = 1252;
 
  private:
   bool modified = false;
