@@ -74,7 +74,12 @@ class UnitSelection : public TimerClient {
   // dialog's modal loop. The prompter may be replaced so that boxes belong
   // to the dialog's window.
   void Attach(UnitSelectionControls& controls, TimerHost& timers);
-  void SetPrompter(Prompter& p) { prompter = &p; }
+  // Returns the prompter it replaces.
+  Prompter& SetPrompter(Prompter& p) {
+    Prompter& previous = *prompter;
+    prompter = &p;
+    return previous;
+  }
 
   // Caption, unit table, program cells, "Last" pressed, tooltips.
   void OnInitDialog();

@@ -80,6 +80,11 @@ QString BalloonText(const QString& text) {
 UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, QWidget* parent)
     : QDialog(parent), editor(e), codec(c) {
   setFixedSize(DluX(kWidth), DluY(kHeight));
+  // The dialog font the dialog units are measured in, as on the form.
+  QFont dialogFont(QStringLiteral("Arial"));
+  dialogFont.setStyleHint(QFont::SansSerif);
+  dialogFont.setPixelSize(11);
+  setFont(dialogFont);
   setMouseTracking(true);
   setStyleSheet(QString::fromLatin1(kBalloonStyle));
 
@@ -94,6 +99,7 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setShowGrid(true);
+  table->setTextElideMode(Qt::ElideNone);
   table->verticalHeader()->hide();
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
   table->horizontalHeader()->setFixedHeight(UnitSelection::kHeaderHeight);
@@ -268,11 +274,12 @@ bool QtDialogs::Run(UnitSelection& editor) {
   QtPrompter prompter;
   prompter.SetOwner(Owner::View, &dialog);
   prompter.SetOwner(Owner::MainWindow, &dialog);
-  editor.SetPrompter(prompter);
+  Prompter& previous = editor.SetPrompter(prompter);
   editor.Attach(dialog, timers);
   editor.OnInitDialog();
   const bool ok = dialog.exec() == QDialog::Accepted;
   editor.OnClose();
+  editor.SetPrompter(previous);  // this one dies with the dialog
   return ok;
 }
 
