@@ -118,6 +118,7 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
   cells->setResizeMode(QListView::Adjust);
   cells->setSpacing(2);
   cells->setSelectionMode(QAbstractItemView::SingleSelection);
+  cells->setMouseTracking(true);  // the cell under the mouse lights up
   QFont listFont(UiText(1001));
   listFont.setPixelSize(kListFontPx);
   listFont.setWeight(QFont::Normal);
@@ -132,7 +133,8 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
   pal.setColor(QPalette::Text, text);
   cells->setPalette(pal);
   cells->setStyleSheet(QStringLiteral("QListWidget { background: %1; color: %2; }"
-                                      "QListWidget::item:selected { background: #004000; }")
+                                      "QListWidget::item:selected { background: #004000; }"
+                                      "QListWidget::item:hover { background: #002800; }")
                            .arg(background.name(), text.name()));
 
   AddButton(UnitDialogId::Last, "Last", kMargin, 56, true);
