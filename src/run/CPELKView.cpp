@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "form/UnitSelection.h"
 #include "model/Settings.h"
 
 namespace hvt {
@@ -35,6 +36,9 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
   activeUnit = doc.currentUnit;
   events.keyFilter = [this](const KeyEvent& e) { return filter.OnKey(e); };
   events.mouseFilter = [this](const MouseEvent& e) { return filter.OnMouse(e); };
+  events.listDoubleClick = [this](ControlId id, int) {
+    if (id == ControlId::ProgramList) OpenProgramEditor(*this);
+  };
 }
 
 CPELKView::~CPELKView() { protocol.ClosePort(); }

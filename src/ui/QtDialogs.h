@@ -14,6 +14,8 @@ class QtDialogs : public Dialogs {
  public:
   QtDialogs(QWidget* owner, TextCodec& codec) : owner(owner), codec(codec) {}
 
+  bool Run(UnitSelection& editor) override;
+
   // The application's main window owns every dialog.
   QWidget* owner;
   // The document's code page: document texts are bytes in it.

@@ -97,6 +97,7 @@ Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon ico
   const QString message = utf8 ? QString::fromStdString(*utf8) : QString::fromLatin1(text.c_str());
   QMessageBox box(icon == MessageIcon::Warning       ? QMessageBox::Warning
                   : icon == MessageIcon::Information ? QMessageBox::Information
+                  : icon == MessageIcon::Question    ? QMessageBox::Question
                                                      : QMessageBox::NoIcon,
                   UiText(57344), message, ButtonsFor(buttons), OwnerWindow(owner));
   if (defaultButton) box.setDefaultButton(ButtonFor(*defaultButton));
