@@ -66,11 +66,11 @@ void NameCellEditing::Finish() {
 NameDialog::NameDialog(NameEditor& e, const TextCodec& c, QWidget* parent)
     : QDialog(parent), editor(e), codec(c) {
   setObjectName(QStringLiteral("NameDialog"));
-  setFixedSize(DluX(177), DluY(186));
+  setFixedSize(DluX(169), DluY(186));
 
   list = new QTableWidget(0, 2, this);
   list->setObjectName(QStringLiteral("list"));
-  list->setGeometry(DluRect(7, 7, 106, 172));
+  list->setGeometry(DluRect(7, 7, 98, 172));
   list->verticalHeader()->hide();
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
   list->horizontalHeader()->setSectionsClickable(false);
@@ -92,12 +92,12 @@ NameDialog::NameDialog(NameEditor& e, const TextCodec& c, QWidget* parent)
 
   ok = new QPushButton(TemplateText(resource::kNames, kOk, "OK"), this);
   ok->setObjectName(QStringLiteral("ok"));
-  ok->setGeometry(DluRect(120, 7, 50, 14));
+  ok->setGeometry(DluRect(112, 7, 50, 14));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &NameDialog::OnOK);
   auto* cancel = new QPushButton(TemplateText(resource::kNames, kCancel, "Cancel"), this);
   cancel->setObjectName(QStringLiteral("cancel"));
-  cancel->setGeometry(DluRect(120, 24, 50, 14));
+  cancel->setGeometry(DluRect(112, 24, 50, 14));
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   editor.OnInitDialog(*this);
