@@ -9,6 +9,7 @@
 #include "form/FormFilterTargets.h"
 #include "form/FormLayout.h"
 #include "form/InputFilter.h"
+#include "form/NameMemoButtons.h"
 #include "form/ParameterEntry.h"
 #include "form/Selections.h"
 #include "link/CRsBasicProtocol.h"
@@ -135,6 +136,7 @@ class CPELKView : public TimerClient {
   InputFilter filter;
   FormDispatcher events;
   RunControl run;
+  NameMemoButtons nameMemo;
 };
 
 }  // namespace hvt

@@ -15,6 +15,8 @@ class QtDialogs : public Dialogs {
   QtDialogs(QWidget* owner, TextCodec& codec) : owner(owner), codec(codec) {}
 
   bool Run(UnitSelection& editor) override;
+  bool Run(NameEditor& editor) override;
+  bool Run(MemoEditor& editor) override;
 
   // The application's main window owns every dialog.
   QWidget* owner;

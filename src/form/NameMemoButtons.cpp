@@ -1,0 +1,95 @@
+#include "form/NameMemoButtons.h"
+
+#include "form/MemoEditor.h"
+#include "form/NameEditor.h"
+#include "model/StringTable.h"
+#include "run/CPELKView.h"
+
+namespace hvt {
+
+namespace {
+
+using C = ControlId;
+
+constexpr int kUnitNameTitle = 2007;     // "UnitName"
+constexpr int kProgramNameTitle = 2008;  // "ProgramName"
+constexpr int kTestMemoCaption = 3107;
+constexpr int kProgramMemoCaption = 3108;
+constexpr int kUnitNameCaption = 3109;
+constexpr int kProgramNameCaption = 3110;
+
+bool ValidProgram(const CPELKDoc& doc) {
+  return doc.currentProgram >= 1 && doc.currentProgram <= kProgramCount;
+}
+
+}  // namespace
+
+NameMemoButtons::NameMemoButtons(CPELKView& v) : view(v) {
+  auto& handlers = view.events.clickHandlers;
+  handlers[C::TestMemoButton] = [this] { OnTestMemo(); };
+  handlers[C::ProgramMemoButton] = [this] { OnProgramMemo(); };
+  handlers[C::UnitNameEditButton] = [this] { OnUnitNameEdit(); };
+  handlers[C::ProgramNameEditButton] = [this] { OnProgramNameEdit(); };
+}
+
+void NameMemoButtons::OnTestMemo() {
+  CPELKDoc& doc = view.doc;
+  MemoEditor memo;
+  memo.caption = LoadString(kTestMemoCaption);
+  memo.text = doc.testMemo;
+  if (!view.dialogs->Run(memo)) return;
+  if (memo.text == doc.testMemo) return;
+  doc.testMemo = memo.text;
+  doc.SetModifiedFlag();
+}
+
+void NameMemoButtons::OnProgramMemo() {
+  CPELKDoc& doc = view.doc;
+  // A damaged file may leave no current program to hold the memo.
+  if (!ValidProgram(doc)) return;
+  ProgramRecord& program = doc.program(doc.currentProgram);
+  MemoEditor memo;
+  memo.caption = LoadString(kProgramMemoCaption);
+  memo.text = program.memo;
+  if (!view.dialogs->Run(memo)) return;
+  program.memo = memo.text;
+  // The program memo counts as changed by every OK.
+  doc.SetModifiedFlag();
+}
+
+void NameMemoButtons::OnUnitNameEdit() {
+  CPELKDoc& doc = view.doc;
+  NameEditor names;
+  for (const UnitRecord& u : doc.units) names.names.push_back(u.name);
+  names.columnTitle = LoadString(kUnitNameTitle);
+  names.caption = LoadString(kUnitNameCaption);
+  names.entryCount = kUnitCount;
+  if (!view.dialogs->Run(names)) return;
+  for (int n = 1; n <= kUnitCount; ++n) doc.unit(n).name = names.names[static_cast<size_t>(n - 1)];
+  // The program list shows unit names. The lists' own ShowProgram takes
+  // over this call when it replaces the seam.
+  view.formSeams.ShowProgram();
+  if (names.edited) doc.SetModifiedFlag();
+  if (view.activeUnit >= 1 && view.activeUnit <= kUnitCount) {
+    const std::string& name = doc.unit(view.activeUnit).name;
+    view.workingUnit.name = name;  // the working copy must not bring the old name back
+    view.form.SetText(C::UnitName, name);
+  }
+}
+
+void NameMemoButtons::OnProgramNameEdit() {
+  CPELKDoc& doc = view.doc;
+  NameEditor names;
+  for (const ProgramRecord& p : doc.programs) names.names.push_back(p.name);
+  names.columnTitle = LoadString(kProgramNameTitle);
+  names.caption = LoadString(kProgramNameCaption);
+  names.entryCount = kProgramCount;
+  if (!view.dialogs->Run(names)) return;
+  for (int n = 1; n <= kProgramCount; ++n) {
+    doc.program(n).name = names.names[static_cast<size_t>(n - 1)];
+  }
+  view.form.SetText(C::ProgramName, doc.CurrentProgram().name);
+  if (names.edited) doc.SetModifiedFlag();
+}
+
+}  // namespace hvt
