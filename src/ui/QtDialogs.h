@@ -14,6 +14,10 @@ class QtDialogs : public Dialogs {
  public:
   QtDialogs(QWidget* owner, TextCodec& codec) : owner(owner), codec(codec) {}
 
+  bool Run(Rs232Setup& setup) override;                // Rs232Dialog.cpp
+  std::optional<std::string> OpenFileName() override;  // FileDialogs.cpp
+  std::optional<std::string> SaveFileName(const std::string& proposed) override;
+
   // The application's main window owns every dialog.
   QWidget* owner;
   // The document's code page: document texts are bytes in it.
