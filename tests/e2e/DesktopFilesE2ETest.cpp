@@ -67,7 +67,7 @@ struct Operator {
       }
       files->selectFile(QString::fromStdString(names.front()));
       names.pop_front();
-      files->accept();
+      static_cast<QDialog*>(files)->done(QDialog::Accepted);  // as its Open or Save button
     } else if (modal && modal->objectName() == "Rs232Dialog" && rs232) {
       auto script = std::move(rs232);
       rs232 = nullptr;
