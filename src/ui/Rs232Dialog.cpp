@@ -34,6 +34,9 @@ void FixedValue(QWidget* parent, int id, const char* english, QRect rect) {
 Rs232Dialog::Rs232Dialog(Rs232Setup& setup, QWidget* parent) : QDialog(parent), setup(setup) {
   setObjectName(QStringLiteral("Rs232Dialog"));
   setWindowTitle(TemplateText(resource::kRs232, 0, "RS-232  SetUp"));
+  // A fixed dialog box: a title and a close box, nothing to resize.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(DluX(141), DluY(208));
 
   Label(this, Rs232Control::PortLabel, "Com port", DluRect(21, 22, 50, 10));
@@ -77,9 +80,11 @@ void Rs232Dialog::SetPortEntries(const std::vector<std::string>& texts) {
     // The entry carries its index into the presenter's list as item data.
     combo->addItem(QString::fromStdString(texts[i]), static_cast<int>(i));
   }
-  // The device beside the name needs more than the template's 40 units.
+  // The device beside the name needs more than the template's 40 units:
+  // the list grows to its entries and the dialog widens to keep its margin.
   combo->adjustSize();
   combo->resize(std::max(combo->width(), DluX(40)), combo->height());
+  setFixedSize(std::max(DluX(141), combo->geometry().right() + 1 + DluX(21)), DluY(208));
 }
 
 void Rs232Dialog::SelectPortEntry(int index) { combo->setCurrentIndex(index); }
