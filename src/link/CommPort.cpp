@@ -73,18 +73,24 @@ bool CommPort::WaitForPending(int timeoutMs) { return open && device.WaitForByte
 
 int32_t CommPort::ListPorts(std::string& text) {
   text.clear();
-  int32_t count = 0;
+  const std::vector<int32_t> ports = OpenablePorts();
+  for (int32_t n : ports) {
+    if (!text.empty()) text += '/';
+    text += "COM" + std::to_string(n);
+  }
+  return static_cast<int32_t>(ports.size());
+}
+
+std::vector<int32_t> CommPort::OpenablePorts() {
+  std::vector<int32_t> ports;
   for (int32_t n = kFirstPort; n <= kLastPort; ++n) {
     if (DevicePath(n).empty()) continue;
     const bool opened = Open(n);
     // A port that opens but cannot be configured is closed again, not listed.
     if (open) Close();
-    if (!opened) continue;
-    if (count > 0) text += '/';
-    text += "COM" + std::to_string(n);
-    ++count;
+    if (opened) ports.push_back(n);
   }
-  return count;
+  return ports;
 }
 
 }  // namespace hvt

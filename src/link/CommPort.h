@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "link/SerialDevice.h"
 
@@ -41,6 +42,8 @@ class CommPort {
   bool WaitForPending(int timeoutMs);
   // Every port 1..257 that Open accepts, as "COM1/COM3"; returns the count.
   int32_t ListPorts(std::string& text);
+  // The same ports by number, in order.
+  std::vector<int32_t> OpenablePorts();
 
   bool IsOpen() const { return open; }
   int32_t CurrentPort() const { return currentPort; }

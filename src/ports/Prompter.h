@@ -5,7 +5,7 @@
 
 namespace hvt {
 
-enum class Buttons { Ok, YesNo, AbortRetryIgnore, RetryCancel, OkCancel };
+enum class Buttons { Ok, YesNo, AbortRetryIgnore, RetryCancel, OkCancel, YesNoCancel };
 enum class Answer { Ok, Yes, No, Abort, Retry, Ignore, Cancel };
 enum class MessageIcon { None, Warning, Information, Question };
 // Who owns the box: the opening window during start-up, else the view or

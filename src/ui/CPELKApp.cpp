@@ -19,6 +19,7 @@
 #include "model/StringTable.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
+#include "platform/FileStorage.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/QtTimerHost.h"
 #include "platform/SettingsLocation.h"
@@ -26,6 +27,8 @@
 #include "platform/SystemLanguage.h"
 #include "platform/TerminationGuard.h"
 #include "run/CPELKView.h"
+#include "run/DocumentCommands.h"
+#include "run/Rs232Command.h"
 #include "ui/AboutDialog.h"
 #include "ui/FormInput.h"
 #include "ui/FormWindow.h"
@@ -75,37 +78,6 @@ void AddRecentFile(const QString& path) {
     store.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
                    i < files.size() ? files[i] : QString());
   }
-}
-
-// The command line's document, opened once the instrument is known and the
-// new document set up, so that its type is checked against the instrument
-// and its units are not wiped. A refused file leaves the new document.
-bool OpenStartupDocument(CPELKDoc& doc, CPELKView& view, Prompter& prompter, const QString& file) {
-  const std::string path = QFile::encodeName(file).toStdString();
-  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
-  const std::string shownPath = codec->FromUtf8(file.toStdString()).value_or(path);
-  std::string bytes;
-  std::string error;
-  OpenRefusal refusal = OpenRefusal::WrongExtension;
-  if (HasPlkExtension(path)) {
-    if (!ReadWholeFile(path, bytes, &error)) {
-      prompter.Ask(shownPath + ": " + error, Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
-      return false;
-    }
-    refusal = OpenDocumentBytes(doc, path, bytes, *codec);
-  }
-  if (refusal != OpenRefusal::None) {
-    prompter.Ask(FormatText(LoadString(RefusalMessage(refusal)), shownPath), Buttons::Ok,
-                 MessageIcon::Warning, Owner::MainWindow);
-    return false;
-  }
-  if (AdaptToInstrument(doc)) {
-    prompter.Ask(FormatText(LoadString(4006), shownPath), Buttons::Ok, MessageIcon::Warning,
-                 Owner::MainWindow);
-  }
-  view.activeUnit = doc.currentUnit;
-  view.InitialUpdate();
-  return true;
 }
 
 }  // namespace
@@ -180,6 +152,9 @@ struct CPELKApp::Parts {
   std::unique_ptr<CPELKView> view;
   std::unique_ptr<FormInput> input;
   QtDialogs dialogs{&frame, *codec};
+  FileStorage storage;
+  std::unique_ptr<DocumentCommands> documents;
+  std::unique_ptr<Rs232Command> rs232;
 };
 
 CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) {}
@@ -214,7 +189,10 @@ bool CPELKApp::Start() {
     instrument.injectionUnitType = options.simulatedType;
     instrument.maxVoltage = options.simulatedMaxVoltage;
     p.device = std::make_unique<sim::SimSerialDevice>(p.clock, instrument);
-    p.portPath = [](int) { return std::string("built-in"); };
+    // The built-in instrument sits on the port the settings name.
+    p.portPath = [port = p.doc.portNumber](int n) {
+      return n == port ? std::string("built-in") : std::string();
+    };
   } else {
     p.device = std::make_unique<QtSerialDevice>();
   }
@@ -229,6 +207,17 @@ bool CPELKApp::Start() {
       CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
   CPELKView& view = *p.view;
   view.dialogs = &p.dialogs;
+  p.documents = std::make_unique<DocumentCommands>(view, p.storage, *p.codec);
+  p.rs232 = std::make_unique<Rs232Command>(view);
+  const QString simulated =
+      options.simulate ? QStringLiteral(" - Simulated instrument") : QString();
+  p.documents->showTitle = [&frame, simulated](const std::string& caption) {
+    frame.setWindowTitle(QString::fromStdString(caption) + simulated);
+  };
+  p.documents->addRecentFile = [&frame](const std::string& path) {
+    AddRecentFile(QString::fromStdString(path));
+    frame.SetRecentFiles(ReadRecentFiles());
+  };
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(
@@ -252,16 +241,13 @@ bool CPELKApp::Start() {
   if (!view.StartUp(true)) return false;  // Abort: the main window never shows
 
   opening.reset();
-  QString title = QStringLiteral("Untitled");
-  if (!options.file.isEmpty() && OpenStartupDocument(p.doc, view, p.prompter, options.file)) {
-    title = QFileInfo(options.file).fileName();
-    AddRecentFile(QFileInfo(options.file).absoluteFilePath());
+  frame.setWindowTitle(QString::fromStdString(p.documents->WindowTitle()) + simulated);
+  frame.SetRecentFiles(ReadRecentFiles());
+  if (!options.file.isEmpty()) {
+    p.documents->OpenDocumentFile(QFileInfo(options.file).absoluteFilePath().toStdString());
   }
   frame.RestorePosition();
-  frame.setWindowTitle(QStringLiteral("%1 - %2").arg(title, UiText(57344)) +
-                       (options.simulate ? QStringLiteral(" - Simulated instrument") : QString()));
   if (options.simulate) frame.SetStatusText(QStringLiteral("Simulated instrument"));
-  frame.SetRecentFiles(ReadRecentFiles());
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));
   };
@@ -273,11 +259,18 @@ bool CPELKApp::Start() {
     view.events.OnCommand(static_cast<CommandId>(command));
     frame.UpdateCommandStates();
   };
+  frame.onOpenRecent = [&view, &frame, &documents = *p.documents](const QString& path) {
+    if (view.IsCommandEnabled(CommandId::FileRecent1))
+      documents.OpenDocumentFile(path.toStdString());
+    frame.UpdateCommandStates();
+  };
+  frame.queryClose = [&documents = *p.documents] { return documents.SaveModified(); };
   frame.UpdateCommandStates();
   frame.show();
   // Ended from outside (SIGTERM, SIGHUP, ...): the instrument is stopped
   // and the line switched off before the program goes.
   p.guard.Listen([&view, &frame] {
+    frame.queryClose = nullptr;  // no one is there to answer
     view.run.EndForExit();
     frame.EnableClose(true);
     frame.close();

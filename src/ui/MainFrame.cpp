@@ -260,7 +260,7 @@ void MainFrame::Run(int command) {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
-  if (!closeEnabled) {
+  if (!closeEnabled || (queryClose && !queryClose())) {
     event->ignore();
     return;
   }

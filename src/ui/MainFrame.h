@@ -72,6 +72,8 @@ class MainFrame : public QMainWindow {
   std::function<bool(int command)> isCommandEnabled;
   std::function<void(int command)> onCommand;
   std::function<void(const QString& path)> onOpenRecent;
+  // Asked before the window closes (the save prompt); false keeps it open.
+  std::function<bool()> queryClose;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -17,6 +17,9 @@ class QtDialogs : public Dialogs {
   bool Run(UnitSelection& editor) override;
   bool Run(NameEditor& editor) override;
   bool Run(MemoEditor& editor) override;
+  bool Run(Rs232Setup& setup) override;                // Rs232Dialog.cpp
+  std::optional<std::string> OpenFileName() override;  // FileDialogs.cpp
+  std::optional<std::string> SaveFileName(const std::string& proposed) override;
 
   // The application's main window owns every dialog.
   QWidget* owner;

@@ -22,6 +22,8 @@ QMessageBox::StandardButtons ButtonsFor(Buttons buttons) {
       return QMessageBox::Retry | QMessageBox::Cancel;
     case Buttons::OkCancel:
       return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   }
   return QMessageBox::Ok;
 }
@@ -54,6 +56,7 @@ Answer AnswerFor(int button, Buttons buttons) {
       return Answer::Abort;
     case Buttons::RetryCancel:
     case Buttons::OkCancel:
+    case Buttons::YesNoCancel:
       return Answer::Cancel;
     case Buttons::Ok:
       break;

@@ -148,6 +148,7 @@ TEST(DesktopE2E, AProgramOfTwoUnitsRunsTwiceOnTheBuiltInInstrument) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !view.RunActive(); }, 20000));
   EXPECT_EQ(view.run.lastRunEnd, RunEnd::Completed);
   EXPECT_FALSE(form.findChild<QWidget*>("c1090")->isVisible());
+  BoxAnswerer no(QMessageBox::No);  // the save prompt, if the set-up counts as a change
   app.Frame().close();
 }
 
@@ -272,7 +273,10 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   EXPECT_TRUE(frame.Action(MainFrame::kFileNew)->isEnabled());
   sent = SentTexts(log);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "CD1"), 1);
+  // The typed voltage is unsaved work: closing asks first.
+  BoxAnswerer no(QMessageBox::No);
   EXPECT_TRUE(frame.close());
+  EXPECT_EQ(no.texts, std::vector<std::string>{"Save changes to Untitled?"});
   owned.reset();
   fs::remove_all(dir);
 }

@@ -52,6 +52,7 @@ class ScriptedPrompter : public Prompter {
       case Buttons::AbortRetryIgnore:
         return Answer::Abort;
       case Buttons::RetryCancel:
+      case Buttons::YesNoCancel:
         return Answer::Cancel;
       default:
         return Answer::Ok;

@@ -31,6 +31,8 @@ class SimDevice : public SerialDevice {
   // for their text: one command failing while the rest of the link works.
   std::function<bool(const std::string&)> unanswered;
   bool openFails = false;
+  // When set, only the device paths it accepts open (several ports).
+  std::function<bool(const std::string& path)> opens;
   // Frames whose text begins with a key are refused with NAK that many more
   // times; they still count as received, as they were on the wire.
   std::map<std::string, int> refuse;
@@ -39,8 +41,8 @@ class SimDevice : public SerialDevice {
 
   sim::SimInstrument instrument;
 
-  bool Open(const std::string&) override {
-    open = !openFails;
+  bool Open(const std::string& path) override {
+    open = !openFails && (!opens || opens(path));
     return open;
   }
   bool IsOpen() const override { return open; }

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -30,9 +31,8 @@ struct ViewRig {
         device(time, options) {
     doc.firstUpdate = 1;
     view = std::make_unique<CPELKView>(
-        doc, CPELKView::Ports{device, time, time, prompter, form, settings, [](int n) {
-                                return n == 1 ? std::string("/dev/sim") : std::string();
-                              }});
+        doc, CPELKView::Ports{device, time, time, prompter, form, settings,
+                              [this](int n) { return portPath(n); }});
     time.client = view.get();
     if (!startUp) return;
     if (demo) {
@@ -87,6 +87,10 @@ struct ViewRig {
     return time.RunUntil([&] { return !view->RunActive(); }, limitMs);
   }
 
+  // The device of each COM port; tests may map more ports.
+  std::function<std::string(int)> portPath = [](int n) {
+    return n == 1 ? std::string("/dev/sim") : std::string();
+  };
   std::filesystem::path settingsPath;
   SettingsFile settings;
   VirtualTime time;

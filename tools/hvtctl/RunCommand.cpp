@@ -186,6 +186,7 @@ class ConsolePrompter : public Prompter {
         return Answer::Abort;
       case Buttons::RetryCancel:
       case Buttons::OkCancel:
+      case Buttons::YesNoCancel:
         return Answer::Cancel;
       case Buttons::YesNo:
         return text == LoadString(ids::kAskDemo) && answerDemo ? Answer::Yes : Answer::No;
