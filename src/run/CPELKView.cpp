@@ -31,7 +31,8 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       filterTargets(*this),
       filter(*this, filterTargets),
       events(*this),
-      run(*this) {
+      run(*this),
+      report(*this) {
   activeUnit = doc.currentUnit;
   events.keyFilter = [this](const KeyEvent& e) { return filter.OnKey(e); };
   events.mouseFilter = [this](const MouseEvent& e) { return filter.OnMouse(e); };

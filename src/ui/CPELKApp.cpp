@@ -34,6 +34,7 @@
 #include "ui/QtDialogs.h"
 #include "ui/QtForm.h"
 #include "ui/QtPrompter.h"
+#include "ui/ReportPrinting.h"
 #include "ui/SingleInstance.h"
 #include "ui/UiText.h"
 
@@ -180,6 +181,7 @@ struct CPELKApp::Parts {
   std::unique_ptr<CPELKView> view;
   std::unique_ptr<FormInput> input;
   QtDialogs dialogs{&frame, *codec};
+  QtReportPrinter printer{&frame, *codec};
 };
 
 CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) {}
@@ -229,6 +231,7 @@ bool CPELKApp::Start() {
       CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
   CPELKView& view = *p.view;
   view.dialogs = &p.dialogs;
+  view.printer = &p.printer;
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(

@@ -14,6 +14,9 @@ class QtDialogs : public Dialogs {
  public:
   QtDialogs(QWidget* owner, TextCodec& codec) : owner(owner), codec(codec) {}
 
+  bool Run(EquipmentNameInput& presenter) override;
+  bool Run(TestConditionsInput& presenter) override;
+
   // The application's main window owns every dialog.
   QWidget* owner;
   // The document's code page: document texts are bytes in it.
