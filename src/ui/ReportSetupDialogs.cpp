@@ -150,12 +150,12 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
     Add(id, new QLabel(TemplateText(r, id, text)), x, y, w, 8);
   };
   auto edit = [this](int id, int x, int y, int w) { Add(id, new QLineEdit, x, y, w, 12); };
-  label(-1, "Description of EUT", 9, 12, 80);
-  edit(1238, 92, 10, 182);
-  label(-2, "Model No.", 9, 29, 80);
-  edit(1239, 92, 27, 130);
-  label(-3, "Serial No.", 9, 46, 80);
-  edit(1240, 92, 44, 130);
+  label(-1, "Description of EUT", 9, 12, 90);
+  edit(1238, 102, 10, 172);
+  label(-2, "Model No.", 9, 29, 90);
+  edit(1239, 102, 27, 130);
+  label(-3, "Serial No.", 9, 46, 90);
+  edit(1240, 102, 44, 130);
   // The three ranges: from, a dash, to.
   struct Range {
     int caption;
@@ -169,10 +169,10 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
                           {-8, "Atmospheric pressure", 1241, -9, 1011}};
   int y = 99;
   for (const Range& range : ranges) {
-    label(range.caption, range.text, 9, y + 2, 80);
-    edit(range.from, 92, y, 60);
-    label(range.dash, "-", 158, y + 2, 8);
-    edit(range.to, 168, y, 60);
+    label(range.caption, range.text, 9, y + 2, 90);
+    edit(range.from, 102, y, 60);
+    label(range.dash, "-", 168, y + 2, 8);
+    edit(range.to, 178, y, 60);
     y += 17;
   }
   auto* group = Add(-10, new QGroupBox(TemplateText(r, -10, "Type of EUT")), 7, 63, 268, 28);
