@@ -147,6 +147,8 @@ enum class CommandId : int {
   Rs232Setup = 32771,
   EquipmentName = 32773,
   TestConditions = 32774,
+  // File menu: the report as a PDF file, also without a printer.
+  ExportPdf = 32790,
   // The unit context menu.
   PasteUnit = 32778,
   CopyUnit = 32779,

@@ -33,7 +33,8 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       filter(*this, filterTargets),
       events(*this),
       run(*this),
-      nameMemo(*this) {
+      nameMemo(*this),
+      report(*this) {
   activeUnit = doc.currentUnit;
   events.keyFilter = [this](const KeyEvent& e) { return filter.OnKey(e); };
   events.mouseFilter = [this](const MouseEvent& e) { return filter.OnMouse(e); };

@@ -21,8 +21,10 @@
 #include "ports/Dialogs.h"
 #include "ports/FormControls.h"
 #include "ports/Prompter.h"
+#include "ports/ReportPrinter.h"
 #include "ports/TimerHost.h"
 #include "run/FormSeams.h"
+#include "run/ReportCommands.h"
 #include "run/RunControl.h"
 #include "run/RunEnabling.h"
 #include "run/RunState.h"
@@ -118,6 +120,10 @@ class CPELKView : public TimerClient {
   // The modal dialogs; the desktop program sets its own, everything else
   // gets dialogs that are cancelled at once.
   Dialogs* dialogs = &NoDialogs();
+  // The printer, preview and PDF file of the report; none without a screen.
+  ReportPrinter* printer = &NoPrinter();
+  // Page count of the current print job, fixed when the job is prepared.
+  int32_t reportPageCount = 1;
 
   CRsBasicProtocol protocol;
   InstrumentCommands commands;
@@ -137,6 +143,7 @@ class CPELKView : public TimerClient {
   FormDispatcher events;
   RunControl run;
   NameMemoButtons nameMemo;
+  ReportCommands report;
 };
 
 }  // namespace hvt

@@ -244,6 +244,7 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FileSave:
     case CommandId::FilePrint:
     case CommandId::FilePrintPreview:
+    case CommandId::ExportPdf:
     // The recent files open documents, as Open does.
     case CommandId::FileRecent1:
     case CommandId::FileRecent2:

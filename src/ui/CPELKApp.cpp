@@ -37,6 +37,7 @@
 #include "ui/QtDialogs.h"
 #include "ui/QtForm.h"
 #include "ui/QtPrompter.h"
+#include "ui/ReportPrinting.h"
 #include "ui/SingleInstance.h"
 #include "ui/UiText.h"
 
@@ -155,6 +156,7 @@ struct CPELKApp::Parts {
   FileStorage storage;
   std::unique_ptr<DocumentCommands> documents;
   std::unique_ptr<Rs232Command> rs232;
+  QtReportPrinter printer{&frame, *codec};
 };
 
 CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) {}
@@ -218,6 +220,7 @@ bool CPELKApp::Start() {
     AddRecentFile(QString::fromStdString(path));
     frame.SetRecentFiles(ReadRecentFiles());
   };
+  view.printer = &p.printer;
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(

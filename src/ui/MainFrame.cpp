@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include "model/Settings.h"
+#include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
 namespace hvt {
@@ -87,6 +88,7 @@ void MainFrame::BuildMenus() {
   file->addSeparator();
   AddCommand(file, QStringLiteral("&Print..."), kFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P));
   AddCommand(file, QStringLiteral("Print Pre&view"), kFilePrintPreview);
+  AddCommand(file, TemplateText(resource::kMainMenu, kExportPdf, "Export P&DF..."), kExportPdf);
   AddCommand(file, QStringLiteral("P&rint Setup..."), kFilePrintSetup);
   file->addSeparator();
   for (int i = 0; i < 4; ++i) {

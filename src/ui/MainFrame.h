@@ -42,6 +42,7 @@ class MainFrame : public QMainWindow {
     kRs232Setup = 32771,
     kEquipmentName = 32773,
     kTestConditions = 32774,
+    kExportPdf = 32790,
   };
 
   explicit MainFrame(SettingsFile& settings, QWidget* parent = nullptr);

@@ -20,6 +20,8 @@ class QtDialogs : public Dialogs {
   bool Run(Rs232Setup& setup) override;                // Rs232Dialog.cpp
   std::optional<std::string> OpenFileName() override;  // FileDialogs.cpp
   std::optional<std::string> SaveFileName(const std::string& proposed) override;
+  bool Run(EquipmentNameInput& presenter) override;
+  bool Run(TestConditionsInput& presenter) override;
 
   // The application's main window owns every dialog.
   QWidget* owner;

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace hvt {
+
+class ReportJob;
+
+// The platform's printing: the print dialog and the printer, the preview
+// window, the printer set-up and a PDF file. Each call draws the pages the
+// job gives through ReportJob::DrawPage. The defaults do nothing, which is
+// what a program without a screen (hvtctl) gets.
+class ReportPrinter {
+ public:
+  virtual ~ReportPrinter() = default;
+
+  // The print dialog (pages 1..job.PageCount()), then the chosen pages; false
+  // when cancelled or nothing could be printed.
+  virtual bool Print(ReportJob&) { return false; }
+  // The preview window, one page at a time at first.
+  virtual void Preview(ReportJob&) {}
+  virtual void PrintSetup() {}
+  // Every page as a PDF file chosen in a save dialog; false when cancelled
+  // or not written.
+  virtual bool ExportPdf(ReportJob&) { return false; }
+};
+
+inline ReportPrinter& NoPrinter() {
+  static ReportPrinter none;
+  return none;
+}
+
+}  // namespace hvt
