@@ -13,4 +13,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   clang libclang-rt-14-dev \
   socat xvfb xauth imagemagick poppler-utils fonts-liberation fonts-noto-cjk time \
   python3-jsonschema \
+  help2man dpkg-dev fakeroot file desktop-file-utils appstream shared-mime-info man-db \
+  qt6-qpa-plugins librsvg2-bin locales \
   >/dev/null

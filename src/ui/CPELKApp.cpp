@@ -90,6 +90,8 @@ QString AppUsage() {
       "  --simulate            run on the built-in simulated instrument, no COM port\n"
       "  --sim-type 1|3        its injection unit: single-phase (1) or three-phase (3, default)\n"
       "  --sim-max-voltage N   its highest voltage in 0.01 kV: 410 (default) or 205\n"
+      "  --language en|ja      speak English or Japanese, whatever the system's language\n"
+      "                        (also the environment variable HVT_LANGUAGE)\n"
       "  --help                this text\n"
       "  --version             the program's version\n");
 }
@@ -117,6 +119,12 @@ std::optional<AppOptions> ParseAppOptions(const QStringList& arguments, QString&
     } else if (a == QLatin1String("--sim-max-voltage")) {
       if (!value({QStringLiteral("410"), QStringLiteral("205")}, o.simulatedMaxVoltage))
         return std::nullopt;
+    } else if (a == QLatin1String("--language")) {
+      if (i + 1 >= arguments.size() || !ParseLanguage(arguments[i + 1].toStdString())) {
+        error = QStringLiteral("--language takes one of: en, ja");
+        return std::nullopt;
+      }
+      o.language = arguments[++i];
     } else if (a.startsWith(QLatin1Char('-')) && a != QLatin1String("-")) {
       error = QStringLiteral("unknown option %1").arg(a);
       return std::nullopt;
@@ -167,7 +175,13 @@ MainFrame& CPELKApp::Frame() { return parts->frame; }
 FormWindow& CPELKApp::Window() { return *parts->window; }
 
 bool CPELKApp::Start() {
-  StringTable::SetLanguage(SystemLanguage());
+  const Language language = options.language.isEmpty()
+                                ? SystemLanguage()
+                                : *ParseLanguage(options.language.toStdString());
+  if (!ApplyLanguage(language)) {
+    std::fprintf(stderr, "hvt-kp4rs: Qt's Japanese translation (qtbase_ja) is not installed\n");
+  }
+  RegisterFontStandIns();
   parts = std::make_unique<Parts>();
   Parts& p = *parts;
   if (!p.instance.Acquire()) {

@@ -15,9 +15,11 @@ struct AppOptions {
   int simulatedMaxVoltage = 410;
   bool help = false;
   bool version = false;
+  QString language;  // "en" or "ja" from --language; empty: the system's
 };
 
-// Parses `hvt-kp4rs [FILE.plk] [--simulate [--sim-type 1|3] [--sim-max-voltage 410|205]]`;
+// Parses `hvt-kp4rs [FILE.plk] [--simulate [--sim-type 1|3] [--sim-max-voltage 410|205]]
+// [--language en|ja]`;
 // nullopt with the reason in error for anything else.
 std::optional<AppOptions> ParseAppOptions(const QStringList& arguments, QString& error);
 QString AppUsage();

@@ -42,7 +42,9 @@ TEST_F(StringTableTest, JapaneseFallsBackToEnglish) {
   EXPECT_EQ(LoadString(3010), "\x8eO\x8ap\x94g");  // Shift-JIS bytes
   EXPECT_EQ(LoadString(130), "HVT-KP4 Remote Control Software Ver2.0.0");
   EXPECT_EQ(LoadString(1000), "Times New Roman");
-  EXPECT_EQ(StringTable::Find(Language::Japanese, 130), nullptr);
+  // An ID only the English table has falls back to it; one neither has is empty.
+  EXPECT_EQ(StringTable::Find(Language::Japanese, 99999), nullptr);
+  EXPECT_EQ(LoadString(99999), "");
 }
 
 }  // namespace
