@@ -33,6 +33,7 @@ QWidget* NameCellEditing::createEditor(QWidget* parent, const QStyleOptionViewIt
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(QStringLiteral("nameEdit"));
   edit->setFrame(true);
+  LimitBytes(edit, codec, NameEditor::kNameLimit);
   open = edit;
   editedRow = index.row();
   return edit;
@@ -44,7 +45,6 @@ void NameCellEditing::setEditorData(QWidget* editor, const QModelIndex&) const {
   shown.emplace(codec, names.BeginLabelEdit(editedRow), false);
   edit->setText(shown->Shown());
   edit->selectAll();
-  LimitBytes(edit, codec, NameEditor::kNameLimit);
 }
 
 void NameCellEditing::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const {

@@ -175,17 +175,6 @@ TEST(NameEditor, DoubleByteTextsInCodePage932) {
   EXPECT_EQ(w.ItemText(0), nineteen + "\x93");
 }
 
-TEST(NameEditor, TheEditedRowTakesTheName) {
-  ShownNames shown;
-  NameEditor e = Names({"one   ", "two   ", "three ", "four  "}, shown);
-  // Editing row 1 while the list's selection has moved on to row 3 (the
-  // list selects the row under the mouse).
-  e.BeginLabelEdit(1);
-  e.EndLabelEdit(1, "Second");
-  e.OnOK();
-  EXPECT_EQ(e.names, (std::vector<std::string>{"one   ", "Second", "three ", "four  "}));
-}
-
 TEST(NameButtons, UnitNameEditRenamesAndRedraws) {
   FormRig rig;
   OperatorDialogs dialogs;

@@ -183,9 +183,6 @@ TEST(NameDialog, ListsTheNamesAndRenamesInPlace) {
   // The edit holds twenty bytes; the rest of the typing is lost.
   n.Rename(2, QString(30, 'x'));
   EXPECT_EQ(n.Shown(2), QString(20, 'x'));
-  // Emptied: the old name stays.
-  n.Rename(3, "");
-  EXPECT_EQ(n.Shown(3), "Unit04");
   // The edit starts with the name without its blanks.
   QLineEdit* edit = n.StartEditing(1);
   EXPECT_EQ(edit->text(), "A");
@@ -197,7 +194,6 @@ TEST(NameDialog, ListsTheNamesAndRenamesInPlace) {
   EXPECT_EQ(n.editor.edited, 1);
   EXPECT_EQ(n.editor.names[1], "A     ");
   EXPECT_EQ(n.editor.names[2], std::string(20, 'x'));
-  EXPECT_EQ(n.editor.names[3], "Unit04");
 }
 
 TEST(NameDialog, TheEditedRowTakesTheNameWhenTheSelectionMovedOn) {
