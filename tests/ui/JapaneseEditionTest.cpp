@@ -120,6 +120,10 @@ TEST_F(JapaneseEdition, MenusKeepTheirAcceleratorsTheJapaneseWay) {
   EXPECT_EQ(open->statusTip(), QString::fromUtf8("既存のドキュメントを開きます"));
   AboutDialog about;
   EXPECT_EQ(about.windowTitle(), QString::fromUtf8("バージョン情報"));
+  for (auto* label : about.findChildren<QLabel*>()) {
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+        << label->text().toStdString();
+  }
   // A text the Japanese templates lack stays English rather than empty.
   EXPECT_EQ(TemplateText(resource::kForm, 1085, "ns"), QStringLiteral("ns"));
 }
