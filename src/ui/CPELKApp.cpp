@@ -35,6 +35,7 @@
 #include "ui/QtForm.h"
 #include "ui/QtPrompter.h"
 #include "ui/SingleInstance.h"
+#include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
 namespace hvt {
@@ -266,15 +267,16 @@ bool CPELKApp::Start() {
   if (!view.StartUp(true)) return false;  // Abort: the main window never shows
 
   opening.reset();
-  QString title = QStringLiteral("Untitled");
+  QString title = UiText(61443);
   if (!options.file.isEmpty() && OpenStartupDocument(p.doc, view, p.prompter, options.file)) {
     title = QFileInfo(options.file).fileName();
     AddRecentFile(QFileInfo(options.file).absoluteFilePath());
   }
   frame.RestorePosition();
+  const QString simulated = TemplateText(resource::kShell, 1, "Simulated instrument");
   frame.setWindowTitle(QStringLiteral("%1 - %2").arg(title, UiText(57344)) +
-                       (options.simulate ? QStringLiteral(" - Simulated instrument") : QString()));
-  if (options.simulate) frame.SetStatusText(QStringLiteral("Simulated instrument"));
+                       (options.simulate ? QStringLiteral(" - ") + simulated : QString()));
+  if (options.simulate) frame.SetStatusText(simulated);
   frame.SetRecentFiles(ReadRecentFiles());
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));
