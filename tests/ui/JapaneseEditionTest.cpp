@@ -17,6 +17,7 @@
 #include "model/Settings.h"
 #include "platform/SystemLanguage.h"
 #include "ui/AboutDialog.h"
+#include "ui/CPELKApp.h"
 #include "ui/FormTemplate.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
@@ -148,6 +149,24 @@ TEST_F(JapaneseEdition, QtsOwnDialogsSpeakJapanese) {
   for (auto* b : files.findChildren<QAbstractButton*>()) buttons << b->text();
   EXPECT_TRUE(buttons.contains(QString::fromUtf8("キャンセル"))) << buttons.join(',').toStdString();
   Shoot(files, "filedialog-ja");
+}
+
+TEST(AppOptions, LanguageIsEnglishOrJapaneseOnly) {
+  QString error;
+  auto parse = [&](QStringList args) {
+    error.clear();
+    return ParseAppOptions(QStringList{QStringLiteral("hvt-kp4rs")} + args, error);
+  };
+  auto ja = parse({QStringLiteral("--language"), QStringLiteral("ja"), QStringLiteral("a.plk")});
+  ASSERT_TRUE(ja);
+  EXPECT_EQ(ja->language, QStringLiteral("ja"));
+  EXPECT_EQ(ja->file, QStringLiteral("a.plk"));
+  EXPECT_TRUE(parse({})->language.isEmpty());  // the system's language then
+  EXPECT_FALSE(parse({QStringLiteral("--language"), QStringLiteral("fr")}));
+  EXPECT_TRUE(error.contains(QStringLiteral("en, ja")));
+  // A missing value is refused, not taken from the next argument's place.
+  EXPECT_FALSE(parse({QStringLiteral("--language")}));
+  EXPECT_FALSE(parse({QStringLiteral("--language"), QStringLiteral("a.plk")}));
 }
 
 }  // namespace
