@@ -8,6 +8,9 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("KorrinHVT"));
   QApplication::setApplicationName(QStringLiteral("HVT-KP4RS"));
   QApplication::setApplicationVersion(QStringLiteral("3.00"));
+  // Window managers match the window to the installed desktop entry and
+  // its icon by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("hvt-kp4rs"));
 
   QString error;
   const auto options = hvt::ParseAppOptions(QApplication::arguments(), error);

@@ -75,13 +75,16 @@ bool ApplyLanguage(Language language) {
     delete installed;
     installed = nullptr;
   }
+  static bool localeSet = false;
   if (language != Language::Japanese) {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    if (localeSet) QLocale::setDefault(QLocale::system());
+    localeSet = false;
     return true;
   }
   // Qt's dialogs (file, print, message box buttons) read the default locale
   // for their own formats as well.
   QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  localeSet = true;
   auto* translator = new QTranslator(QCoreApplication::instance());
   if (!translator->load(QStringLiteral("qtbase_ja"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

@@ -5,13 +5,14 @@
 
 #include "ui/DialogUnits.h"
 #include "ui/OpeningDialog.h"
+#include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
 namespace hvt {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutDialog"));
-  setWindowTitle(QStringLiteral("About"));
+  setWindowTitle(TemplateText(resource::kAbout, 0, "About"));
   setFixedSize(DluX(235), DluY(65));
 
   auto* icon = new QLabel(this);
@@ -28,10 +29,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   version->setFont(font);
   version->setStyleSheet(QStringLiteral("color: rgb(0, 0, 150); background: transparent;"));
 
-  auto* notice = new QLabel(QStringLiteral("Remote control for impulse noise simulators"), this);
+  auto* notice = new QLabel(
+      TemplateText(resource::kAbout, 1149, "Remote control for impulse noise simulators"), this);
   notice->setGeometry(DluRect(39, 38, 185, 8));
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(TemplateText(resource::kAbout, 1, "OK"), this);
   ok->setGeometry(DluRect(184, 49, 44, 14));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -39,6 +39,7 @@
 #include "ui/QtPrompter.h"
 #include "ui/ReportPrinting.h"
 #include "ui/SingleInstance.h"
+#include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
 namespace hvt {
@@ -225,8 +226,8 @@ bool CPELKApp::Start() {
   view.dialogs = &p.dialogs;
   p.documents = std::make_unique<DocumentCommands>(view, p.storage, *p.codec);
   p.rs232 = std::make_unique<Rs232Command>(view);
-  const QString simulated =
-      options.simulate ? QStringLiteral(" - Simulated instrument") : QString();
+  const QString simulatedName = TemplateText(resource::kShell, 1, "Simulated instrument");
+  const QString simulated = options.simulate ? QStringLiteral(" - ") + simulatedName : QString();
   p.documents->showTitle = [&frame, simulated](const std::string& caption) {
     frame.setWindowTitle(QString::fromStdString(caption) + simulated);
   };
@@ -264,7 +265,7 @@ bool CPELKApp::Start() {
     p.documents->OpenDocumentFile(QFileInfo(options.file).absoluteFilePath().toStdString());
   }
   frame.RestorePosition();
-  if (options.simulate) frame.SetStatusText(QStringLiteral("Simulated instrument"));
+  if (options.simulate) frame.SetStatusText(simulatedName);
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));
   };

@@ -128,12 +128,12 @@ constexpr ControlTemplate kForm[] = {
     {1168, K::Static, "Pulse Injection Time", 204, kTimeY + 2, 76, 8},
     {1008, K::Edit, "", 282, kTimeY, 30, 12},
     {1044, K::Spin, "", 312, kTimeY, 9, 12},
-    {1156, K::Static, "s", 324, kTimeY + 2, 6, 8},
+    {1156, K::Static, "s", 324, kTimeY + 2, 9, 8},
     {1133, K::Check, "Endless", 334, kTimeY + 1, 40, 10},
     {1091, K::Static, "Interval Time", 204, kIntervalY + 2, 76, 8},
     {1009, K::Edit, "", 282, kIntervalY, 30, 12},
     {1045, K::Spin, "", 312, kIntervalY, 9, 12},
-    {1092, K::Static, "s", 324, kIntervalY + 2, 6, 8},
+    {1092, K::Static, "s", 324, kIntervalY + 2, 9, 8},
     {1134, K::Check, "Endless", 334, kIntervalY + 1, 40, 10},
     {1166, K::Rule, "", 376, kTimeY - 2, 1, 28},
     {1143, K::Check, "", 382, kTimeY + 1, 10, 10},
@@ -146,7 +146,7 @@ constexpr ControlTemplate kForm[] = {
 
     // Program area.
     {0, K::Group, "", 12, 218, 300, 118},
-    {1051, K::Check, "Program", 20, 213, 44, 10},
+    {1051, K::Check, "Program", 20, 213, 60, 10},
     {1041, K::StepList, "List2", 20, 230, 190, 58},
     {1157, K::Static, "Program Name", 218, 232, 56, 8},
     {1104, K::IconButton, "", 276, 229, 14, 14},

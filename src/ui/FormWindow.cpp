@@ -16,6 +16,7 @@
 
 #include "ui/DialogUnits.h"
 #include "ui/SpinArrows.h"
+#include "ui/TemplateText.h"
 
 namespace hvt {
 
@@ -34,7 +35,19 @@ void TabPane::resizeEvent(QResizeEvent*) {
 
 namespace {
 
-QString TemplateText(const ControlTemplate& t) { return QString::fromLatin1(t.text); }
+// A control's text in the current language. Decoration without an ID (the
+// group boxes' and the "x" static's texts) is numbered -1, -2, ... in the
+// template's order.
+QString TemplateText(const ControlTemplate& t) {
+  int id = t.id;
+  if (id == 0 && *t.text) {
+    for (const ControlTemplate& other : FormTemplate()) {
+      if (other.id == 0 && *other.text) --id;
+      if (&other == &t) break;
+    }
+  }
+  return hvt::TemplateText(resource::kForm, id, t.text);
+}
 
 // Names for screen readers and GUI test tools of the controls that show no
 // text of their own and have no tooltip to be named by.

@@ -41,6 +41,17 @@ QIcon PrinterIcon(bool preview) {
   return QIcon(pixmap);
 }
 
+// A menu item's text of the current language. The templates write the
+// accelerator after a tab; Qt shows the action's own shortcut there.
+QString MenuText(int id, const char* english) {
+  return TemplateText(resource::kMainMenu, id, english).section(QLatin1Char('\t'), 0, 0);
+}
+
+// A command's prompt reads "status-bar text\ntool tip" in the string table.
+QString CommandPrompt(int command, int part) {
+  return UiText(command).section(QLatin1Char('\n'), part, part);
+}
+
 }  // namespace
 
 QRect KeepOnScreen(const QRect& frame, const std::vector<QRect>& screens, const QRect& primary) {
@@ -67,6 +78,7 @@ QAction* MainFrame::AddCommand(QMenu* menu, const QString& text, int command,
                                const QKeySequence& keys) {
   auto* action = menu->addAction(text);
   action->setData(command);
+  action->setStatusTip(CommandPrompt(command, 0));
   if (!keys.isEmpty()) {
     action->setShortcut(keys);
     // The accelerators also work while their menu is grayed; the command's
@@ -80,16 +92,20 @@ QAction* MainFrame::AddCommand(QMenu* menu, const QString& text, int command,
 }
 
 void MainFrame::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  AddCommand(file, QStringLiteral("&New"), kFileNew, QKeySequence(Qt::CTRL | Qt::Key_N));
-  AddCommand(file, QStringLiteral("&Open..."), kFileOpen, QKeySequence(Qt::CTRL | Qt::Key_O));
-  AddCommand(file, QStringLiteral("&Save"), kFileSave, QKeySequence(Qt::CTRL | Qt::Key_S));
-  AddCommand(file, QStringLiteral("Save &As..."), kFileSaveAs);
+  QMenu* file = menuBar()->addMenu(MenuText(-1, "&File"));
+  AddCommand(file, MenuText(kFileNew, "&New\tCtrl+N"), kFileNew,
+             QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddCommand(file, MenuText(kFileOpen, "&Open...\tCtrl+O"), kFileOpen,
+             QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddCommand(file, MenuText(kFileSave, "&Save\tCtrl+S"), kFileSave,
+             QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddCommand(file, MenuText(kFileSaveAs, "Save &As..."), kFileSaveAs);
   file->addSeparator();
-  AddCommand(file, QStringLiteral("&Print..."), kFilePrint, QKeySequence(Qt::CTRL | Qt::Key_P));
-  AddCommand(file, QStringLiteral("Print Pre&view"), kFilePrintPreview);
-  AddCommand(file, TemplateText(resource::kMainMenu, kExportPdf, "Export P&DF..."), kExportPdf);
-  AddCommand(file, QStringLiteral("P&rint Setup..."), kFilePrintSetup);
+  AddCommand(file, MenuText(kFilePrint, "&Print...\tCtrl+P"), kFilePrint,
+             QKeySequence(Qt::CTRL | Qt::Key_P));
+  AddCommand(file, MenuText(kFilePrintPreview, "Print Pre&view"), kFilePrintPreview);
+  AddCommand(file, MenuText(kExportPdf, "Export P&DF..."), kExportPdf);
+  AddCommand(file, MenuText(kFilePrintSetup, "P&rint Setup..."), kFilePrintSetup);
   file->addSeparator();
   for (int i = 0; i < 4; ++i) {
     auto* action = file->addAction(QString());
@@ -100,18 +116,18 @@ void MainFrame::BuildMenus() {
     recentActions.push_back(action);
   }
   // The framework shows a grayed "Recent File" while the list is empty.
-  auto* none = AddCommand(file, QStringLiteral("Recent File"), kFileMru1);
+  auto* none = AddCommand(file, MenuText(kFileMru1, "Recent File"), kFileMru1);
   none->setEnabled(false);
   file->addSeparator();
-  AddCommand(file, QStringLiteral("E&xit"), kAppExit);
+  AddCommand(file, MenuText(kAppExit, "E&xit"), kAppExit);
 
-  QMenu* option = menuBar()->addMenu(QStringLiteral("&Option"));
-  AddCommand(option, QStringLiteral("&Equipment name input..."), kEquipmentName);
-  AddCommand(option, QStringLiteral("&Test conditions..."), kTestConditions);
-  QMenu* comm = menuBar()->addMenu(QStringLiteral("&Communication"));
-  AddCommand(comm, QStringLiteral("&RS-232 SetUp..."), kRs232Setup);
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  AddCommand(help, QStringLiteral("&About..."), kAppAbout);
+  QMenu* option = menuBar()->addMenu(MenuText(-2, "&Option"));
+  AddCommand(option, MenuText(kEquipmentName, "&Equipment name input..."), kEquipmentName);
+  AddCommand(option, MenuText(kTestConditions, "&Test conditions..."), kTestConditions);
+  QMenu* comm = menuBar()->addMenu(MenuText(-3, "&Communication"));
+  AddCommand(comm, MenuText(kRs232Setup, "&RS-232 SetUp..."), kRs232Setup);
+  QMenu* help = menuBar()->addMenu(MenuText(-4, "&Help"));
+  AddCommand(help, MenuText(kAppAbout, "&About..."), kAppAbout);
   menus = {file, option, comm, help};
 }
 
@@ -140,8 +156,11 @@ void MainFrame::BuildToolBar() {
       toolBar->addSeparator();
       continue;
     }
-    auto* action = toolBar->addAction(b.icon, QLatin1String(b.tip));
-    action->setToolTip(QLatin1String(b.tip));
+    QString tip = CommandPrompt(b.command, 1);
+    if (tip.isEmpty()) tip = QLatin1String(b.tip);
+    auto* action = toolBar->addAction(b.icon, tip);
+    action->setToolTip(tip);
+    action->setStatusTip(CommandPrompt(b.command, 0));
     const int command = b.command;
     connect(action, &QAction::triggered, this, [this, command] { Run(command); });
     toolActions[command] = action;

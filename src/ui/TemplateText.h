@@ -17,6 +17,8 @@ inline constexpr int kEquipmentName = 149;
 inline constexpr int kNames = 154;
 inline constexpr int kMemo = 171;
 inline constexpr int kTestConditions = 196;
+// Texts of the desktop program's own additions (the built-in instrument).
+inline constexpr int kShell = 1;
 }  // namespace resource
 
 // The text of control (or menu command) `id` of `resource` in the current
