@@ -24,7 +24,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       sweep(*this),
       sequence(*this),
       enabling(*this),
-      formSeams(*this),
+      lists(*this),
       entry(*this),
       selections(*this),
       layout(*this),
@@ -35,6 +35,13 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
   activeUnit = doc.currentUnit;
   events.keyFilter = [this](const KeyEvent& e) { return filter.OnKey(e); };
   events.mouseFilter = [this](const MouseEvent& e) { return filter.OnMouse(e); };
+  // A step button's clicked notification comes when it is released.
+  for (ControlId button : {ControlId::UnitUpButton, ControlId::UnitDownButton,
+                           ControlId::ProgramUpButton, ControlId::ProgramDownButton}) {
+    events.clickHandlers[button] = [this, button] { lists.ReleaseStepButton(button); };
+  }
+  events.commandHandlers[CommandId::CopyUnit] = [this] { lists.CopyUnit(); };
+  events.commandHandlers[CommandId::PasteUnit] = [this] { lists.PasteUnit(); };
 }
 
 CPELKView::~CPELKView() { protocol.ClosePort(); }
@@ -57,7 +64,7 @@ bool CPELKView::StartUp(bool connect) {
 void CPELKView::InitialUpdate() {
   selections.SelectUnit(doc.currentUnit);
   selections.RefreshForm();
-  formSeams.ShowProgram();
+  lists.ShowProgram();
   form.Check(ControlId::ProgramCheck, doc.programMode != 0);
   layout.EnableProgramArea();
   form.Check(ControlId::UnitNameRadio, doc.showUnitNames == 1);
@@ -66,7 +73,13 @@ void CPELKView::InitialUpdate() {
   doc.firstUpdate = 0;
 }
 
-void CPELKView::OnTimer(int id) { run.OnTimer(id); }
+void CPELKView::OnTimer(int id) {
+  if (ProgramLists::IsRepeatTimer(id)) {
+    lists.OnRepeatTimer(id);
+    return;
+  }
+  run.OnTimer(id);
+}
 
 int32_t CPELKView::ReportedVoltageLimit() const {
   // In a program run the instrument may already report the unit fed ahead,

@@ -10,6 +10,7 @@
 #include "form/FormLayout.h"
 #include "form/InputFilter.h"
 #include "form/ParameterEntry.h"
+#include "form/ProgramLists.h"
 #include "form/Selections.h"
 #include "link/CRsBasicProtocol.h"
 #include "link/Configuration.h"
@@ -21,7 +22,6 @@
 #include "ports/FormControls.h"
 #include "ports/Prompter.h"
 #include "ports/TimerHost.h"
-#include "run/FormSeams.h"
 #include "run/RunControl.h"
 #include "run/RunEnabling.h"
 #include "run/RunState.h"
@@ -125,7 +125,7 @@ class CPELKView : public TimerClient {
   SweepControl sweep;
   SequenceControl sequence;
   RunEnabling enabling;
-  FormSeams formSeams;
+  ProgramLists lists;
   ParameterEntry entry;
   Selections selections;
   FormLayout layout;
