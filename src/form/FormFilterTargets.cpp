@@ -1,51 +1,18 @@
 #include "form/FormFilterTargets.h"
 
-#include <algorithm>
-
 #include "run/CPELKView.h"
 
 namespace hvt {
 
 void FormFilterTargets::SelectTabPage(int page) { view.layout.OnTabSelected(page); }
 
-void FormFilterTargets::StepUnit(int direction) {
-  // One step within 1..50, as the unit buttons make it; their auto-repeat
-  // belongs to the lists.
-  const int unit = std::clamp(view.activeUnit + direction, 1, kUnitCount);
-  if (unit == view.activeUnit) return;
-  view.activeUnit = unit;
-  view.doc.currentUnit = static_cast<uint16_t>(unit);
-  view.selections.SelectUnit(unit);
-  view.selections.RefreshForm();
-}
+void FormFilterTargets::StepUnit(int direction) { view.lists.StepUnit(direction); }
 
-void FormFilterTargets::StepProgram(int direction) {
-  const int current = std::clamp<int>(view.doc.currentProgram, 1, kProgramCount);
-  const int program = std::clamp(current + direction, 1, kProgramCount);
-  if (program == view.doc.currentProgram) return;
-  view.doc.currentProgram = static_cast<uint16_t>(program);
-  view.formSeams.ShowProgram();
-}
+void FormFilterTargets::StepProgram(int direction) { view.lists.StepProgram(direction); }
 
-void FormFilterTargets::PressStepButton(ControlId button) {
-  view.form.Focus(button);
-  switch (button) {
-    case ControlId::UnitUpButton:
-      StepUnit(+1);
-      break;
-    case ControlId::UnitDownButton:
-      StepUnit(-1);
-      break;
-    case ControlId::ProgramUpButton:
-      StepProgram(+1);
-      break;
-    case ControlId::ProgramDownButton:
-      StepProgram(-1);
-      break;
-    default:
-      break;
-  }
-}
+void FormFilterTargets::PressStepButton(ControlId button) { view.lists.PressStepButton(button); }
+
+void FormFilterTargets::DisarmRepeat() { view.lists.DisarmRepeat(); }
 
 void FormFilterTargets::SetCursor(CursorShape cursor) { view.form.SetCursor(cursor); }
 

@@ -16,6 +16,7 @@ class FormFilterTargets : public FilterTargets {
   void StepUnit(int direction) override;
   void StepProgram(int direction) override;
   void PressStepButton(ControlId button) override;
+  void DisarmRepeat() override;
   // Tooltips follow the mouse on their own in the widget layer; whether a
   // control's tooltip may show is ToolTipAllowed below.
   void RelayToolTip(const MouseEvent&) override {}

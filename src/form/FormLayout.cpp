@@ -46,6 +46,7 @@ void FormLayout::SetUp() {
   form.SetItems(C::WidthCombo, view.selections.WidthItems());
   form.SetItems(C::WidthStopCombo, view.selections.WidthItems());
   form.SetItems(C::ConditionTab, form::TabNames());
+  view.lists.SetUpOverview();
   for (const form::SpinSetUp& spin : form::SpinSetUps(view.voltageLimit)) {
     form.SetSpinRange(spin.spin, spin.low, spin.high);
   }
@@ -94,7 +95,7 @@ void FormLayout::EnableProgramArea() {
   const bool on = view.doc.programMode != 0;
   for (ControlId id : kProgramArea) form.Enable(id, on);
   if (on) {
-    view.formSeams.SetUnitButtons();
+    view.lists.SetProgramButtons();
   } else {
     form.Enable(C::ProgramUpButton, false);
     form.Enable(C::ProgramDownButton, false);

@@ -175,6 +175,8 @@ FilterDecision DecideMouse(const MouseEvent& event, const FilterState& state) {
     d.updateCursor = true;
     d.overProgramList = state.programMode && !state.RunActive() && event.control == C::ProgramList;
     d.overEditField = !state.RunActive() && event.control && IsEditableField(*event.control, state);
+    // Over no control and not held by a pressed one: the form's own move.
+    d.disarmRepeat = !event.control && !event.captured;
     return d;
   }
   if (event.button == MouseEvent::Button::Right) {
@@ -237,6 +239,7 @@ void InputFilter::Apply(const FilterDecision& d, const MouseEvent* mouse) {
   if (d.unitStep != 0) targets.StepUnit(d.unitStep);
   if (d.programStep != 0) targets.StepProgram(d.programStep);
   if (d.pressStepButton) targets.PressStepButton(*d.pressStepButton);
+  if (d.disarmRepeat) targets.DisarmRepeat();
   if (d.endRun) view.run.EndRun();
   if (d.togglePause) view.run.TogglePause();
   if (d.setEnterLatch) view.enterLatch = *d.setEnterLatch ? 1 : 0;

@@ -32,6 +32,8 @@ class FilterTargets {
   // The left button went down on an enabled step button: the first step and
   // the start of the auto-repeat.
   virtual void PressStepButton(ControlId button) = 0;
+  // The mouse moved over the bare form: an auto-repeat in progress stops.
+  virtual void DisarmRepeat() = 0;
   // Lets the form's tooltips see the mouse move.
   virtual void RelayToolTip(const MouseEvent& event) = 0;
   virtual void SetCursor(CursorShape cursor) = 0;
@@ -73,6 +75,7 @@ struct FilterDecision {
   int unitStep = 0;  // Enter on a unit step button: +1 or -1
   int programStep = 0;
   std::optional<ControlId> pressStepButton;
+  bool disarmRepeat = false;  // a move over the bare form
   bool endRun = false;
   bool togglePause = false;
   std::optional<bool> setEnterLatch;

@@ -66,9 +66,8 @@ void NameMemoButtons::OnUnitNameEdit() {
   names.entryCount = kUnitCount;
   if (!view.dialogs->Run(names)) return;
   for (int n = 1; n <= kUnitCount; ++n) doc.unit(n).name = names.names[static_cast<size_t>(n - 1)];
-  // The program list shows unit names. The lists' own ShowProgram takes
-  // over this call when it replaces the seam.
-  view.formSeams.ShowProgram();
+  // The program list shows unit names.
+  view.lists.ShowProgram();
   if (names.edited) doc.SetModifiedFlag();
   if (view.activeUnit >= 1 && view.activeUnit <= kUnitCount) {
     const std::string& name = doc.unit(view.activeUnit).name;

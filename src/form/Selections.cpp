@@ -427,7 +427,7 @@ void Selections::OnUnitNames(bool names) {
     view.doc.showUnitNames = value;
     view.doc.SetModifiedFlag();
   }
-  view.formSeams.ShowProgram();
+  view.lists.ShowProgram();
 }
 
 void Selections::SelectUnit(int unitNumber) {
@@ -511,7 +511,7 @@ void Selections::RefreshForm() {
 
   form.SetText(C::UnitNumberEdit, std::to_string(view.activeUnit));
 
-  view.formSeams.SetUnitButtons();
+  view.lists.SetUnitButtons();
   view.enabling.UpdateRunControls();
 }
 

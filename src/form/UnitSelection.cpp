@@ -314,8 +314,7 @@ void UnitSelection::WriteBack(CPELKView& view) const {
   for (int position = 1; position <= ProgramRecord::kPositions; ++position)
     program.step(position) = Step(position);
   d.programStepCount = stepCount;
-  // The program display: refills the form's program list from the program.
-  view.formSeams.ShowProgram();
+  view.lists.FillProgramList();
   if (edited) d.SetModifiedFlag();
 }
 

@@ -67,6 +67,9 @@ int CPELKDoc::VoltageLimit(int terminatorCode) const {
     case kTerminatorOpen:
       return lowVoltage ? 400 : 800;
     case kTerminatorExt50:
+      // Without a built-in terminator the list's third entry (code 2) is
+      // the external 60 ohm one, which takes the full voltage.
+      if (builtInTerminator == 0) return maxVoltage;
       return lowVoltage ? 198 : 396;
     default:
       return maxVoltage;

@@ -33,7 +33,8 @@ class CPELKDoc {
   void InitNewDocument();
   bool OnNewDocument();
 
-  // Highest voltage in 0.01 kV allowed into the given terminator.
+  // Highest voltage in 0.01 kV allowed into the given terminator. Code 2 is
+  // the 50 ohm terminator only on an instrument with a built-in terminator.
   int VoltageLimit(int terminatorCode) const;
 
   // Number of steps of a program; leaves programCursor on the first odd

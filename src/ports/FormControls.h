@@ -14,6 +14,14 @@ enum class Beep { Standard, Asterisk };
 // the text I-beam over editable fields, else the arrow.
 enum class CursorShape { Arrow, IBeam, ProgramEdit };
 
+// A column of a report-style list: its heading and its width in pixels.
+// Every column's text is centred.
+struct ListColumn {
+  std::string title;
+  int widthPx = 0;
+  bool operator==(const ListColumn&) const = default;
+};
+
 // The form as the core sees it: controls by ID, plus the frame's status
 // bar, progress bar and locks. The Qt form implements it with a table
 // ID -> widget; tests record every state.
@@ -51,6 +59,8 @@ class FormControls {
   virtual void DeleteRow(ControlId id, int row) = 0;
   // Makes a list row fully visible and selects it.
   virtual void SelectRow(ControlId id, int row) = 0;
+  // A report-style list's columns, made once when the form is set up.
+  virtual void SetColumns(ControlId id, const std::vector<ListColumn>& columns) = 0;
   // Spin controls (up-down buttons beside an edit box).
   virtual void SetSpinRange(ControlId id, int low, int high) = 0;
   virtual void SetSpinPosition(ControlId id, int position) = 0;

@@ -36,6 +36,9 @@ struct MouseEvent {
   Button button = Button::None;
   std::optional<ControlId> control;  // the form's control under the point, if any
   FormPoint point;                   // in the form's coordinates
+  // A pressed control holds the mouse: the move is that control's, even
+  // where the point lies outside it.
+  bool captured = false;
 };
 
 }  // namespace hvt

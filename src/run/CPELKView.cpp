@@ -25,7 +25,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       sweep(*this),
       sequence(*this),
       enabling(*this),
-      formSeams(*this),
+      lists(*this),
       entry(*this),
       selections(*this),
       layout(*this),
@@ -41,6 +41,13 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
   events.listDoubleClick = [this](ControlId id, int) {
     if (id == ControlId::ProgramList) OpenProgramEditor(*this);
   };
+  // A step button's clicked notification comes when it is released.
+  for (ControlId button : {ControlId::UnitUpButton, ControlId::UnitDownButton,
+                           ControlId::ProgramUpButton, ControlId::ProgramDownButton}) {
+    events.clickHandlers[button] = [this, button] { lists.ReleaseStepButton(button); };
+  }
+  events.commandHandlers[CommandId::CopyUnit] = [this] { lists.CopyUnit(); };
+  events.commandHandlers[CommandId::PasteUnit] = [this] { lists.PasteUnit(); };
 }
 
 CPELKView::~CPELKView() { protocol.ClosePort(); }
@@ -63,7 +70,7 @@ bool CPELKView::StartUp(bool connect) {
 void CPELKView::InitialUpdate() {
   selections.SelectUnit(doc.currentUnit);
   selections.RefreshForm();
-  formSeams.ShowProgram();
+  lists.ShowProgram();
   form.Check(ControlId::ProgramCheck, doc.programMode != 0);
   layout.EnableProgramArea();
   form.Check(ControlId::UnitNameRadio, doc.showUnitNames == 1);
@@ -72,7 +79,13 @@ void CPELKView::InitialUpdate() {
   doc.firstUpdate = 0;
 }
 
-void CPELKView::OnTimer(int id) { run.OnTimer(id); }
+void CPELKView::OnTimer(int id) {
+  if (ProgramLists::IsRepeatTimer(id)) {
+    lists.OnRepeatTimer(id);
+    return;
+  }
+  run.OnTimer(id);
+}
 
 int32_t CPELKView::ReportedVoltageLimit() const {
   // In a program run the instrument may already report the unit fed ahead,

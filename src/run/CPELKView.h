@@ -11,6 +11,7 @@
 #include "form/InputFilter.h"
 #include "form/NameMemoButtons.h"
 #include "form/ParameterEntry.h"
+#include "form/ProgramLists.h"
 #include "form/Selections.h"
 #include "link/CRsBasicProtocol.h"
 #include "link/Configuration.h"
@@ -23,7 +24,6 @@
 #include "ports/Prompter.h"
 #include "ports/ReportPrinter.h"
 #include "ports/TimerHost.h"
-#include "run/FormSeams.h"
 #include "run/ReportCommands.h"
 #include "run/RunControl.h"
 #include "run/RunEnabling.h"
@@ -132,7 +132,7 @@ class CPELKView : public TimerClient {
   SweepControl sweep;
   SequenceControl sequence;
   RunEnabling enabling;
-  FormSeams formSeams;
+  ProgramLists lists;
   ParameterEntry entry;
   Selections selections;
   FormLayout layout;

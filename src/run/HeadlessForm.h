@@ -31,6 +31,7 @@ class HeadlessForm : public FormControls {
     int spinPosition = 0;
     int page = 0;
     std::vector<std::vector<std::string>> rows;  // list cells by row, then column
+    std::vector<ListColumn> columns;
   };
 
   using FormControls::Cell;
@@ -103,6 +104,9 @@ class HeadlessForm : public FormControls {
     if (row >= 0 && static_cast<size_t>(row) < rows.size()) rows.erase(rows.begin() + row);
   }
   void SelectRow(ControlId id, int row) override { selectedRows[id] = row; }
+  void SetColumns(ControlId id, const std::vector<ListColumn>& columns) override {
+    controls[id].columns = columns;
+  }
   void SetSpinRange(ControlId id, int low, int high) override {
     State& state = controls[id];
     state.spinLow = low;

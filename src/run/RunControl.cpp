@@ -142,7 +142,7 @@ void RunControl::EndRun() {
   view.activeUnit = doc.currentUnit;
   view.selections.SelectUnit(view.activeUnit);
   view.selections.RefreshForm();
-  view.formSeams.ShowProgram();
+  view.lists.ShowProgram();
   Twice([&] { return view.commands.SendStop(); });
   if (!doc.demoMode && view.commands.QueryLineState() == 0 && form.IsChecked(C::Line)) {
     form.SetImage(C::Line, Image::LineOff);
@@ -161,7 +161,7 @@ void RunControl::EndRun() {
   view.enabling.EnableFormForRun(true);
   view.endlessInjection = 0;
   view.endlessInterval = 0;
-  view.formSeams.ShowProgram();
+  view.lists.ShowProgram();
   view.sweep.ShowSweepValues(false);
   view.enabling.UpdateRunControls();
   view.enabling.ShowRemainingTimes(false);

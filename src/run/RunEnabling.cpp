@@ -136,7 +136,7 @@ void RunEnabling::EnableFormForRun(bool enable) {
                      C::ProgramUpButton,   C::ProgramDownButton,  C::UnitNameRadio,
                      C::UnitNoRadio,       C::InjectionTimeSpin,  C::IntervalTimeSpin},
               false);
-    view.formSeams.FreezeSequenceCombos();
+    FreezeSequenceCombos();
     EnableAll(form,
               {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck, C::PolarityCombo,
                C::WidthCombo, C::LineOptionLabel},
@@ -173,7 +173,8 @@ void RunEnabling::EnableFormForRun(bool enable) {
             programMode);
   form.Enable(C::InjectionTimeSpin, !u.injectionEndless);
   form.Enable(C::IntervalTimeSpin, !u.intervalEndless);
-  view.formSeams.SetUnitButtons();
+  view.lists.SetUnitButtons();
+  if (programMode) view.lists.SetProgramButtons();
   view.selections.ShowSequenceRows(view.testModeTab);
   // A Phase unit keeps LINE checked and locked.
   form.Enable(C::LineOptionCheck, u.triggerMode == 1);
@@ -192,6 +193,17 @@ void RunEnabling::EnableFormForRun(bool enable) {
 void RunEnabling::EnableFrameForRun(bool enable) {
   view.form.EnableClose(enable);
   view.form.EnableFrame(enable);
+}
+
+void RunEnabling::FreezeSequenceCombos() {
+  FormControls& form = view.form;
+  for (int i = 0; i < 6; ++i) {
+    const ControlId combo = Offset(ControlId::SequenceCombo0, i);
+    const ControlId text = Offset(ControlId::SequenceText0, i);
+    form.SetText(text, form.Text(combo));
+    form.Enable(combo, false);
+    form.Show(text, true);
+  }
 }
 
 void RunEnabling::ShowConditionPanel(bool show) {
@@ -251,6 +263,8 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FileRecent3:
     case CommandId::FileRecent4:
       return view.runState < Running;
+    case CommandId::PasteUnit:
+      return view.lists.CanPaste();
     default:
       // Save As, Print Setup and the two Option commands have no rule of
       // their own: during a run their menus are grayed whole.

@@ -17,6 +17,9 @@ class RunEnabling {
   void EnableFrameForRun(bool enable);
   void ShowConditionPanel(bool show);
   void ShowRemainingTimes(bool running);
+  // Each sequence combo's text goes to the static over it and the combo is
+  // disabled: a run must not change the nesting order.
+  void FreezeSequenceCombos();
   // Whether the time edits 1008 and 1009 are painted red on the run brush:
   // all the while a run is active, so they read as counters, not inputs.
   bool TimesRunColoured() const;

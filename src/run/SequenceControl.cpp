@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "form/UnitCells.h"
 #include "model/StringTable.h"
 #include "run/CPELKView.h"
 
@@ -76,7 +77,7 @@ void SequenceControl::PrepareProgramRun() {
   view.sendPos = positions.front();
   view.showPos = positions.front();
   view.sweep.ShowSweepValues(false);
-  view.formSeams.FillUnitOverview();
+  view.lists.FillUnitOverview();
   view.enabling.ShowConditionPanel(false);
   view.form.SelectRow(ControlId::UnitOverview, first - 1);
 }
@@ -160,14 +161,14 @@ void SequenceControl::ShowRunUnit(int unitNumber) {
   view.form.SetText(ControlId::UnitName, u.name);
   view.sweep.FillSequenceCombos();
   view.selections.ShowSequenceRows(u.testMode);
-  view.formSeams.FreezeSequenceCombos();
+  view.enabling.FreezeSequenceCombos();
 }
 
 void SequenceControl::SetProgramRowText(int32_t position, bool visible) {
   if (position < 1 || position > ProgramRecord::kPositions) return;
   const uint16_t code = view.doc.CurrentProgram().step(position);
   view.form.SetCell(ControlId::ProgramList, position - 1,
-                    visible ? view.formSeams.StepText(code) : std::string(7, ' '));
+                    visible ? form::StepText(view.doc, code) : std::string(7, ' '));
 }
 
 std::string SequenceControl::RemainingTimeText(int32_t r) {

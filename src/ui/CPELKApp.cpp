@@ -185,6 +185,7 @@ bool CPELKApp::Start() {
   RegisterFontStandIns();
   parts = std::make_unique<Parts>();
   Parts& p = *parts;
+  p.doc.codePage = p.codec->CodePage();
   if (!p.instance.Acquire()) {
     // Also said on the terminal, for a start from a script or a shell.
     std::fprintf(stderr, "hvt-kp4rs: %s\n", qPrintable(UiText(kAlreadyRunning)));

@@ -135,9 +135,12 @@ bool FormInput::OnMouseEvent(QObject* watched, QEvent* event) {
   // The control under the point, also when it is disabled: presses on a
   // grayed STOP or PAUSE still reach the core.
   QWidget* under = form->childAt(at);
-  const auto e = ToMouseEvent(event, controlOf(under ? static_cast<QObject*>(under) : form),
-                              FormPoint{at.x(), at.y()});
+  auto e = ToMouseEvent(event, controlOf(under ? static_cast<QObject*>(under) : form),
+                        FormPoint{at.x(), at.y()});
   if (!e) return false;
+  // A pressed button keeps getting the moves wherever the mouse goes; such
+  // a move is the button's, not the form's.
+  e->captured = controlOf(watched).has_value();
   return onMouse(*e) == Disposition::Swallow;
 }
 

@@ -194,6 +194,8 @@ QWidget* FormWindow::Create(const ControlTemplate& t) {
       table->setSelectionBehavior(QAbstractItemView::SelectRows);
       table->setShowGrid(true);
       table->verticalHeader()->hide();
+      // Rows as high as a line of text, so that the list shows many units.
+      table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
       return table;
     }
     case ControlKind::Rule: {

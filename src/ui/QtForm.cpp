@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QTabBar>
 #include <QTableWidget>
@@ -21,6 +22,7 @@
 #include "ui/Icons.h"
 #include "ui/MainFrame.h"
 #include "ui/SpinArrows.h"
+#include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
 namespace hvt {
@@ -160,9 +162,8 @@ void QtForm::WireOperatorEvents() {
       connect(list, &QListWidget::itemClicked, this, [this, id, list](QListWidgetItem* item) {
         Enter([&] { events->OnListClick(id, list->row(item)); });
       });
-      connect(list, &QListWidget::itemDoubleClicked, this, [this, id, list](QListWidgetItem* item) {
-        Enter([&] { events->OnListDoubleClick(id, list->row(item)); });
-      });
+      // A double click anywhere on the list counts, not only on a cell.
+      list->viewport()->installEventFilter(this);
     } else if (auto* table = As<QTableWidget>(w)) {
       connect(table, &QTableWidget::cellClicked, this,
               [this, id](int row, int) { Enter([&] { events->OnListClick(id, row); }); });
@@ -191,6 +192,16 @@ bool QtForm::eventFilter(QObject* watched, QEvent* event) {
             [&] { in ? events->OnEditFocusGained(*control) : events->OnEditFocusLost(*control); });
       }
       break;
+    case QEvent::MouseButtonDblClick:
+      if (auto* list = control ? As<QListWidget>(W(*control)) : nullptr;
+          list && watched == list->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+          const int row = list->row(list->itemAt(mouse->position().toPoint()));
+          Enter([&] { events->OnListDoubleClick(*control, row); });
+        }
+      }
+      break;
     case QEvent::ToolTip:
       if (control && toolTipAllowed && !toolTipAllowed(*control)) return true;
       break;
@@ -209,8 +220,10 @@ bool QtForm::eventFilter(QObject* watched, QEvent* event) {
         Enter([&] { show = events->OnContextMenu(insideTab); });
         if (show) {
           QMenu menu(&frame);
-          QAction* copy = menu.addAction(QStringLiteral("Copy"));
-          QAction* paste = menu.addAction(QStringLiteral("Paste"));
+          QAction* copy = menu.addAction(TemplateText(
+              resource::kRightClickMenu, static_cast<int>(CommandId::CopyUnit), "Copy"));
+          QAction* paste = menu.addAction(TemplateText(
+              resource::kRightClickMenu, static_cast<int>(CommandId::PasteUnit), "Paste"));
           if (frame.isCommandEnabled) {
             copy->setEnabled(frame.isCommandEnabled(static_cast<int>(CommandId::CopyUnit)));
             paste->setEnabled(frame.isCommandEnabled(static_cast<int>(CommandId::PasteUnit)));
@@ -417,6 +430,19 @@ void QtForm::SelectRow(ControlId id, int row) {
   } else if (auto* table = As<QTableWidget>(w)) {
     table->selectRow(row);
     if (QTableWidgetItem* item = table->item(row, 0)) table->scrollToItem(item);
+  }
+}
+
+void QtForm::SetColumns(ControlId id, const std::vector<ListColumn>& columns) {
+  auto* table = As<QTableWidget>(W(id));
+  if (!table) return;
+  table->setColumnCount(static_cast<int>(columns.size()));
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+    const ListColumn& column = columns[static_cast<size_t>(c)];
+    auto* heading = new QTableWidgetItem(ToQt(column.title));
+    heading->setTextAlignment(Qt::AlignCenter);
+    table->setHorizontalHeaderItem(c, heading);
+    table->setColumnWidth(c, column.widthPx);
   }
 }
 

@@ -52,6 +52,7 @@ class QtForm : public QObject, public FormControls {
   int RowCount(ControlId id) const override;
   void DeleteRow(ControlId id, int row) override;
   void SelectRow(ControlId id, int row) override;
+  void SetColumns(ControlId id, const std::vector<ListColumn>& columns) override;
   void SetSpinRange(ControlId id, int low, int high) override;
   void SetSpinPosition(ControlId id, int position) override;
   int SpinPosition(ControlId id) const override;

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -145,6 +146,17 @@ TEST(DesktopE2E, AProgramOfTwoUnitsRunsTwiceOnTheBuiltInInstrument) {
   ASSERT_TRUE(view.RunActive());
   EXPECT_TRUE(
       form.findChild<QWidget*>("c1090")->isVisible());  // the overview instead of the conditions
+  auto* overview = form.findChild<QTableWidget*>("c1090");
+  ASSERT_EQ(overview->columnCount(), 12);
+  ASSERT_EQ(overview->rowCount(), 50);
+  QStringList headings;
+  for (int c = 0; c < 12; ++c) headings << overview->horizontalHeaderItem(c)->text();
+  EXPECT_EQ(headings, QStringList({"No", "+/-", "WIDTH", "VOL1", "VOL2", "VOL3", "TRG1", "TRG2",
+                                   "TRG3", "INJ", "RET", "TERM"}));
+  EXPECT_EQ(overview->columnWidth(6), 47);
+  EXPECT_EQ(overview->item(1, 0)->text(), "  2");
+  EXPECT_EQ(overview->item(1, 3)->text(), "0.01");
+  EXPECT_TRUE(overview->selectionModel()->isRowSelected(0, {}));  // the running unit
   EXPECT_TRUE(QTest::qWaitFor([&] { return !view.RunActive(); }, 20000));
   EXPECT_EQ(view.run.lastRunEnd, RunEnd::Completed);
   EXPECT_FALSE(form.findChild<QWidget*>("c1090")->isVisible());

@@ -165,7 +165,7 @@ TEST_F(RunE2ETest, ProgramOfThreeUnitsRepeatedTwice) {
   p.times = 2;
   doc.currentProgram = 2;
   doc.programMode = 1;
-  view->formSeams.ShowProgram();
+  view->lists.ShowProgram();
   view->run.StartRun();
   std::vector<int> units;
   std::vector<std::string> times;

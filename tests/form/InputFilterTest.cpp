@@ -24,6 +24,7 @@ struct RecordingTargets : FilterTargets {
   void StepUnit(int direction) override { unitSteps.push_back(direction); }
   void StepProgram(int direction) override { programSteps.push_back(direction); }
   void PressStepButton(ControlId button) override { pressed.push_back(button); }
+  void DisarmRepeat() override { ++disarms; }
   void RelayToolTip(const MouseEvent&) override { ++relays; }
   void SetCursor(CursorShape cursor) override { cursors.push_back(cursor); }
   bool IsCloseEnabled() const override { return form.closeEnabled; }
@@ -33,6 +34,7 @@ struct RecordingTargets : FilterTargets {
   std::vector<ControlId> pressed;
   std::vector<CursorShape> cursors;
   int relays = 0;
+  int disarms = 0;
 };
 
 KeyEvent KeyDown(Key key, std::optional<ControlId> focused = std::nullopt) {

@@ -135,11 +135,11 @@ TEST(ParameterEntry, ProgramTimesAndBrowsingPrograms) {
   rig.doc.program(3).times = 12;
   for (int n = 1; n <= kProgramCount; ++n) {
     rig.doc.currentProgram = static_cast<uint16_t>(n);
-    rig.view->formSeams.ShowProgram();
+    rig.view->lists.ShowProgram();
   }
   EXPECT_FALSE(rig.doc.IsModified());
   rig.doc.currentProgram = 3;
-  rig.view->formSeams.ShowProgram();
+  rig.view->lists.ShowProgram();
   EXPECT_EQ(rig.Text(C::ProgramTimesEdit), "12");
   EXPECT_EQ(rig.doc.program(2).times, 7);
 

@@ -181,11 +181,11 @@ TEST(Selections, ShowingEveryUnitChangesNoStoredByte) {
     }
     for (int n = 1; n <= kProgramCount; ++n) {
       rig.doc.currentProgram = static_cast<uint16_t>(n);
-      rig.view->formSeams.ShowProgram();
+      rig.view->lists.ShowProgram();
     }
     rig.doc.currentUnit = unit;
     rig.doc.currentProgram = program;
-    rig.view->formSeams.ShowProgram();
+    rig.view->lists.ShowProgram();
     EXPECT_FALSE(rig.doc.IsModified()) << kind;
     EXPECT_EQ(FirstDifference(StoreDocument(rig.doc), before), std::string::npos) << kind;
   }

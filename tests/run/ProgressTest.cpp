@@ -63,7 +63,7 @@ TEST(Progress, ProgramListShowsNamesOrNumbers) {
   EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 0), "Surge-");
   EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 1), "->");
   rig.doc.showUnitNames = 0;
-  rig.view->formSeams.ShowProgram();
+  rig.view->lists.ShowProgram();
   EXPECT_EQ(rig.form.Cell(ControlId::ProgramList, 2), "No.12 ");
 }
 

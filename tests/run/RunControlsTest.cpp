@@ -158,7 +158,7 @@ TEST(RunControls, DamagedProgramNumberDoesNotStopAUnitRun) {
   rig.Unit(1, 1, 0);
   rig.doc.currentProgram = 51;  // loading validates nothing
   rig.UseUnit(1);
-  rig.view->formSeams.ShowProgram();
+  rig.view->lists.ShowProgram();
   EXPECT_EQ(rig.doc.programStepCount, 0);
   rig.Start();
   ASSERT_TRUE(rig.RunToEnd(5000));

@@ -79,7 +79,7 @@ struct ViewRig {
     p.times = times;
     doc.currentProgram = static_cast<uint16_t>(number);
     doc.programMode = 1;
-    view->formSeams.ShowProgram();
+    view->lists.ShowProgram();
   }
   void Start() { view->run.StartRun(); }
   // Runs until the run has ended; false when it did not within the limit.

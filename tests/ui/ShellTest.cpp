@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -222,7 +224,9 @@ struct RecordingEvents : FormEvents {
   }
   void OnTabSelected(int page) override { log.push_back("tab " + std::to_string(page)); }
   void OnListClick(ControlId, int) override {}
-  void OnListDoubleClick(ControlId, int) override {}
+  void OnListDoubleClick(ControlId id, int row) override {
+    log.push_back("double " + std::to_string(int(id)) + " " + std::to_string(row));
+  }
   Disposition OnKey(const KeyEvent&) override { return Disposition::Pass; }
   Disposition OnMouse(const MouseEvent&) override { return Disposition::Pass; }
   void OnCommand(CommandId) override {}
@@ -283,6 +287,73 @@ TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
   const std::vector<std::string> expected{"in 1002", "edit 1002 1.005", "select 1000 0",
                                           "click 1137"};
   EXPECT_EQ(events.log, expected);
+}
+
+TEST(QtForm, ListsStepButtonsAndMovesOverTheBareForm) {
+  FrameRig rig;
+  MainFrame frame(rig.settings);
+  auto* window = new FormWindow;
+  frame.SetForm(window);
+  QtForm form(*window, frame, Cp1252Codec::Instance());
+  RecordingEvents events;
+  form.Connect(
+      &events, [](ControlId) { return true; }, [] { return false; });
+  std::vector<MouseEvent> moves;
+  FormInput input(window, [window](QObject* o) { return window->ControlOf(o); });
+  input.onMouse = [&](const MouseEvent& e) {
+    if (e.kind == MouseEvent::Kind::Move) moves.push_back(e);
+    return Disposition::Pass;
+  };
+  frame.show();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  events.log.clear();
+
+  form.SetColumns(ControlId::UnitOverview, {{"No", 27}, {"TERM", 50}});
+  auto* overview = window->findChild<QTableWidget*>("c1090");
+  ASSERT_EQ(overview->columnCount(), 2);
+  EXPECT_EQ(overview->horizontalHeaderItem(1)->text(), "TERM");
+  EXPECT_EQ(overview->columnWidth(0), 27);
+
+  // A double click on a cell or on the bare list reaches the core.
+  form.SetItems(ControlId::ProgramList, {"No. 1 "});
+  auto* list = window->findChild<QListWidget*>("c1041");
+  const QPoint cell = list->visualItemRect(list->item(0)).center();
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                     QPoint(list->viewport()->width() - 3, list->viewport()->height() - 3));
+  EXPECT_EQ(events.log, (std::vector<std::string>{"double 1041 0", "double 1041 -1"}));
+
+  // A point of the form that no control covers.
+  QPoint bare(-1, -1);
+  for (int y = 2; y < window->height() && bare.x() < 0; y += 4) {
+    for (int x = 2; x < window->width(); x += 4) {
+      if (!window->childAt(x, y)) {
+        bare = QPoint(x, y);
+        break;
+      }
+    }
+  }
+  ASSERT_GE(bare.x(), 0);
+  QTest::mouseMove(window, bare);
+  ASSERT_FALSE(moves.empty());
+  EXPECT_FALSE(moves.back().control);
+  EXPECT_FALSE(moves.back().captured);
+
+  // The held button shows pushed to the core, and the moves it holds are
+  // its own wherever the mouse goes.
+  auto* next = window->findChild<QAbstractButton*>("c1046");
+  QTest::mousePress(next, Qt::LeftButton);
+  EXPECT_TRUE(form.IsButtonDown(ControlId::UnitUpButton));
+  moves.clear();
+  // Delivered as the window system does while the button is pressed: to
+  // the button, at a point outside it.
+  QTest::mouseMove(next, next->mapFrom(window, bare));
+  ASSERT_FALSE(moves.empty());
+  EXPECT_FALSE(moves.front().control);
+  EXPECT_TRUE(moves.front().captured);
+  QTest::mouseRelease(next, Qt::LeftButton);
+  EXPECT_FALSE(form.IsButtonDown(ControlId::UnitUpButton));
 }
 
 TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {

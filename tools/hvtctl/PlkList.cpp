@@ -61,7 +61,9 @@ std::vector<std::string> OverviewRow(const CPELKDoc& doc, const TextCodec& codec
       terminator = u.injectionLine == doc.lastLine - 1 ? "Int60" : "Int53.5";
       break;
     case 2:
-      terminator = "Ext50";
+      // The third entry of the instrument's list: 60 ohm on one without a
+      // built-in terminator.
+      terminator = doc.builtInTerminator != 0 ? "Ext50" : "Ext60";
       break;
     case 3:
       terminator = "Ext60";

@@ -347,7 +347,9 @@ class RunSession {
         settings(UserSettingsFile()),
         doc(&settings),
         prompter(out, *codec, o.answerDemo),
-        view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, PortPath()}) {}
+        view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, PortPath()}) {
+    doc.codePage = codec->CodePage();
+  }
 
   int Run() {
     if (auto failed = ReadDocumentFile()) return *failed;
@@ -455,7 +457,7 @@ class RunSession {
     view.activeUnit = doc.currentUnit;
     view.selections.SelectUnit(view.activeUnit);
     view.selections.RefreshForm();
-    view.formSeams.ShowProgram();
+    view.lists.ShowProgram();
     if (o.oneShot) {
       form.Check(ControlId::OneShotMode, true);
       view.run.OnOneShotMode();
