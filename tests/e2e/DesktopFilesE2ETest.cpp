@@ -67,14 +67,12 @@ struct Operator {
         ADD_FAILURE() << "no such button on: " << messages.back();
         button = box->buttons().value(0);
       }
-      if (getenv("OPDEBUG")) fprintf(stderr, "box: %s\n", messages.back().c_str());
       button->click();
     } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
       if (names.empty()) {
         files->reject();
         return;
       }
-      if (getenv("OPDEBUG")) fprintf(stderr, "file: %s\n", names.front().c_str());
       // Typed into the name field, as the only choice: a file still selected
       // in the list (the proposed name, once the folder has loaded) would
       // win over the typed one.
