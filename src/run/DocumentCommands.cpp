@@ -35,8 +35,8 @@ std::string DocumentCommands::Utf8(const std::string& text) const {
   return codec.ToUtf8(text).value_or(text);
 }
 
-std::string DocumentCommands::ShownPath(const std::string& path) const {
-  return codec.FromUtf8(path).value_or(path);
+std::string DocumentCommands::InCodePage(const std::string& utf8) const {
+  return codec.FromUtf8(utf8).value_or(utf8);
 }
 
 void DocumentCommands::Tell(const std::string& text) {
@@ -62,7 +62,7 @@ void DocumentCommands::SetPathName(const std::string& path) {
 bool DocumentCommands::SaveModified() {
   if (!view.doc.IsModified()) return true;
   // The framework names a saved document by its full path.
-  const std::string name = pathName.empty() ? LoadString(kUntitled) : ShownPath(pathName);
+  const std::string name = pathName.empty() ? LoadString(kUntitled) : InCodePage(pathName);
   switch (view.prompter.Ask(FormatText(LoadString(kSaveChanges), name), Buttons::YesNoCancel,
                             MessageIcon::Warning, Owner::MainWindow)) {
     case Answer::Yes:
@@ -84,13 +84,13 @@ void DocumentCommands::OnFileNew() {
 
 bool DocumentCommands::OnOpenDocument(const std::string& path) {
   if (!HasPlkExtension(path)) {
-    Tell(FormatText(LoadString(RefusalMessage(OpenRefusal::WrongExtension)), ShownPath(path)));
+    Tell(FormatText(LoadString(RefusalMessage(OpenRefusal::WrongExtension)), InCodePage(path)));
     return false;
   }
   std::string bytes;
   std::string error;
   if (!storage.Read(path, bytes, error)) {
-    Tell(ShownPath(path) + ": " + ShownPath(error));
+    Tell(InCodePage(path) + ": " + InCodePage(error));
     return false;
   }
   // The modified flag belongs to the work still open until the file is taken.
@@ -98,7 +98,7 @@ bool DocumentCommands::OnOpenDocument(const std::string& path) {
   const OpenRefusal refusal = OpenDocumentBytes(view.doc, path, bytes, codec);
   if (refusal != OpenRefusal::None) {
     view.doc.SetModifiedFlag(wasModified);
-    Tell(FormatText(LoadString(RefusalMessage(refusal)), ShownPath(path)));
+    Tell(FormatText(LoadString(RefusalMessage(refusal)), InCodePage(path)));
     return false;
   }
   view.doc.SetModifiedFlag(false);
@@ -109,7 +109,7 @@ void DocumentCommands::TakeOpenedDocument(const std::string& path) {
   SetPathName(path);
   view.clipboardFull = 0;
   // Fitting the units to this instrument is no change of the operator's.
-  if (AdaptToInstrument(view.doc)) Tell(FormatText(LoadString(kOtherModel), ShownPath(path)));
+  if (AdaptToInstrument(view.doc)) Tell(FormatText(LoadString(kOtherModel), InCodePage(path)));
   view.activeUnit = view.doc.currentUnit;
   view.InitialUpdate();
 }
@@ -135,7 +135,7 @@ bool DocumentCommands::DoSave(const std::string& path) {
   const std::string bytes = StoreDocument(view.doc);
   std::string error;
   if (!storage.Write(path, bytes, error)) {
-    Tell(LoadString(kFailedToSave) + "\n" + ShownPath(path) + ": " + ShownPath(error));
+    Tell(LoadString(kFailedToSave) + "\n" + InCodePage(path) + ": " + InCodePage(error));
     return false;
   }
   view.doc.SetModifiedFlag(false);

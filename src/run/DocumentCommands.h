@@ -53,7 +53,8 @@ class DocumentCommands {
   // fitted to the instrument, and the form shows it.
   void TakeOpenedDocument(const std::string& path);
   void Tell(const std::string& text);
-  std::string ShownPath(const std::string& path) const;
+  // Paths and system texts are UTF-8; messages are in the code page.
+  std::string InCodePage(const std::string& utf8) const;
   std::string Utf8(const std::string& text) const;
 
   CPELKView& view;

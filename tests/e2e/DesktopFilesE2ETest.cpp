@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -59,13 +61,29 @@ struct Operator {
       messages.push_back(box->text().toStdString());
       const auto answer = answers.empty() ? QMessageBox::Ok : answers.front();
       if (!answers.empty()) answers.pop_front();
-      box->button(answer)->click();
+      // A box without the expected button is a failure to see, not a crash.
+      QAbstractButton* button = box->button(answer);
+      if (!button) {
+        ADD_FAILURE() << "no such button on: " << messages.back();
+        button = box->buttons().value(0);
+      }
+      button->click();
     } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
       if (names.empty()) {
         files->reject();
         return;
       }
-      files->selectFile(QString::fromStdString(names.front()));
+      // Typed into the name field, as the only choice: a file still selected
+      // in the list (the proposed name, once the folder has loaded) would
+      // win over the typed one.
+      for (auto* view : files->findChildren<QAbstractItemView*>()) view->clearSelection();
+      auto* field = files->findChild<QLineEdit*>("fileNameEdit");
+      if (!field) {
+        ADD_FAILURE() << "no file name field";
+        files->reject();
+        return;
+      }
+      field->setText(QString::fromStdString(names.front()));
       names.pop_front();
       static_cast<QDialog*>(files)->done(QDialog::Accepted);  // as its Open or Save button
     } else if (modal && modal->objectName() == "Rs232Dialog" && rs232) {
