@@ -284,7 +284,9 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
   if (o.port || o.device) {
     instrument = ReadInstrument(o, *codec, err);
     if (!instrument) {
-      err << who << ": no instrument answered; nothing was written\n";
+      err << who << ": no instrument answered"
+          << (o.device ? " on " + *o.device : " on COM" + std::to_string(*o.port))
+          << "; nothing was written\n";
       return kExitFailure;
     }
   }
