@@ -132,13 +132,18 @@ TEST(TestConditionsInput, ClearThenCancelKeepsAllAndOkAlwaysMarksModified) {
   rig.doc.eutHandy = 1;
   const auto texts = rig.doc.eutTexts;
 
-  rig.dialogs.conditions = [](TestConditionsInput& dialog, FakeDialog& d) {
+  std::string shownDescription, shownPressureTo;
+  rig.dialogs.conditions = [&](TestConditionsInput& dialog, FakeDialog& d) {
+    shownDescription = d.Text(1238);
+    shownPressureTo = d.Text(1011);
     dialog.OnClear(d);
     return false;
   };
   rig.view->events.OnCommand(CommandId::TestConditions);
   // The dialog showed everything in its boxes, the long text whole.
-  EXPECT_TRUE(rig.dialogs.shown.texts.empty() == false);
+  EXPECT_EQ(shownDescription, longText);
+  EXPECT_EQ(shownPressureTo, "1013");
+  EXPECT_EQ(rig.dialogs.shown.Text(1238), "") << "Clear emptied the box";
   EXPECT_EQ(rig.doc.eutTexts, texts);
   EXPECT_EQ(rig.doc.eutDeskTop, 1);
   EXPECT_EQ(rig.doc.eutHandy, 1);

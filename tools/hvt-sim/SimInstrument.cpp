@@ -113,10 +113,14 @@ Reply SimInstrument::Handle(std::string_view text, int64_t nowMs) {
 
   if (code == "QA" && bare) return answer(options.identity);
   if (code == "QM" && bare) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "AM%03d/%d/1/2/4/8/10/16/20/%d/", options.maxVoltage,
-                  options.injectionUnitType, options.triangle ? 1 : 0);
-    return answer(buffer);
+    // Widths go out in units of 50 ns.
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "AM%03d/%d/", options.maxVoltage,
+                  options.injectionUnitType);
+    std::string text = buffer;
+    for (int ns : options.widths) text += std::to_string(ns / 50) + "/";
+    text += options.triangle ? "1/" : "0/";
+    return answer(text);
   }
   if (code == "QO" && bare) return options.terminator ? answer("AO") : nak;
   if (code == "QG" && bare) return answer(StatusAnswer());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,8 @@ struct InstrumentOptions {
   int injectionUnitType = 3;
   bool triangle = true;
   bool terminator = true;  // answers "QO"
+  // The seven pulse widths after the first (10 ns), in ns, multiples of 50.
+  std::array<int, 7> widths{50, 100, 200, 400, 500, 800, 1000};
 };
 
 // The fifteen fields of a "PD" text.

@@ -46,6 +46,9 @@ const char* const kUsage =
     "  --triangle          offer the triangle pulse (default)\n"
     "  --no-triangle       do not offer it\n"
     "  --no-terminator     no built-in terminator: \"QO\" is refused\n"
+    "  --widths W,...      the seven pulse widths after 10 ns, in ns, each a\n"
+    "                      multiple of 50 up to 49950 (default\n"
+    "                      50,100,200,400,500,800,1000)\n"
     "  --pace BAUD         send at the line rate of BAUD bit/s, 10 bits a byte\n"
     "  --log FILE          record the traffic, one line per frame: the time its\n"
     "                      last byte passed, < from the program or > to it, the\n"
@@ -53,6 +56,27 @@ const char* const kUsage =
     "                      by name, other unprintable bytes as '.')\n"
     "  -h, --help          show this help\n"
     "\n";
+
+// "W,W,W,W,W,W,W": seven widths in ns that the configuration answer can
+// carry (whole 50 ns units, three digits at most).
+bool ParseWidths(const std::string& text, std::array<int, 7>& widths) {
+  std::array<int, 7> parsed{};
+  size_t at = 0;
+  for (size_t k = 0; k < parsed.size(); ++k) {
+    const size_t end = k + 1 < parsed.size() ? text.find(',', at) : text.size();
+    if (end == std::string::npos) return false;
+    const std::string field = text.substr(at, end - at);
+    if (field.empty() || field.size() > 5 ||
+        field.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    const int ns = std::stoi(field);
+    if (ns < 50 || ns > 49950 || ns % 50 != 0) return false;
+    parsed[k] = ns;
+    at = end + 1;
+  }
+  widths = parsed;
+  return true;
+}
 
 volatile std::sig_atomic_t signalled = 0;
 void OnSignal(int) { signalled = 1; }
@@ -123,6 +147,14 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
       options.instrument.triangle = false;
     } else if (a == "--no-terminator") {
       options.instrument.terminator = false;
+    } else if (a == "--widths") {
+      if (!value("seven widths in ns such as 50,100,200,400,500,800,1000")) return false;
+      if (!ParseWidths(v, options.instrument.widths))
+        return Refuse(
+            "--widths must be seven multiples of 50 from 50 to 49950, such as "
+            "50,100,200,400,500,800,1000, not " +
+                v,
+            exitCode);
     } else if (a == "--pace") {
       if (!value("a bit rate such as 9600")) return false;
       if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() >= 8 ||
@@ -135,10 +167,11 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
       if (!value("a file name")) return false;
       options.logPath = v;
     } else {
-      return Refuse("unknown option " + a +
-                        "; the options are --device, --identity, --max-voltage, --type, "
-                        "--triangle, --no-triangle, --no-terminator, --pace, --log, --help",
-                    exitCode);
+      return Refuse(
+          "unknown option " + a +
+              "; the options are --device, --identity, --max-voltage, --type, "
+              "--triangle, --no-triangle, --no-terminator, --widths, --pace, --log, --help",
+          exitCode);
     }
   }
   return true;

@@ -7,25 +7,40 @@
 
 #include "hvtctl/OutputFile.h"
 #include "hvtctl/PlkCommands.h"
+#include "link/PortPaths.h"
 #include "model/DocumentFile.h"
+#include "model/DocumentOpen.h"
 #include "model/Settings.h"
 #include "model/StringTable.h"
 #include "platform/CodePages.h"
+#include "platform/QtSerialDevice.h"
+#include "platform/QtTimerHost.h"
 #include "platform/ReportPdf.h"
 #include "platform/SettingsLocation.h"
+#include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
+#include "run/CPELKView.h"
+#include "run/HeadlessForm.h"
 
 namespace hvt {
 
 const char* const kReportHelp =
     "Usage: hvtctl report FILE.plk OUT.pdf [--unit N | --program N] [--model TEXT]\n"
     "                     [--serial TEXT] [--paper a4|letter] [--date YYYY-MM-DD]\n"
-    "                     [--codepage 1252|932]\n"
+    "                     [--codepage 1252|932] [--port N | --device PATH]\n"
     "\n"
     "Write the test report that printing the document would produce, as a PDF.\n"
     "Without --unit or --program the document's own sequence mode decides: the\n"
     "unit report of its current unit, or the program report of its current\n"
     "program.\n"
+    "\n"
+    "The pulse widths, line names and terminator texts come from an instrument\n"
+    "when --port or --device is given: it is identified and its configuration\n"
+    "read as 'hvtctl run' does, a document of another injection unit type is\n"
+    "refused and units beyond the instrument's limits are fitted to it, as the\n"
+    "desktop program does on opening. Without either option the report uses the\n"
+    "demonstration values (widths 10 to 1000 ns and Tri, a built-in terminator,\n"
+    "the document's own injection unit type).\n"
     "\n"
     "Options:\n"
     "  --unit N             the unit report of unit N (1..50)\n"
@@ -37,14 +52,20 @@ const char* const kReportHelp =
     "  --date YYYY-MM-DD    the date in the footer (default today)\n"
     "  --codepage 1252|932  code page of the document's texts (default: that of\n"
     "                       the system's language, as for 'hvtctl plk')\n"
+    "  --port N             read the configuration of the instrument on COM port\n"
+    "                       N (1..257)\n"
+    "  --device PATH        read it from the instrument on this serial device\n"
+    "                       (for example the path that hvt-sim prints)\n"
     "  -h, --help           show this help\n"
     "\n"
     "FILE.plk '-' reads standard input; OUT.pdf '-' writes the PDF to standard\n"
     "output. An existing OUT.pdf is replaced, but never when it is FILE.plk (by\n"
     "any path or link).\n"
     "\n"
-    "Exit 2 for bad arguments, an OUT.pdf that is FILE.plk, or a file that is not\n"
-    "a document of this program, 3 for a document file that ends early.\n";
+    "Exit 1 when the instrument does not answer or the PDF cannot be written, 2\n"
+    "for bad arguments, an OUT.pdf that is FILE.plk, or a file that is not a\n"
+    "document of this program or not of the instrument's type, 3 for a document\n"
+    "file that ends early.\n";
 
 namespace {
 
@@ -56,6 +77,8 @@ struct Options {
   Paper paper = Paper::A4;
   std::optional<std::chrono::year_month_day> date;
   int codePage = DefaultCodePage();
+  std::optional<int> port;
+  std::optional<std::string> device;
   std::vector<std::string> positional;
 };
 
@@ -96,6 +119,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
           return false;
         }
         (a == "--unit" ? o.unit : o.program) = *n;
+      } else if (a == "--port") {
+        o.port = ParseNumber(v, kFirstPort, kLastPort);
+        if (!o.port) {
+          err << "hvtctl report: --port must be a number from " << kFirstPort << " to " << kLastPort
+              << "\n";
+          return false;
+        }
+      } else if (a == "--device") {
+        o.device = v;
       } else if (a == "--model") {
         o.model = v;
       } else if (a == "--serial") {
@@ -133,6 +165,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     err << "hvtctl report: give --unit or --program, not both\n";
     return false;
   }
+  if (o.port && o.device) {
+    err << "hvtctl report: give --port or --device, not both\n";
+    return false;
+  }
   if (o.positional.size() != 2) {
     err << "hvtctl report: expected FILE.plk and OUT.pdf\n";
     return false;
@@ -146,6 +182,83 @@ std::optional<std::string> ToCodePage(const TextCodec& codec, const std::string&
   auto bytes = codec.FromUtf8(utf8);
   if (!bytes) err << "hvtctl report: " << what << " has characters the code page lacks\n";
   return bytes;
+}
+
+// Messages of the link go to standard error; nobody is there to answer, so
+// every question gets the answer that gives up.
+class ErrorStreamPrompter : public Prompter {
+ public:
+  ErrorStreamPrompter(std::ostream& err, const TextCodec& codec) : err(err), codec(codec) {}
+  using Prompter::Ask;
+  Answer Ask(const std::string& text, Buttons buttons, MessageIcon, Owner,
+             std::optional<Answer>) override {
+    err << "hvtctl report: " << codec.ToUtf8(text).value_or(text) << "\n";
+    switch (buttons) {
+      case Buttons::AbortRetryIgnore:
+        return Answer::Abort;
+      case Buttons::RetryCancel:
+      case Buttons::OkCancel:
+        return Answer::Cancel;
+      case Buttons::YesNo:
+        return Answer::No;
+      case Buttons::Ok:
+        break;
+    }
+    return Answer::Ok;
+  }
+
+ private:
+  std::ostream& err;
+  const TextCodec& codec;
+};
+
+// The instrument's configuration, read as at the desktop program's start:
+// identification, then the configuration query and the terminator probe.
+// nullopt (with the reason told) when no instrument answered.
+std::optional<CPELKDoc> ReadInstrument(const Options& o, const TextCodec& codec,
+                                       std::ostream& err) {
+  SettingsFile settings = UserSettingsFile();
+  CPELKDoc instrument(&settings);
+  if (o.port) instrument.portNumber = static_cast<uint16_t>(*o.port);
+  QtSerialDevice device;
+  SteadyClock clock;
+  QtTimerHost timers;
+  HeadlessForm form;
+  ErrorStreamPrompter prompter(err, codec);
+  CommPort::PathFn path = [&](int n) {
+    return o.device ? *o.device : PortDevicePath(n, &settings);
+  };
+  CPELKView view(instrument,
+                 CPELKView::Ports{device, clock, timers, prompter, form, settings, path});
+  instrument.firstUpdate = 1;
+  if (!view.connection.Connect() || instrument.demoMode) return std::nullopt;
+  if (!view.configuration.QueryConfiguration()) {
+    err << "hvtctl report: the instrument did not give its configuration\n";
+    return std::nullopt;
+  }
+  return instrument;
+}
+
+// The document as the desktop program holds it with this instrument.
+int TakeInstrument(CPELKDoc& doc, const CPELKDoc& instrument, const TextCodec& codec,
+                   const std::string& path, std::ostream& err) {
+  auto message = [&](int id) {
+    return "hvtctl report: " + path + ": " +
+           FormatText(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
+  };
+  if (doc.injectionUnitType != instrument.injectionUnitType) {
+    err << message(ids::kOtherInjectionUnitType) << "\n";
+    return kExitUsage;
+  }
+  doc.maxVoltage = instrument.maxVoltage;
+  doc.minVariable = instrument.minVariable;
+  doc.lineNames = instrument.lineNames;
+  doc.lastLine = instrument.lastLine;
+  doc.widthTable = instrument.widthTable;
+  doc.widthLast = instrument.widthLast;
+  doc.builtInTerminator = instrument.builtInTerminator;
+  if (AdaptToInstrument(doc)) err << message(4006) << "\n";
+  return kExitOk;
 }
 
 }  // namespace
@@ -167,8 +280,21 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
   // the document it is made from.
   if (!OutputAllowed(who, inPath, outPath, true, err)) return kExitUsage;
   const auto codec = MakeCodec(o.codePage);
+  std::optional<CPELKDoc> instrument;
+  if (o.port || o.device) {
+    instrument = ReadInstrument(o, *codec, err);
+    if (!instrument) {
+      err << who << ": no instrument answered"
+          << (o.device ? " on " + *o.device : " on COM" + std::to_string(*o.port))
+          << "; nothing was written\n";
+      return kExitFailure;
+    }
+  }
   CPELKDoc doc;
   if (const int rc = LoadPlkFile(inPath, *codec, doc, err, who)) return rc;
+  if (instrument) {
+    if (const int rc = TakeInstrument(doc, *instrument, *codec, inPath, err)) return rc;
+  }
 
   if (o.unit) {
     doc.programMode = 0;
