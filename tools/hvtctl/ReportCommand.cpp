@@ -198,6 +198,7 @@ class ErrorStreamPrompter : public Prompter {
         return Answer::Abort;
       case Buttons::RetryCancel:
       case Buttons::OkCancel:
+      case Buttons::YesNoCancel:
         return Answer::Cancel;
       case Buttons::YesNo:
         return Answer::No;
