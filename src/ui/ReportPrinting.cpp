@@ -21,7 +21,6 @@ namespace hvt {
 
 namespace {
 
-constexpr int kExportPdfCommand = 32790;
 
 // A printer reports its printable area in whole millimetres.
 int WholeMm(double mm) { return static_cast<int>(std::floor(mm + 1e-6)); }
@@ -103,7 +102,7 @@ bool QtReportPrinter::ExportPdf(ReportJob& job) {
   const QString path =
       askPdfPath ? askPdfPath(proposed)
                  : QFileDialog::getSaveFileName(
-                       owner, TemplateText(resource::kMainMenu, kExportPdfCommand, "Export PDF"),
+                       owner, TemplateText(resource::kShell, 2, "Export PDF"),
                        proposed, QStringLiteral("PDF (*.pdf)"));
   if (path.isEmpty()) return false;
   ReportPdfOptions options;
