@@ -21,7 +21,6 @@ namespace hvt {
 
 namespace {
 
-
 // A printer reports its printable area in whole millimetres.
 int WholeMm(double mm) { return static_cast<int>(std::floor(mm + 1e-6)); }
 
@@ -99,11 +98,10 @@ void QtReportPrinter::PrintSetup() { QPageSetupDialog(&Printer(), owner).exec();
 
 bool QtReportPrinter::ExportPdf(ReportJob& job) {
   const QString proposed = QDir::home().filePath(QStringLiteral("report.pdf"));
-  const QString path =
-      askPdfPath ? askPdfPath(proposed)
-                 : QFileDialog::getSaveFileName(
-                       owner, TemplateText(resource::kShell, 2, "Export PDF"),
-                       proposed, QStringLiteral("PDF (*.pdf)"));
+  const QString path = askPdfPath ? askPdfPath(proposed)
+                                  : QFileDialog::getSaveFileName(
+                                        owner, TemplateText(resource::kShell, 2, "Export PDF"),
+                                        proposed, QStringLiteral("PDF (*.pdf)"));
   if (path.isEmpty()) return false;
   ReportPdfOptions options;
   options.paper = printer && printer->pageLayout().pageSize().id() == QPageSize::Letter
