@@ -8,6 +8,25 @@ namespace hvt {
 enum class Buttons { Ok, YesNo, AbortRetryIgnore, RetryCancel, OkCancel, YesNoCancel };
 enum class Answer { Ok, Yes, No, Abort, Retry, Ignore, Cancel };
 enum class MessageIcon { None, Warning, Information, Question };
+
+// The answer of an operator who is not there to read the box: the one that
+// gives up.
+constexpr Answer GiveUpAnswer(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::AbortRetryIgnore:
+      return Answer::Abort;
+    case Buttons::RetryCancel:
+    case Buttons::OkCancel:
+    case Buttons::YesNoCancel:
+      return Answer::Cancel;
+    case Buttons::YesNo:
+      return Answer::No;
+    case Buttons::Ok:
+      break;
+  }
+  return Answer::Ok;
+}
+
 // Who owns the box: the opening window during start-up, else the view or
 // the main window.
 enum class Owner { OpeningWindow, View, MainWindow };

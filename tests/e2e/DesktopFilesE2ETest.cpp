@@ -21,6 +21,7 @@
 #include "model/DocumentFile.h"
 #include "model/Settings.h"
 #include "run/CPELKView.h"
+#include "support/AppFolders.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 #include "ui/CPELKApp.h"
@@ -31,19 +32,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A private config and runtime folder for one program start.
-struct Folders {
-  Folders() {
-    fs::create_directories(root / "rt");
-    fs::permissions(root / "rt", fs::perms::owner_all);
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root / "cfg").string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((root / "rt").string()));
-  }
-  ~Folders() { fs::remove_all(root); }
-  SettingsFile Settings() const { return SettingsFile(SettingsFile::PathUnder(root / "cfg")); }
-  fs::path root =
-      fs::temp_directory_path() / ("hvt-files-" + std::to_string(getpid()) + "-" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+struct Folders : testing::AppFolders {
+  Folders() : AppFolders("hvt-files") {}
 };
 
 // The operator at the modal windows that open: file dialogs get the next

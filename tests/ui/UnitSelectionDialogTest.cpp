@@ -20,6 +20,7 @@
 #include "model/DocumentFile.h"
 #include "model/TextCodec.h"
 #include "run/CPELKView.h"
+#include "support/AppFolders.h"
 #include "support/ScriptedPrompter.h"
 #include "support/VirtualTime.h"
 #include "ui/CPELKApp.h"
@@ -33,18 +34,8 @@ namespace {
 namespace fs = std::filesystem;
 using D = UnitDialogId;
 
-// A private config and runtime folder for one program start.
-struct Folders {
-  Folders() {
-    fs::create_directories(root / "rt");
-    fs::permissions(root / "rt", fs::perms::owner_all);
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root / "cfg").string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((root / "rt").string()));
-  }
-  ~Folders() { fs::remove_all(root); }
-  fs::path root =
-      fs::temp_directory_path() / ("hvt-editor-" + std::to_string(getpid()) + "-" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+struct Folders : testing::AppFolders {
+  Folders() : AppFolders("hvt-editor") {}
 };
 
 // The widget variant of QTest's double click sends no press before it: an

@@ -193,19 +193,7 @@ class ErrorStreamPrompter : public Prompter {
   Answer Ask(const std::string& text, Buttons buttons, MessageIcon, Owner,
              std::optional<Answer>) override {
     err << "hvtctl report: " << codec.ToUtf8(text).value_or(text) << "\n";
-    switch (buttons) {
-      case Buttons::AbortRetryIgnore:
-        return Answer::Abort;
-      case Buttons::RetryCancel:
-      case Buttons::OkCancel:
-      case Buttons::YesNoCancel:
-        return Answer::Cancel;
-      case Buttons::YesNo:
-        return Answer::No;
-      case Buttons::Ok:
-        break;
-    }
-    return Answer::Ok;
+    return GiveUpAnswer(buttons);
   }
 
  private:

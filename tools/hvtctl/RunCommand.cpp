@@ -181,19 +181,10 @@ class ConsolePrompter : public Prompter {
     }
     out << "message: " << line << std::endl;
     if (!out) TerminationGuard::RequestStop();
-    switch (buttons) {
-      case Buttons::AbortRetryIgnore:
-        return Answer::Abort;
-      case Buttons::RetryCancel:
-      case Buttons::OkCancel:
-      case Buttons::YesNoCancel:
-        return Answer::Cancel;
-      case Buttons::YesNo:
-        return text == LoadString(ids::kAskDemo) && answerDemo ? Answer::Yes : Answer::No;
-      case Buttons::Ok:
-        return Answer::Ok;
+    if (buttons == Buttons::YesNo && text == LoadString(ids::kAskDemo) && answerDemo) {
+      return Answer::Yes;
     }
-    return Answer::Ok;
+    return GiveUpAnswer(buttons);
   }
 
  private:
