@@ -9,7 +9,7 @@ mkdir -p "$out" fuzz/corpus-document fuzz/corpus-settings fuzz/corpus-frame fuzz
   fuzz/corpus-form
 core=(src/model/CPELKDoc.cpp src/model/DocumentFile.cpp src/model/Archive.cpp
       src/model/TextCodec.cpp src/model/Profile.cpp src/model/Settings.cpp
-      src/model/StringTable.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp
+      src/model/StringTable.cpp src/model/CodePageText.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp
       src/link/Frame.cpp src/link/Answers.cpp)
 sim=(tools/hvt-sim/SimInstrument.cpp tools/hvt-sim/SimLine.cpp)
 flags=(-std=c++20 -O1 -g -Isrc -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)

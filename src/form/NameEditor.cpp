@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "form/CodePageText.h"
+#include "model/CodePageText.h"
 #include "model/StringTable.h"
 
 namespace hvt {
@@ -29,15 +29,15 @@ void NameEditor::OnInitDialog(NameDialogView& dialogView) {
 
 std::string NameEditor::BeginLabelEdit(int row) const {
   if (!ValidRow(row)) return {};
-  return std::string(form::TrimBlanks(ItemText(row), codePage, true, true));
+  return std::string(TrimBlanks(ItemText(row), codePage, true, true));
 }
 
 void NameEditor::EndLabelEdit(int row, std::string_view typed) {
   if (!ValidRow(row)) return;
   // Trailing blanks stay: the padding below adds its own anyway.
-  std::string_view kept = form::TrimBlanks(typed, codePage, true, false);
+  std::string_view kept = TrimBlanks(typed, codePage, true, false);
   // A cut must not leave half a double-byte character behind.
-  kept = form::CutBytes(kept, kNameLimit, codePage);
+  kept = CutBytes(kept, kNameLimit, codePage);
   if (kept.empty()) return;
   std::string name(kept);
   if (name.size() < kShortestName) name.append(kShortestName - name.size(), ' ');

@@ -22,6 +22,18 @@ bool ValidProgram(const CPELKDoc& doc) {
   return doc.currentProgram >= 1 && doc.currentProgram <= kProgramCount;
 }
 
+// Fills the names dialog with all 50 names of one kind and runs it; false
+// on Cancel.
+template <typename Records>
+bool EditNames(CPELKView& view, const Records& records, int titleId, int captionId,
+               NameEditor& names) {
+  for (const auto& record : records) names.names.push_back(record.name);
+  names.columnTitle = LoadString(titleId);
+  names.caption = LoadString(captionId);
+  names.entryCount = static_cast<int>(records.size());
+  return view.dialogs->Run(names);
+}
+
 }  // namespace
 
 NameMemoButtons::NameMemoButtons(CPELKView& v) : view(v) {
@@ -60,11 +72,7 @@ void NameMemoButtons::OnProgramMemo() {
 void NameMemoButtons::OnUnitNameEdit() {
   CPELKDoc& doc = view.doc;
   NameEditor names;
-  for (const UnitRecord& u : doc.units) names.names.push_back(u.name);
-  names.columnTitle = LoadString(kUnitNameTitle);
-  names.caption = LoadString(kUnitNameCaption);
-  names.entryCount = kUnitCount;
-  if (!view.dialogs->Run(names)) return;
+  if (!EditNames(view, doc.units, kUnitNameTitle, kUnitNameCaption, names)) return;
   for (int n = 1; n <= kUnitCount; ++n) doc.unit(n).name = names.names[static_cast<size_t>(n - 1)];
   // The program list shows unit names.
   view.lists.ShowProgram();
@@ -79,11 +87,7 @@ void NameMemoButtons::OnUnitNameEdit() {
 void NameMemoButtons::OnProgramNameEdit() {
   CPELKDoc& doc = view.doc;
   NameEditor names;
-  for (const ProgramRecord& p : doc.programs) names.names.push_back(p.name);
-  names.columnTitle = LoadString(kProgramNameTitle);
-  names.caption = LoadString(kProgramNameCaption);
-  names.entryCount = kProgramCount;
-  if (!view.dialogs->Run(names)) return;
+  if (!EditNames(view, doc.programs, kProgramNameTitle, kProgramNameCaption, names)) return;
   for (int n = 1; n <= kProgramCount; ++n) {
     doc.program(n).name = names.names[static_cast<size_t>(n - 1)];
   }

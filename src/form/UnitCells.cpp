@@ -1,9 +1,9 @@
 #include "form/UnitCells.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "model/CPELKDoc.h"
+#include "model/CodePageText.h"
 #include "model/ProgramRecord.h"
 #include "model/StringTable.h"
 
@@ -81,18 +81,7 @@ std::string StepText(const CPELKDoc& doc, uint16_t code) {
 }
 
 std::string CutToBytes(const std::string& text, size_t limit, int codePage) {
-  // Shift-JIS lead bytes; the byte after one belongs to the same character.
-  auto lead = [codePage](char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return codePage == 932 && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
-  };
-  size_t end = 0;
-  while (end < text.size()) {
-    const size_t length = lead(text[end]) ? 2 : 1;
-    if (end + length > limit) break;
-    end += length;
-  }
-  return text.substr(0, std::min(end, text.size()));
+  return std::string(CutBytes(text, limit, codePage));
 }
 
 }  // namespace hvt::form

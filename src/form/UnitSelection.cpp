@@ -191,7 +191,10 @@ void UnitSelection::AddLast(uint16_t unit) {
   ++stepCount;
 }
 
-void UnitSelection::AddPosterior(uint16_t unit) {
+// Prior to and Posterior to: the steps from the selected one on move right
+// and the new unit takes the selected place or the one after it. Posterior
+// selects the new cell in the list; the blink stays on the selected place.
+void UnitSelection::InsertAtSelection(uint16_t unit, bool after) {
   const int s = selectedPos;
   if (s == 1 && stepCount == 0) {
     FirstStep(unit);
@@ -199,22 +202,10 @@ void UnitSelection::AddPosterior(uint16_t unit) {
   }
   AppendTwoCells();
   ShiftRightFrom(s);
-  steps[static_cast<size_t>(s + 2)] = unit;
-  controls->SetCellText(s + 1, CellText(s + 2));
-  controls->SelectCell(s + 1);
-  ++stepCount;
-}
-
-void UnitSelection::AddPrior(uint16_t unit) {
-  const int s = selectedPos;
-  if (s == 1 && stepCount == 0) {
-    FirstStep(unit);
-    return;
-  }
-  AppendTwoCells();
-  ShiftRightFrom(s);
-  steps[static_cast<size_t>(s)] = unit;
-  controls->SetCellText(s - 1, CellText(s));
+  const int position = after ? s + 2 : s;
+  steps[static_cast<size_t>(position)] = unit;
+  controls->SetCellText(position - 1, CellText(position));
+  if (after) controls->SelectCell(position - 1);
   ++stepCount;
 }
 
@@ -237,9 +228,9 @@ void UnitSelection::OnUnitDoubleClick(int row) {
   if (modeLast == 0 && (selectedPos < 1 || selectedPos - 1 >= CellCount())) return;
   const auto unit = static_cast<uint16_t>(row + 1);
   if (modePrior) {
-    AddPrior(unit);
+    InsertAtSelection(unit, false);
   } else if (modePosterior) {
-    AddPosterior(unit);
+    InsertAtSelection(unit, true);
   } else if (modeLast) {
     AddLast(unit);
   } else if (modeReplace) {

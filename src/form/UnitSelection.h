@@ -129,8 +129,7 @@ class UnitSelection : public TimerClient {
   void ShiftRightFrom(int s);
   void FirstStep(uint16_t unit);
   void AddLast(uint16_t unit);
-  void AddPosterior(uint16_t unit);
-  void AddPrior(uint16_t unit);
+  void InsertAtSelection(uint16_t unit, bool after);
   void ReplaceSelected(uint16_t unit);
   void Ask(int messageId, bool okCancel, bool* ok = nullptr);
 

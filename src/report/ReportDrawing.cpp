@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "model/CodePageText.h"
 #include "model/StringTable.h"
 #include "report/ReportContent.h"
 
@@ -30,7 +31,7 @@ constexpr int kLowestMemoLine = 26000;
 
 // Column positions of the unit tables, from L.
 constexpr int kColumnRules[10] = {700, 2300, 3800, 5600, 7400, 9000, 10600, 13000, 14800, 15800};
-constexpr int kValueX[kUnitColumnCount] = {300,  1400, 2750,  4350,  6200, 8000,
+constexpr int kValueX[kUnitColumnCount] = {300,  1400,  2750,  4350,  6200, 8000,
                                            9600, 11200, 13600, 15100, 16000};
 constexpr int kUnitHeadingX[kUnitColumnCount] = {150,  850,   2650,  4150,  5900, 7600,
                                                  9400, 10850, 13300, 14980, 15980};
@@ -51,10 +52,6 @@ constexpr MarkPlace kStepMarks[4] = {{kColumnPolarity, 900, -300},
                                      {kColumnWidth, 2250, -300},
                                      {kColumnVoltage, 3850, -200},
                                      {kColumnTrigger, 5700, -200}};
-
-bool IsLeadByte(unsigned char byte, int codePage) {
-  return codePage == 932 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
-}
 
 // Bytes of the first line of a paragraph longer than the limit. A double-byte
 // character that starts at the last place moves whole to the next line. The
@@ -132,7 +129,9 @@ void ReportDrawing::Text(int x, int d, const ReportFont& font, std::string_view 
   if (!text.empty()) canvas.Text(x, d, font, text, false);
 }
 
-void ReportDrawing::Rule(int x1, int d1, int x2, int d2) { canvas.Line(x1, d1, x2, d2, kDefaultPen); }
+void ReportDrawing::Rule(int x1, int d1, int x2, int d2) {
+  canvas.Line(x1, d1, x2, d2, kDefaultPen);
+}
 
 void ReportDrawing::Box(int x1, int d1, int x2, int d2) {
   canvas.Rectangle(x1, d1, x2, d2, kDefaultPen, kWhite);
@@ -201,8 +200,7 @@ void ReportDrawing::DrawEquipmentBlock(int& d) {
   const int d0 = d;
   const EquipmentBlock block = EquipmentBlockContent(doc);
   const auto& labels = report_text::kEquipmentLabels;
-  constexpr int kLabelD[12] = {0,    550,  1100, 1650, 2200, 3850,
-                               4400, 4950, 6600, 7150, 7700, 8250};
+  constexpr int kLabelD[12] = {0, 550, 1100, 1650, 2200, 3850, 4400, 4950, 6600, 7150, 7700, 8250};
   Text(L + 12800, d0, equipmentFont, labels[0]);
   for (int row = 1; row < 12; ++row) Text(L + 800, d0 + kLabelD[row], equipmentFont, labels[row]);
 

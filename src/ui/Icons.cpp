@@ -139,17 +139,48 @@ QPixmap ResourceImage(int resource, int size) {
   return pixmap;
 }
 
-QCursor ProgramListCursor() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
+namespace {
+
+// The standard arrow in the top left corner of a 32 x 32 cursor, which
+// each cursor completes with its own hint.
+void DrawArrow(QPainter& p) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 1));
   p.setBrush(Qt::white);
   p.drawPolygon(QPolygonF{{0, 0}, {0, 16}, {4, 12}, {7, 19}, {9, 18}, {6, 11}, {11, 11}});
+}
+
+}  // namespace
+
+QCursor ProgramListCursor() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  DrawArrow(p);
   p.translate(12, 12);
   p.scale(0.5, 0.5);
   Pencil(p, 32, QColor(0, 150, 0));
+  return QCursor(pixmap, 0, 0);
+}
+
+QCursor DoubleClickCursor() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  DrawArrow(p);
+  // The mouse body.
+  QPainterPath body;
+  body.addRoundedRect(QRectF(16, 12, 12, 18), 5, 5);
+  p.drawPath(body);
+  p.setBrush(QColor(0, 120, 215));
+  p.drawRect(QRectF(16.5, 12.5, 5.5, 6.5));
+  p.drawLine(QPointF(22, 12), QPointF(22, 19));
+  p.drawLine(QPointF(16, 19), QPointF(28, 19));
+  // Two clicks.
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(0, 120, 215), 1.2));
+  p.drawArc(QRectF(13, 5, 8, 8), 30 * 16, 120 * 16);
+  p.drawArc(QRectF(10, 2, 14, 14), 30 * 16, 120 * 16);
   return QCursor(pixmap, 0, 0);
 }
 

@@ -6,7 +6,7 @@
 #include <QTextDocument>
 #include <memory>
 
-#include "form/CodePageText.h"
+#include "model/CodePageText.h"
 #include "model/TextCodec.h"
 
 namespace hvt {
@@ -28,7 +28,7 @@ QString ShowBytes(const TextCodec& codec, const std::string& bytes) {
   // Character by character, so that one bad byte spoils only itself.
   QString shown;
   for (size_t at = 0; at < bytes.size();) {
-    const size_t length = form::CharLength(bytes, at, codec.CodePage());
+    const size_t length = CharLength(bytes, at, codec.CodePage());
     if (auto utf8 = codec.ToUtf8(std::string_view(bytes).substr(at, length))) {
       shown += QString::fromStdString(*utf8);
     } else {

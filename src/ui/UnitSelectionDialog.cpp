@@ -6,8 +6,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -15,6 +13,7 @@
 #include "model/TextCodec.h"
 #include "platform/QtTimerHost.h"
 #include "ui/DialogUnits.h"
+#include "ui/Icons.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtPrompter.h"
 #include "ui/TemplateText.h"
@@ -38,32 +37,6 @@ constexpr int kButtonHeight = 16;
 constexpr int kListFontPx = 14;
 
 QString Name(UnitDialogId id) { return QStringLiteral("c%1").arg(static_cast<int>(id)); }
-
-// Cursor 138: the arrow with a mouse beside it whose left button is pressed
-// twice, the hint that a double click picks the row.
-QCursor DoubleClickCursor() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::white);
-  p.drawPolygon(QPolygonF{{0, 0}, {0, 16}, {4, 12}, {7, 19}, {9, 18}, {6, 11}, {11, 11}});
-  // The mouse body.
-  QPainterPath body;
-  body.addRoundedRect(QRectF(16, 12, 12, 18), 5, 5);
-  p.drawPath(body);
-  p.setBrush(QColor(0, 120, 215));
-  p.drawRect(QRectF(16.5, 12.5, 5.5, 6.5));
-  p.drawLine(QPointF(22, 12), QPointF(22, 19));
-  p.drawLine(QPointF(16, 19), QPointF(28, 19));
-  // Two clicks.
-  p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QColor(0, 120, 215), 1.2));
-  p.drawArc(QRectF(13, 5, 8, 8), 30 * 16, 120 * 16);
-  p.drawArc(QRectF(10, 2, 14, 14), 30 * 16, 120 * 16);
-  return QCursor(pixmap, 0, 0);
-}
 
 // Balloon-like tips, at most 200 pixels wide.
 constexpr const char* kBalloonStyle =

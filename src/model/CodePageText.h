@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace hvt::form {
+namespace hvt {
 
 // Document texts are bytes in the system's code page: 1252 has one byte per
 // character; 932 (Shift-JIS) has double-byte characters whose first byte is
@@ -24,4 +24,4 @@ std::string_view TrimBlanks(std::string_view text, int codePage, bool leading, b
 // boundary.
 std::string_view CutBytes(std::string_view text, size_t limit, int codePage);
 
-}  // namespace hvt::form
+}  // namespace hvt

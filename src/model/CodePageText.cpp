@@ -1,6 +1,6 @@
-#include "form/CodePageText.h"
+#include "model/CodePageText.h"
 
-namespace hvt::form {
+namespace hvt {
 
 namespace {
 
@@ -58,4 +58,4 @@ std::string_view CutBytes(std::string_view text, size_t limit, int codePage) {
   return text.substr(0, at);
 }
 
-}  // namespace hvt::form
+}  // namespace hvt
