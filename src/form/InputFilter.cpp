@@ -130,8 +130,22 @@ bool IsEditableField(ControlId id, const FilterState& state) {
   }
 }
 
+// Keys that act rather than type: a held one acts once per physical press.
+bool IsActionKey(const KeyEvent& event) {
+  return event.key == Key::Enter || event.key == Key::Escape || event.key == Key::Space ||
+         (event.key == Key::Tab && event.ctrl);
+}
+
 FilterDecision DecideKey(const KeyEvent& event, const FilterState& state) {
   FilterDecision d;
+  // X11 repeats a held key as pairs of release and press, both marked as
+  // repeats; Windows as presses alone. Neither is the operator's: the
+  // repeated press is dropped, and the repeated release leaves the latch
+  // of the real press alone.
+  if (event.autoRepeat && event.kind != KeyEvent::Kind::SystemDown && IsActionKey(event)) {
+    d.disposition = Disposition::Swallow;
+    return d;
+  }
   switch (event.kind) {
     case KeyEvent::Kind::SystemDown:
       // Alt+F4 and the system menu must not close the window under a run

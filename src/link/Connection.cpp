@@ -1,6 +1,7 @@
 #include "link/Connection.h"
 
 #include "link/CRsBasicProtocol.h"
+#include "link/InstrumentActivity.h"
 #include "link/InstrumentCommands.h"
 #include "model/CPELKDoc.h"
 #include "model/StringTable.h"
@@ -85,12 +86,18 @@ bool Connection::Connect() {
 }
 
 bool Connection::AskDemo() {
-  if (prompter.Ask(LoadString(ids::kAskDemo), Buttons::YesNo, MessageIcon::Warning,
-                   Owner::MainWindow) != Answer::Yes) {
+  // The link failed under a live test or line: nothing on the screen will
+  // tell any more that the instrument may go on.
+  const Exposure& exposed = commands.exposure();
+  const bool live = exposed.testMayRun || exposed.lineMayBeOn;
+  std::string text = LoadString(ids::kAskDemo);
+  if (live) text += "\n" + LoadString(ids::kMayStillInject);
+  if (prompter.Ask(text, Buttons::YesNo, MessageIcon::Warning, Owner::MainWindow) != Answer::Yes) {
     return false;
   }
   protocol.ClosePort();
   form.Show(ControlId::DemoLabel, true);
+  if (live && mayStillInject) mayStillInject();
   return true;
 }
 

@@ -55,6 +55,9 @@ class Connection {
   // Saves the document as File Save does; offered when an instrument is
   // found while in demonstration mode.
   std::function<void()> saveDocument;
+  // Told when demonstration mode was chosen while the instrument may still
+  // run a test or have the line on.
+  std::function<void()> mayStillInject;
 
   // False only when the operator chose Abort at start-up.
   bool Connect();

@@ -34,10 +34,42 @@ bool InstrumentCommands::SendSet(int codeId, const std::string& parameters) {
   return protocol.SendCommand(LoadString(codeId) + parameters);
 }
 
-bool InstrumentCommands::SendStart() { return SendSet(ids::kCodeStart, ""); }
-bool InstrumentCommands::SendStop() { return SendSet(ids::kCodeStop, ""); }
+void InstrumentCommands::Expose(Exposure next) {
+  if (next == exposed) return;
+  exposed = next;
+  if (exposureChanged) exposureChanged(exposed);
+}
+
+void InstrumentCommands::TakeFound(bool testRunning, bool lineOn) {
+  if (doc.demoMode) return;
+  Expose({testRunning, lineOn});
+}
+
+bool InstrumentCommands::SendStart() {
+  if (!doc.demoMode) Expose({true, exposed.lineMayBeOn});
+  return SendSet(ids::kCodeStart, "");
+}
+
+bool InstrumentCommands::SendStop() {
+  const bool ok = SendSet(ids::kCodeStop, "");
+  if (ok && !doc.demoMode) Expose({false, exposed.lineMayBeOn});
+  return ok;
+}
+
 bool InstrumentCommands::SendTrigger() { return SendSet(ids::kCodeTrigger, ""); }
-bool InstrumentCommands::SendLine(bool on) { return SendSet(ids::kCodeLine, on ? "1" : "0"); }
+
+bool InstrumentCommands::SendLine(bool on) {
+  if (on && !doc.demoMode) Expose({exposed.testMayRun, true});
+  const bool ok = SendSet(ids::kCodeLine, on ? "1" : "0");
+  if (ok && !on && !doc.demoMode) Expose({exposed.testMayRun, false});
+  return ok;
+}
+
+bool InstrumentCommands::StopExposed() {
+  if (exposed.testMayRun && !SendStop()) SendStop();
+  if (exposed.lineMayBeOn && !SendLine(false)) SendLine(false);
+  return !exposed.testMayRun && !exposed.lineMayBeOn;
+}
 bool InstrumentCommands::SendPause(bool pause) {
   return SendSet(ids::kCodePause, pause ? "1" : "0");
 }

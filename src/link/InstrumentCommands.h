@@ -46,6 +46,16 @@ struct CommandHooks {
   std::function<void()> secondDigitRestarted;
 };
 
+// What the instrument may be doing because of what this program sent: set
+// before START or a line-on goes out (it may take effect even when its
+// acknowledgement is lost), cleared only when a stop or a line-off was
+// accepted. A program that ends abruptly stops what this says, and no more.
+struct Exposure {
+  bool testMayRun = false;
+  bool lineMayBeOn = false;
+  bool operator==(const Exposure&) const = default;
+};
+
 // Every command text the program sends to the instrument, and the reading
 // of every answer. Builds texts from the document, sends them through the
 // one protocol object, and turns answers into values.
@@ -58,6 +68,10 @@ class InstrumentCommands {
   bool SendStop();
   bool SendTrigger();
   bool SendLine(bool on);
+  // "CB" when a test may run and "PC0" when the line may be on, each with
+  // one retry: the way out of a program that cannot go on. True when
+  // nothing is left exposed.
+  bool StopExposed();
   bool SendPause(bool pause);
   bool SendStepCode(int32_t number);
   bool SendUnit(int unitNumber);
@@ -77,13 +91,23 @@ class InstrumentCommands {
   // it came and carries the expected prefix.
   std::optional<std::string> QueryWithRetry(int codeId);
 
+  const Exposure& exposure() const { return exposed; }
+  // What the instrument itself reported after a connection: a test or line
+  // found on counts as if this program had started it, an idle instrument
+  // has nothing left to stop.
+  void TakeFound(bool testRunning, bool lineOn);
+  // Told at every change, e.g. to the crash handlers' copy.
+  std::function<void(const Exposure&)> exposureChanged;
+
  private:
+  void Expose(Exposure next);
   bool SendSet(int codeId, const std::string& parameters);
 
   CPELKDoc& doc;
   CRsBasicProtocol& protocol;
   SweepPoint& sweepPoint;
   CommandHooks hooks;
+  Exposure exposed;
 };
 
 }  // namespace hvt

@@ -6,18 +6,31 @@ namespace hvt {
 
 QtSerialDevice::~QtSerialDevice() {
   if (port.isOpen()) port.close();
+  Tell(-1);
+}
+
+void QtSerialDevice::Tell(int fd) {
+  if (onDescriptor) onDescriptor(fd);
 }
 
 bool QtSerialDevice::Open(const std::string& path) {
-  if (port.isOpen()) port.close();
+  if (port.isOpen()) {
+    Tell(-1);
+    port.close();
+  }
   port.setPortName(QString::fromStdString(path));
-  return port.open(QIODevice::ReadWrite);
+  if (!port.open(QIODevice::ReadWrite)) return false;
+#ifndef _WIN32
+  Tell(static_cast<int>(port.handle()));
+#endif
+  return true;
 }
 
 bool QtSerialDevice::IsOpen() const { return port.isOpen(); }
 
 bool QtSerialDevice::Close() {
   if (!port.isOpen()) return false;
+  Tell(-1);
   port.close();
   return port.error() == QSerialPort::NoError;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSerialPort>
+#include <functional>
 
 #include "link/SerialDevice.h"
 
@@ -28,7 +29,12 @@ class QtSerialDevice : public SerialDevice {
   // The last error text of the port, for diagnostics.
   std::string ErrorText() const;
 
+  // Told the native descriptor after every open and -1 before every close,
+  // for code that must reach the port without Qt (a crash handler).
+  std::function<void(int fd)> onDescriptor;
+
  private:
+  void Tell(int fd);
   ControlLineResult ControlResult(bool ok);
 
   QSerialPort port;

@@ -76,6 +76,9 @@ class FormControls {
 
   // Frame.
   virtual void SetStatusText(const std::string& text) = 0;
+  // The warning pane after the status bar's others: the latest standing
+  // warning, or empty.
+  virtual void SetWarningText(const std::string& text) = 0;
   virtual void SetProgress(int percent) = 0;
   virtual void MessageBeep(Beep kind) = 0;
   // The Close command of the main window (grayed while the line is on).

@@ -42,6 +42,13 @@ class Prompter {
   Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner) {
     return Ask(text, buttons, icon, owner, std::nullopt);
   }
+  // A question whose default answer is also the safe one: it is the answer
+  // when the program is told to end while the box is up. Any other box then
+  // gives GiveUpAnswer.
+  virtual Answer AskSafeDefault(const std::string& text, Buttons buttons, MessageIcon icon,
+                                Owner owner, Answer safe) {
+    return Ask(text, buttons, icon, owner, safe);
+  }
 };
 
 }  // namespace hvt

@@ -33,6 +33,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       filter(*this, filterTargets),
       events(*this),
       run(*this),
+      watch(*this),
       nameMemo(*this),
       report(*this) {
   activeUnit = doc.currentUnit;
@@ -48,6 +49,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
   }
   events.commandHandlers[CommandId::CopyUnit] = [this] { lists.CopyUnit(); };
   events.commandHandlers[CommandId::PasteUnit] = [this] { lists.PasteUnit(); };
+  connection.mayStillInject = [this] { watch.WarnMayStillInject(); };
 }
 
 CPELKView::~CPELKView() { protocol.ClosePort(); }
@@ -57,6 +59,9 @@ bool CPELKView::StartUp(bool connect) {
     if (connect && !connection.Connect()) return false;
     if (!configuration.QueryConfiguration()) doc.demoMode = connection.AskDemo() ? 1 : 0;
     doc.InitNewDocument();
+    // Before the form is used: a killed program may have left the
+    // instrument injecting.
+    watch.CheckAfterConnect();
     // The form is set up (condition area shown) before the unit is drawn,
     // so the unit's own page decides which columns stay visible.
     layout.SetUp();
@@ -82,6 +87,10 @@ void CPELKView::InitialUpdate() {
 void CPELKView::OnTimer(int id) {
   if (ProgramLists::IsRepeatTimer(id)) {
     lists.OnRepeatTimer(id);
+    return;
+  }
+  if (id == kLeftTestTimer) {
+    watch.OnTimer(id);
     return;
   }
   run.OnTimer(id);

@@ -24,6 +24,7 @@
 #include "ports/Prompter.h"
 #include "ports/ReportPrinter.h"
 #include "ports/TimerHost.h"
+#include "run/InstrumentWatch.h"
 #include "run/ReportCommands.h"
 #include "run/RunControl.h"
 #include "run/RunEnabling.h"
@@ -142,6 +143,7 @@ class CPELKView : public TimerClient {
   InputFilter filter;
   FormDispatcher events;
   RunControl run;
+  InstrumentWatch watch;
   NameMemoButtons nameMemo;
   ReportCommands report;
 };

@@ -127,6 +127,7 @@ class HeadlessForm : public FormControls {
     status = text;
     if (onStatusText) onStatusText(text);
   }
+  void SetWarningText(const std::string& text) override { warning = text; }
   void SetProgress(int percent) override {
     progress = percent;
     if (onProgress) onProgress(percent);
@@ -151,6 +152,7 @@ class HeadlessForm : public FormControls {
   std::map<ControlId, State> controls;
   std::map<ControlId, int> selectedRows;
   std::string status;
+  std::string warning;
   int progress = 0;
   ControlId focus = ControlId::Start;
   CursorShape cursor = CursorShape::Arrow;

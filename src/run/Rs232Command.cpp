@@ -39,6 +39,7 @@ void Rs232Command::OnRs232SetUp() {
   // Also on the same port: the operator may have plugged the instrument in.
   view.connection.Connect();
   if (wasDemo && !doc.demoMode) TakeNewInstrument();
+  view.watch.CheckAfterConnect();
 }
 
 void Rs232Command::TakeNewInstrument() {

@@ -40,6 +40,7 @@ void RunControl::StartRun() {
   InstrumentCommands& commands = view.commands;
   const bool demo = doc.demoMode != 0;
 
+  if (view.watch.LeftTestRunning() && !view.RunActive()) return;
   if (doc.programMode && view.sequence.RunPositions().empty()) {
     view.connection.ShowMessage(LoadString(kNoUnitsText));
     return;
@@ -143,7 +144,7 @@ void RunControl::EndRun() {
   view.selections.SelectUnit(view.activeUnit);
   view.selections.RefreshForm();
   view.lists.ShowProgram();
-  Twice([&] { return view.commands.SendStop(); });
+  view.watch.NoteStop(Twice([&] { return view.commands.SendStop(); }));
   if (!doc.demoMode && view.commands.QueryLineState() == 0 && form.IsChecked(C::Line)) {
     form.SetImage(C::Line, Image::LineOff);
     form.Check(C::Line, false);
@@ -248,6 +249,9 @@ void RunControl::EndForExit() {
     view.form.Check(C::Line, false);
     ToggleLine();
   }
+  // Whatever is still exposed: a test left running that the operator chose
+  // to watch, a stop whose answer was lost.
+  view.commands.StopExposed();
 }
 
 void RunControl::SendUpdate() {

@@ -77,7 +77,8 @@ void RunEnabling::UpdateRunControls() {
   switch (view.runState) {
     case Idle:
     case LineOn:
-      form.Enable(C::Start, true);
+      // A test this program did not start runs on the instrument.
+      form.Enable(C::Start, !view.watch.LeftTestRunning());
       form.Enable(C::Stop, false);
       form.Enable(C::Pause, false);
       form.Enable(C::Line, true);

@@ -20,6 +20,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
 #include "platform/FileStorage.h"
+#include "platform/LastGasp.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/QtTimerHost.h"
 #include "platform/SettingsLocation.h"
@@ -168,8 +169,14 @@ struct CPELKApp::Parts {
   QtReportPrinter printer{&frame, *codec};
 };
 
-CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) {}
-CPELKApp::~CPELKApp() = default;
+CPELKApp::CPELKApp(AppOptions o) : options(std::move(o)) { last_gasp::Install(); }
+
+CPELKApp::~CPELKApp() {
+  // From here the objects go in order; the ordinary ways out have stopped
+  // the instrument already.
+  last_gasp::SetExitStop({});
+  last_gasp::SetExposure(false, false);
+}
 
 CPELKView& CPELKApp::View() { return *parts->view; }
 MainFrame& CPELKApp::Frame() { return parts->frame; }
@@ -212,7 +219,10 @@ bool CPELKApp::Start() {
       return n == port ? std::string("built-in") : std::string();
     };
   } else {
-    p.device = std::make_unique<QtSerialDevice>();
+    auto device = std::make_unique<QtSerialDevice>();
+    // A crash handler cannot go through Qt: it writes to the descriptor.
+    device->onDescriptor = [](int fd) { last_gasp::SetPort(fd); };
+    p.device = std::move(device);
   }
 
   MainFrame& frame = p.frame;
@@ -224,6 +234,12 @@ bool CPELKApp::Start() {
       p.doc,
       CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
   CPELKView& view = *p.view;
+  view.commands.exposureChanged = [](const Exposure& e) {
+    last_gasp::SetExposure(e.testMayRun, e.lineMayBeOn);
+  };
+  // exit() from inside Qt (the X connection broke): no close event, no
+  // aboutToQuit, but the port is still open for one more transaction.
+  last_gasp::SetExitStop([&view] { view.commands.StopExposed(); });
   view.dialogs = &p.dialogs;
   p.documents = std::make_unique<DocumentCommands>(view, p.storage, *p.codec);
   p.rs232 = std::make_unique<Rs232Command>(view);
@@ -258,6 +274,11 @@ bool CPELKApp::Start() {
   };
   p.doc.firstUpdate = 1;
   if (!view.StartUp(true)) return false;  // Abort: the main window never shows
+  // Told to end during start-up; its boxes took the answers that stop.
+  if (TerminationGuard::StopRequested()) {
+    view.run.EndForExit();
+    return false;
+  }
 
   opening.reset();
   frame.setWindowTitle(QString::fromStdString(p.documents->WindowTitle()) + simulated);

@@ -84,6 +84,8 @@ QAction* MainFrame::AddCommand(QMenu* menu, const QString& text, int command,
     // The accelerators also work while their menu is grayed; the command's
     // own rule decides (Run asks it).
     action->setShortcutContext(Qt::ApplicationShortcut);
+    // A held accelerator is one command, not one per key repeat.
+    action->setAutoRepeat(false);
     addAction(action);
   }
   connect(action, &QAction::triggered, this, [this, command] { Run(command); });
@@ -183,6 +185,18 @@ void MainFrame::BuildStatusBar() {
   progress->setTextVisible(false);
   progress->setGeometry(progressPane->rect());
   progressPane->installEventFilter(this);
+  warning = new QLabel;
+  warning->setObjectName(QStringLiteral("WarningPane"));
+  // It says what the form cannot: that the instrument may be live.
+  warning->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  warning->setVisible(false);
+  statusBar()->addPermanentWidget(warning);
+}
+
+void MainFrame::SetWarningText(const QString& text) {
+  warning->setText(text);
+  warning->setAccessibleName(text);
+  warning->setVisible(!text.isEmpty());
 }
 
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {

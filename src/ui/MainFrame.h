@@ -55,6 +55,9 @@ class MainFrame : public QMainWindow {
   QProgressBar* ProgressBar() const { return progress; }
   void SetStatusText(const QString& text) { message->setText(text); }
   QString StatusText() const { return message->text(); }
+  // The standing warning after the other panes; hidden while empty.
+  void SetWarningText(const QString& text);
+  QString WarningText() const { return warning->text(); }
 
   // Close grayed: every way of closing the window is refused.
   void EnableClose(bool enabled);
@@ -98,6 +101,7 @@ class MainFrame : public QMainWindow {
   QToolBar* toolBar = nullptr;
   QLabel* message = nullptr;
   QLabel* progressPane = nullptr;
+  QLabel* warning = nullptr;
   QProgressBar* progress = nullptr;
   bool closeEnabled = true;
   bool frameEnabled = true;

@@ -496,6 +496,7 @@ void QtForm::SetCursor(CursorShape shape) {
 }
 
 void QtForm::SetStatusText(const std::string& text) { frame.SetStatusText(ToQt(text)); }
+void QtForm::SetWarningText(const std::string& text) { frame.SetWarningText(ToQt(text)); }
 void QtForm::SetProgress(int percent) { frame.ProgressBar()->setValue(percent); }
 void QtForm::MessageBeep(Beep) { QApplication::beep(); }
 void QtForm::EnableClose(bool enabled) { frame.EnableClose(enabled); }

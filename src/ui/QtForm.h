@@ -63,6 +63,7 @@ class QtForm : public QObject, public FormControls {
   void SetCursor(CursorShape shape) override;
 
   void SetStatusText(const std::string& text) override;
+  void SetWarningText(const std::string& text) override;
   void SetProgress(int percent) override;
   void MessageBeep(Beep kind) override;
   void EnableClose(bool enabled) override;

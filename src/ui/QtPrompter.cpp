@@ -1,14 +1,18 @@
 #include "ui/QtPrompter.h"
 
 #include <QMessageBox>
+#include <QTimer>
 
 #include "platform/CodePages.h"
 #include "platform/SystemLanguage.h"
+#include "platform/TerminationGuard.h"
 #include "ui/UiText.h"
 
 namespace hvt {
 
 namespace {
+
+constexpr int kTerminationLookMs = 50;
 
 QMessageBox::StandardButtons ButtonsFor(Buttons buttons) {
   switch (buttons) {
@@ -95,6 +99,16 @@ static QMessageBox::StandardButton ButtonFor(Answer answer) {
 
 Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
                        std::optional<Answer> defaultButton) {
+  return Show(text, buttons, icon, owner, defaultButton, GiveUpAnswer(buttons));
+}
+
+Answer QtPrompter::AskSafeDefault(const std::string& text, Buttons buttons, MessageIcon icon,
+                                  Owner owner, Answer safe) {
+  return Show(text, buttons, icon, owner, safe, safe);
+}
+
+Answer QtPrompter::Show(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+                        std::optional<Answer> defaultButton, Answer whenGone) {
   static const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
   const auto utf8 = codec->ToUtf8(text);
   const QString message = utf8 ? QString::fromStdString(*utf8) : QString::fromLatin1(text.c_str());
@@ -104,7 +118,20 @@ Answer QtPrompter::Ask(const std::string& text, Buttons buttons, MessageIcon ico
                                                      : QMessageBox::NoIcon,
                   UiText(57344), message, ButtonsFor(buttons), OwnerWindow(owner));
   if (defaultButton) box.setDefaultButton(ButtonFor(*defaultButton));
-  return AnswerFor(box.exec(), buttons);
+  if (TerminationGuard::StopRequested()) return whenGone;
+  // Told to end while the box waits (also before the program's own
+  // listener is there, at start-up): nobody is left to answer it.
+  bool gone = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &box, [&box, &gone] {
+    if (!TerminationGuard::StopRequested()) return;
+    gone = true;
+    box.done(QMessageBox::NoButton);
+  });
+  watch.start(kTerminationLookMs);
+  const int button = box.exec();
+  if (gone || TerminationGuard::StopRequested()) return whenGone;
+  return AnswerFor(button, buttons);
 }
 
 }  // namespace hvt

@@ -17,9 +17,14 @@ class QtPrompter : public Prompter {
   using Prompter::Ask;
   Answer Ask(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
              std::optional<Answer> defaultButton) override;
+  Answer AskSafeDefault(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+                        Answer safe) override;
 
  private:
   QWidget* OwnerWindow(Owner owner) const;
+  // The box; a request to end while it is up answers it with whenGone.
+  Answer Show(const std::string& text, Buttons buttons, MessageIcon icon, Owner owner,
+              std::optional<Answer> defaultButton, Answer whenGone);
 
   QPointer<QWidget> opening;
   QPointer<QWidget> view;

@@ -104,6 +104,38 @@ TEST(InputFilter, EnterHeldOnPauseTogglesOncePerPress) {
   EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Enter, C::Trigger)), Disposition::Swallow);
 }
 
+TEST(InputFilter, X11RepeatsOfAHeldKeyActOncePerPhysicalPress) {
+  FilterRig f;
+  f.StartRunning();
+  // X11 repeats a held key as release-press pairs, both marked as repeats.
+  KeyEvent down = KeyDown(Key::Enter, C::Pause);
+  KeyEvent up = down;
+  up.kind = KeyEvent::Kind::Up;
+  KeyEvent repeatDown = down, repeatUp = up;
+  repeatDown.autoRepeat = repeatUp.autoRepeat = true;
+  f.filter.OnKey(down);
+  for (int i = 0; i < 35; ++i) {
+    EXPECT_EQ(f.filter.OnKey(repeatUp), Disposition::Swallow);
+    EXPECT_EQ(f.filter.OnKey(repeatDown), Disposition::Swallow);
+  }
+  f.filter.OnKey(up);
+  EXPECT_EQ(f.Sent("CD1"), 1);
+  EXPECT_EQ(f.Sent("CD0"), 0);
+  EXPECT_EQ(f.rig.view->runState, Paused);
+
+  // Held Ctrl+Tab switches once; Escape acts once; typing still repeats.
+  FilterState idle;
+  KeyEvent tab = KeyDown(Key::Tab);
+  tab.ctrl = tab.autoRepeat = true;
+  EXPECT_FALSE(DecideKey(tab, idle).selectPage.has_value());
+  KeyEvent esc = KeyDown(Key::Escape);
+  esc.autoRepeat = true;
+  EXPECT_FALSE(DecideKey(esc, f.filter.State(std::nullopt)).endRun);
+  KeyEvent digit = KeyDown(Key::Other, C::VoltageEdit);
+  digit.autoRepeat = true;
+  EXPECT_EQ(DecideKey(digit, idle).disposition, Disposition::Pass);
+}
+
 TEST(InputFilter, SpaceNeverPressesAButtonAndEnterNeverStarts) {
   FilterRig f;
   const auto buttons = {
