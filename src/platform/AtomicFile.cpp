@@ -1,11 +1,19 @@
 #include "platform/AtomicFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
+
+#ifdef _WIN32
+#include <QSaveFile>
+#else
+#include "os/AtomicReplace.h"
+#endif
 
 namespace hvt {
 
+#ifdef _WIN32
+
+// QSaveFile replaces with MoveFileEx there; its error texts are the system's.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
   QSaveFile file(QString::fromStdString(path));
   // No fallback to writing in place: that would destroy the old file on failure.
@@ -26,6 +34,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   }
   return true;
 }
+
+#else
+
+// Our own temporary file rather than QSaveFile's: a save killed half-way
+// leaves a name we know and clear at the next save, and a failing step
+// reports errno's text (QSaveFile says "Unknown error" on a full disk).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  return os::AtomicReplace(path, bytes, error);
+}
+
+#endif
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error,
                    size_t maxBytes) {

@@ -6,9 +6,9 @@
 namespace hvt {
 
 // Replaces a file in one step: the bytes go to a temporary file in the same
-// folder, are flushed, and the temporary file is renamed over the target. A
-// failed write leaves the previous file untouched. Returns false and an
-// error text on failure.
+// folder, are synced, and the temporary file is renamed over the target. A
+// failed write leaves the previous file untouched. Returns false and the
+// system's reason on failure.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr);
 
