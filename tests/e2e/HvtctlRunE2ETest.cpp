@@ -9,8 +9,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "link/CRsBasicProtocol.h"
 #include "model/DocumentFile.h"
 #include "model/StringTable.h"
+#include "platform/QtSerialDevice.h"
+#include "platform/SteadyClock.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 
@@ -109,6 +112,25 @@ bool SimRunning(testing::SimProcess& sim) {
   return at != std::string::npos && at + 2 < reply.size() && ((reply[at + 2] - '0') & 1) != 0;
 }
 
+// Whether the simulator says its EUT line is on.
+bool SimLineOn(testing::SimProcess& sim) {
+  const std::string reply = sim.Command("status");
+  const size_t at = reply.find("AG");
+  return at != std::string::npos && at + 3 < reply.size() && ((reply[at + 3] - '0') & 2) != 0;
+}
+
+// A test running with its EUT line on, as a program killed in the middle of a
+// run leaves the instrument; the port is closed again afterwards.
+void LeaveBusy(const std::string& path) {
+  QtSerialDevice device;
+  SteadyClock clock;
+  CRsBasicProtocol protocol(device, clock, [&](int) { return path; });
+  ASSERT_TRUE(protocol.OpenPort(1));
+  ASSERT_TRUE(protocol.SendCommand("PD0/100/0/0/20/0/0/1/0/3/0/4/10000/1/1"));  // endless
+  ASSERT_TRUE(protocol.SendCommand("CA"));
+  ASSERT_TRUE(protocol.SendCommand("PC1"));
+}
+
 // Waits, within the bound, for the simulator to have no test running.
 bool SimStopsWithin(testing::SimProcess& sim, int boundMs) {
   QElapsedTimer waited;
@@ -140,13 +162,16 @@ class HvtctlRunTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-  void StartHvtctl(const QStringList& args) {
+  void StartHvtctl(const QStringList& args) { StartCommand(QStringList{"run"} + args); }
+  void StartCommand(const QStringList& args) {
+    output.clear();
+    errors.clear();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.string()));  // no user settings
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.string()));
     env.insert("LANG", "C");
     process.setProcessEnvironment(env);
-    process.start(HVTCTL_PATH, QStringList{"run"} + args);
+    process.start(HVTCTL_PATH, args);
     ASSERT_TRUE(process.waitForStarted(5000));
   }
   // The program's standard output read by head, as a user's pipe would.
@@ -477,6 +502,53 @@ TEST_F(HvtctlRunTest, SettingsFileKeepsItsMode) {
   EXPECT_EQ(Finish(20000), 0) << output << errors;
   EXPECT_EQ(fs::status(settings).permissions() & fs::perms::all, fs::perms::owner_read);
   EXPECT_NE(ReadWholeText(settings).find("TYPE=3"), std::string::npos);
+}
+
+// A test and the EUT line left on by a program that was killed: hvtctl run
+// changes nothing on such an instrument, hvtctl stop ends both.
+TEST_F(HvtctlRunTest, RunLeavesABusyInstrumentAloneAndStopEndsIt) {
+  const fs::path log = dir / "sim.log";
+  sim = std::make_unique<testing::SimProcess>(std::vector<std::string>{"--log", log.string()});
+  const QString device = QString::fromStdString(sim->Path());
+  LeaveBusy(sim->Path());
+  const fs::path file = Write("long.plk", LongUnit());
+  StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device", device});
+  EXPECT_EQ(Finish(20000), 1) << output << errors;
+  for (const std::string& text :
+       {LoadString(6020), LoadString(6021), std::string("end it with hvtctl stop")})
+    EXPECT_NE(errors.find(text), std::string::npos) << errors;
+  EXPECT_TRUE(SimRunning(*sim));
+  EXPECT_TRUE(SimLineOn(*sim));
+
+  StartCommand({"stop", "--device", device});
+  EXPECT_EQ(Finish(20000), 0) << output << errors;
+  EXPECT_EQ(output, "stopped: no test running, EUT line off\n");
+  EXPECT_FALSE(SimRunning(*sim));
+  EXPECT_FALSE(SimLineOn(*sim));
+
+  // Only queries came from hvtctl run; the stop sent CB and PC0.
+  ASSERT_TRUE(sim->Stop());
+  std::vector<std::string> changes;
+  for (const auto& t : ReceivedTexts(log)) {
+    if (t[0] != 'Q') changes.push_back(t.substr(0, 2));
+  }
+  EXPECT_EQ(changes, (std::vector<std::string>{"PD", "CA", "PC", "CB", "PC"}));
+}
+
+TEST_F(HvtctlRunTest, StopWithoutAnInstrumentOrWithBadArgumentsFails) {
+  sim = std::make_unique<testing::SimProcess>();
+  const QString device = QString::fromStdString(sim->Path());
+  sim->Command("silent 100");
+  StartCommand({"stop", "--device", device});
+  EXPECT_EQ(Finish(20000), 1);
+  EXPECT_EQ(errors.rfind("hvtctl stop: no answer from " + sim->Path() + " (waited ", 0), 0u)
+      << errors;
+  EXPECT_EQ(output, "");
+  sim->Command("clear");
+
+  StartCommand({"stop", "--port", "3", "--device", device});
+  EXPECT_EQ(Finish(10000), 2);
+  EXPECT_NE(errors.find("Usage: hvtctl stop"), std::string::npos) << errors;
 }
 
 }  // namespace

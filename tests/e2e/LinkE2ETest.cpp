@@ -10,6 +10,7 @@
 
 #include "link/Answers.h"
 #include "link/CRsBasicProtocol.h"
+#include "link/Frame.h"
 #include "link/InstrumentCommands.h"
 #include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
@@ -217,6 +218,34 @@ TEST_F(LinkE2ETest, LineFaultsFailTransactionsAndTheLinkRecovers) {
   EXPECT_FALSE(protocol->Query("QA"));
   ASSERT_EQ(sim->Command("clear"), "ok clear");
   EXPECT_TRUE(PollUntil([&] { return protocol->Query("QA"); }, 3000, 50));
+}
+
+// A strict instrument drops a frame that comes before its ENQ's ACK went out;
+// the link waits for every ACK, so its commands and queries go through,
+// paced or not.
+TEST_F(LinkE2ETest, StrictInstrumentTakesTheLinksFrames) {
+  for (const auto& args : {std::vector<std::string>{"--strict"},
+                           std::vector<std::string>{"--strict", "--pace", "9600"}}) {
+    SCOPED_TRACE(args.size());
+    Start(args);
+    // ENQ and "PC1" written at once: only the ENQ is answered.
+    std::vector<uint8_t> hasty{kEnq};
+    const auto frame = BuildFrame("PC1");
+    hasty.insert(hasty.end(), frame.begin(), frame.end());
+    ASSERT_TRUE(device.Write(hasty.data(), hasty.size(), 500));
+    uint8_t reply = 0;
+    ASSERT_TRUE(device.WaitForBytes(2000));
+    ASSERT_EQ(device.Read(&reply, 1), 1);
+    EXPECT_EQ(reply, kAck);
+
+    EXPECT_TRUE(commands->SendStop());
+    EXPECT_EQ(commands->QueryStatus(), "AG00") << "the hasty PC1 was taken";
+    EXPECT_TRUE(commands->SendLine(true));
+    EXPECT_EQ(commands->QueryStatus(), "AG02");
+    commands.reset();
+    protocol.reset();
+    EXPECT_TRUE(sim->Stop());
+  }
 }
 
 TEST_F(LinkE2ETest, PacedLineAndFrameLog) {

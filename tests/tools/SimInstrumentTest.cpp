@@ -322,5 +322,31 @@ TEST_F(SimLineTest, StalledFrameIsForgotten) {
   EXPECT_EQ(Transaction("QN"), BuildFrame("AN0"));
 }
 
+// ENQ and the frame written together, without waiting for the ACK: a strict
+// instrument drops the frame, a lenient one takes it.
+TEST_F(SimLineTest, StrictLineDropsAFrameSentBeforeItsAck) {
+  auto hasty = [](const std::string& text) {
+    std::vector<uint8_t> bytes{kEnq};
+    const auto frame = BuildFrame(text);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    return bytes;
+  };
+  EXPECT_EQ(Send(hasty("PC1")), (std::vector<uint8_t>{kAck, kAck}));
+  EXPECT_TRUE(sim.LineOn());
+
+  line.SetStrict(true);
+  EXPECT_EQ(Send(hasty("PC0")), std::vector<uint8_t>{kAck});  // the ENQ's only
+  EXPECT_TRUE(sim.LineOn());
+  // Its block check may look like an ENQ: it is still part of the frame.
+  ASSERT_EQ(BuildFrame("QW").back(), kEnq);
+  EXPECT_EQ(Send(hasty("QW")), std::vector<uint8_t>{kAck});
+
+  // Waiting for the ACK is the procedure, and it works as before.
+  EXPECT_EQ(Transaction("PC0"), std::vector<uint8_t>{kAck});
+  EXPECT_FALSE(sim.LineOn());
+  EXPECT_EQ(Transaction("QG"), BuildFrame("AG00"));
+  EXPECT_TRUE(Send({kAck}).empty());
+}
+
 }  // namespace
 }  // namespace hvt::sim

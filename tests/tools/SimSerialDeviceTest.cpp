@@ -62,6 +62,16 @@ TEST(SimSerialDevice, LateRepliesCostTheirTimeAndALostOneIsPurged) {
   EXPECT_EQ(rig.protocol.GetAnswer(), "BUILT-IN HVT-KP V1.00");
 }
 
+// The protocol waits for each ACK, so a strict instrument takes its frames.
+TEST(SimSerialDevice, StrictLineTakesTheProtocolsFrames) {
+  Rig rig;
+  rig.device.Line().SetStrict(true);
+  ASSERT_TRUE(rig.protocol.SendCommand("PC1"));
+  EXPECT_TRUE(rig.device.Instrument().LineOn());
+  ASSERT_TRUE(rig.protocol.Query("QG"));
+  EXPECT_EQ(rig.protocol.GetAnswer(), "AG02");
+}
+
 TEST(SimSerialDevice, ClosedPortNeitherSendsNorReceives) {
   Rig rig;
   rig.device.Line().DelayNextReply(200, 1);

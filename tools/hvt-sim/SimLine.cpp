@@ -1,5 +1,7 @@
 #include "SimLine.h"
 
+#include <algorithm>
+
 #include "link/Frame.h"
 
 namespace hvt::sim {
@@ -19,6 +21,10 @@ void SimLine::SendStray(std::string_view bytes, int64_t nowMs) {
 
 void SimLine::ClearFaults() { nakEnq = ignoreEnq = badCheck = delayed = delayMs = 0; }
 
+bool SimLine::EnqAckUnsent() const {
+  return std::any_of(output.begin(), output.end(), [](const OutByte& o) { return o.enqAck; });
+}
+
 void SimLine::Receive(uint8_t byte, int64_t nowMs) {
   if (state != State::Idle && state != State::AwaitAck && nowMs - lastByteMs > kStaleMs) {
     state = State::Idle;
@@ -37,7 +43,7 @@ void SimLine::Receive(uint8_t byte, int64_t nowMs) {
       Send(kNak, nowMs);
       return;
     }
-    Send(kAck, nowMs);
+    output.push_back({nowMs, kAck, true});
     state = State::AwaitStx;
     return;
   }
@@ -51,6 +57,7 @@ void SimLine::Receive(uint8_t byte, int64_t nowMs) {
       if (byte == kStx) {
         text.clear();
         check = 0;
+        dropFrame = strict && EnqAckUnsent();
         state = State::Text;
       }
       break;
@@ -66,6 +73,7 @@ void SimLine::Receive(uint8_t byte, int64_t nowMs) {
       break;
     case State::Check:
       state = State::Idle;
+      if (dropFrame) break;
       if (byte != check) {
         Send(kNak, nowMs);
         break;

@@ -9,10 +9,12 @@
 
 namespace hvt::sim {
 
-// A byte for the wire, not to leave before notBeforeMs.
+// A byte for the wire, not to leave before notBeforeMs. Whoever writes the
+// queue out keeps an unsent byte as it is, tag included.
 struct OutByte {
   int64_t notBeforeMs = 0;
   uint8_t byte = 0;
+  bool enqAck = false;  // the ACK that answers an ENQ
 };
 
 // The instrument's side of the ENQ/ACK procedure, with the line faults that
@@ -35,8 +37,15 @@ class SimLine {
   void SendStray(std::string_view bytes, int64_t nowMs);
   void ClearFaults();
 
+  // A frame whose STX comes while the ACK of its ENQ is still in Output()
+  // (the program did not wait for it) is dropped unanswered, as a real
+  // instrument may do.
+  void SetStrict(bool on) { strict = on; }
+
  private:
   enum class State { Idle, AwaitStx, Text, Check, AwaitAck };
+
+  bool EnqAckUnsent() const;
 
   void Send(uint8_t byte, int64_t notBeforeMs);
   void Reply(const sim::Reply& reply, int64_t nowMs);
@@ -47,6 +56,8 @@ class SimLine {
   std::string text;
   uint8_t check = 0;
   int64_t lastByteMs = 0;
+  bool strict = false;
+  bool dropFrame = false;  // the frame being read goes unanswered
 
   int nakEnq = 0;
   int ignoreEnq = 0;

@@ -50,6 +50,9 @@ const char* const kUsage =
     "                      multiple of 50 up to 49950 (default\n"
     "                      50,100,200,400,500,800,1000)\n"
     "  --pace BAUD         send at the line rate of BAUD bit/s, 10 bits a byte\n"
+    "  --strict            ignore a frame that arrives before the ACK of its ENQ\n"
+    "                      has gone out, as a real instrument may: no reply, no\n"
+    "                      effect\n"
     "  --log FILE          record the traffic, one line per frame: the time its\n"
     "                      last byte passed, < from the program or > to it, the\n"
     "                      bytes in hex and, after \"|\", as text (control bytes\n"
@@ -101,6 +104,7 @@ struct Options {
   std::string device;
   std::string logPath;
   long pace = 0;
+  bool strict = false;
 };
 
 // A wrong option is named with the values it takes.
@@ -163,6 +167,8 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
                       exitCode);
       }
       options.pace = std::stol(v);
+    } else if (a == "--strict") {
+      options.strict = true;
     } else if (a == "--log") {
       if (!value("a file name")) return false;
       options.logPath = v;
@@ -170,7 +176,8 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
       return Refuse(
           "unknown option " + a +
               "; the options are --device, --identity, --max-voltage, --type, "
-              "--triangle, --no-triangle, --no-terminator, --widths, --pace, --log, --help",
+              "--triangle, --no-triangle, --no-terminator, --widths, --pace, --strict, --log, "
+              "--help",
           exitCode);
     }
   }
@@ -243,6 +250,7 @@ int main(int argc, char** argv) {
 
   hvt::sim::SimInstrument instrument(options.instrument);
   hvt::sim::SimLine wire(instrument);
+  wire.SetStrict(options.strict);
   hvt::sim::LineControl control;
   const int64_t originNs = NowNs();
   const int64_t byteNs = options.pace > 0 ? 10'000'000'000LL / options.pace : 0;
@@ -272,6 +280,7 @@ int main(int argc, char** argv) {
     // over, as the program's receiver would see it complete.
     int64_t wakeNs = now + 1'000'000'000LL;
     bool wantWrite = false;
+    std::vector<hvt::sim::OutByte> taken;
     std::vector<uint8_t> batch;
     auto& out = wire.Output();
     while (!out.empty()) {
@@ -281,6 +290,7 @@ int main(int argc, char** argv) {
         wakeNs = std::min(wakeNs, doneNs);
         break;
       }
+      taken.push_back(out.front());
       batch.push_back(out.front().byte);
       lineFreeNs = doneNs;
       out.pop_front();
@@ -299,8 +309,12 @@ int main(int argc, char** argv) {
       }
       for (size_t i = 0; i < done; ++i) logByte('>', batch[i], now);
       frames.EndBatch('>');
-      // What the device would not take goes back to the front of the queue.
-      for (size_t i = batch.size(); i > done; --i) out.push_front({nowMs, batch[i - 1]});
+      // What the device would not take goes back to the front of the queue,
+      // still unsent (an ENQ's ACK among it has not gone out yet).
+      for (size_t i = batch.size(); i > done; --i) {
+        taken[i - 1].notBeforeMs = nowMs;
+        out.push_front(taken[i - 1]);
+      }
       if (done < batch.size()) wantWrite = true;
     }
     if (const auto next = instrument.NextEventMs()) {

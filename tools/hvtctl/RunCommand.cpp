@@ -6,12 +6,15 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #ifndef _WIN32
 #include <unistd.h>
 #endif
 
+#include "hvtctl/ObservedDevice.h"
 #include "hvtctl/PlkCommands.h"
+#include "link/InstrumentActivity.h"
 #include "link/PortPaths.h"
 #include "model/DocumentFile.h"
 #include "model/DocumentOpen.h"
@@ -38,7 +41,10 @@ const char* const kRunHelp =
     "desktop program does when START is pressed. The instrument is connected\n"
     "and identified first and its configuration read (it fixes the injection\n"
     "unit type); then the document is loaded and units saved with another\n"
-    "model are fitted to this one.\n"
+    "model are fitted to this one. An instrument that reports a test running\n"
+    "or its EUT line on (left so by a program that ended without stopping it,\n"
+    "or started at its panel) is left as it is: nothing is run over it; end\n"
+    "it with 'hvtctl stop' or at the panel.\n"
     "\n"
     "Options:\n"
     "  --unit N             run unit N (1..50) on its own\n"
@@ -69,8 +75,8 @@ const char* const kRunHelp =
     "\n"
     "Exit status: 0 the run completed, 1 it was stopped, the instrument\n"
     "reported an error or a stop, or communication failed (also when the\n"
-    "instrument is not found at start), 2 bad arguments or a file that cannot\n"
-    "be used.\n";
+    "instrument is not found or is busy at start), 2 bad arguments or a file\n"
+    "that cannot be used.\n";
 
 namespace {
 
@@ -213,44 +219,6 @@ const char* EndText(RunEnd end) {
 
 namespace {
 
-// The serial device with a record of what happened on it, so that a failed
-// start can say whether the device did not open or did not answer.
-class ObservedDevice : public SerialDevice {
- public:
-  bool Open(const std::string& path) override {
-    openedPath = path;
-    opened = device.Open(path);
-    if (!opened) openError = device.ErrorText();
-    return opened;
-  }
-  bool IsOpen() const override { return device.IsOpen(); }
-  bool Close() override { return device.Close(); }
-  bool SetQueueSizes(size_t input, size_t output) override {
-    return device.SetQueueSizes(input, output);
-  }
-  bool SetLineFormat(const LineFormat& format) override { return device.SetLineFormat(format); }
-  ControlLineResult SetDtr(bool on) override { return device.SetDtr(on); }
-  ControlLineResult SetRts(bool on) override { return device.SetRts(on); }
-  bool Write(const uint8_t* data, size_t count, int timeoutMs) override {
-    return device.Write(data, count, timeoutMs);
-  }
-  size_t BytesPending() override { return device.BytesPending(); }
-  int64_t Read(uint8_t* buffer, size_t count) override {
-    const int64_t n = device.Read(buffer, count);
-    if (n > 0) bytesReceived += n;
-    return n;
-  }
-  bool WaitForBytes(int timeoutMs) override { return device.WaitForBytes(timeoutMs); }
-
-  std::string openedPath;
-  bool opened = false;
-  std::string openError;
-  int64_t bytesReceived = 0;
-
- private:
-  QtSerialDevice device;
-};
-
 constexpr int kReadyText = 57345;
 
 // Printable on one line: control bytes become blanks.
@@ -307,21 +275,6 @@ std::string RunContext(const std::string& status, CPELKView& view,
   return text + "]";
 }
 
-// Why the instrument was not found, on standard error.
-void ReportNotFound(const ObservedDevice& device, const std::string& prefix, int64_t waitedMs,
-                    std::ostream& err) {
-  if (device.openedPath.empty()) return;
-  if (!device.opened) {
-    err << prefix << "cannot open " << device.openedPath << ": " << device.openError << "\n";
-  } else if (device.bytesReceived == 0) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(waitedMs) / 1000.0);
-    err << prefix << "no answer from " << device.openedPath << " (waited " << seconds << " s)\n";
-  } else {
-    err << prefix << device.openedPath << " answered, but not as the instrument does\n";
-  }
-}
-
 // One "hvtctl run": its steps in order, each either done or giving the exit
 // status.
 class RunSession {
@@ -345,6 +298,7 @@ class RunSession {
   int Run() {
     if (auto failed = ReadDocumentFile()) return *failed;
     if (auto failed = FindInstrument()) return *failed;
+    if (auto failed = RefuseBusyInstrument()) return *failed;
     if (auto failed = LoadInto()) return *failed;
     SelectWhatRuns();
     if (guard.StopRequested()) return StoppedEarly();
@@ -411,6 +365,23 @@ class RunSession {
     view.StartUp(false);
     if (guard.StopRequested()) return StoppedEarly();
     return std::nullopt;
+  }
+
+  // A test or an EUT line left on by someone else (a program that was
+  // killed, the panel) is not taken over: a unit and START sent now would
+  // change a test whose operator is not us. Only queries went out so far.
+  std::optional<int> RefuseBusyInstrument() {
+    if (doc.demoMode) return std::nullopt;
+    const InstrumentActivity activity = ReadActivity(view.commands);
+    if (!activity.Busy()) return std::nullopt;
+    // One line each for the test and the line, as errors are written.
+    std::istringstream lines(Show(BusyText(activity)));
+    for (std::string line; std::getline(lines, line);) err << prefix << line << "\n";
+    err << prefix
+        << "hvtctl run does not start over it; end it with hvtctl stop or at the instrument's "
+           "panel.\n";
+    Print("summary: the instrument is busy; nothing was run");
+    return kExitFailure;
   }
 
   std::optional<int> LoadInto() {
@@ -514,7 +485,8 @@ class RunSession {
   std::string identity;
   SettingsFile settings;
   CPELKDoc doc;
-  ObservedDevice device;
+  QtSerialDevice serial;
+  ObservedDevice device{serial, [this] { return serial.ErrorText(); }};
   SteadyClock clock;
   QtTimerHost timers;
   HeadlessForm form;

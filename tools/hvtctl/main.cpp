@@ -8,6 +8,7 @@
 #include "hvtctl/PortsCommand.h"
 #include "hvtctl/ReportCommand.h"
 #include "hvtctl/RunCommand.h"
+#include "hvtctl/StopCommand.h"
 #include "model/StringTable.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/SettingsLocation.h"
@@ -28,6 +29,9 @@ const char* const kHelp =
     "                       see 'hvtctl report --help'\n"
     "  run FILE.plk ...     run a unit or a program on the instrument, a serial\n"
     "                       device or in demonstration mode; see 'hvtctl run --help'\n"
+    "  stop [--port N | --device PATH]\n"
+    "                       stop the instrument's test and switch its EUT line off,\n"
+    "                       whoever left them on; see 'hvtctl stop --help'\n"
     "  ports                the COM ports that can be opened, with their devices;\n"
     "                       see 'hvtctl ports --help'\n"
     "\n"
@@ -74,6 +78,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "run") {
     return hvt::RunRunCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "stop") {
+    return hvt::RunStopCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   if (args[0] == "ports") {
     // The serial port wants an application object in the process.
