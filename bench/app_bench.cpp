@@ -182,6 +182,7 @@ bool GiveStops(hvt::CPELKApp& program, int count, std::vector<StopPress>& presse
           stop,
           [&] {
             press.deliveredNs = SteadyNs();
+            seen.atNs = 0;
             QTest::mousePress(stop, Qt::LeftButton);
             press.filteredNs = seen.atNs;
             QTest::mouseRelease(stop, Qt::LeftButton);
@@ -196,10 +197,11 @@ bool GiveStops(hvt::CPELKApp& program, int count, std::vector<StopPress>& presse
     bound.start(10000);
     loop.exec();
     hand.join();
-    if (!handled || view.RunActive()) {
+    if (!handled || view.RunActive() || press.filteredNs == 0) {
       std::fprintf(stderr, "STOP did not end the run\n");
       return false;
     }
+    seen.atNs = 0;
     const int64_t idleNs = SteadyNs();
     QTest::mousePress(stop, Qt::LeftButton);
     press.idleFilterNs = seen.atNs - idleNs;
@@ -263,11 +265,17 @@ bool StopFigure(const std::filesystem::path& log, const std::vector<StopPress>& 
     std::fprintf(stderr, "%s has no origin line\n", log.c_str());
     return false;
   }
-  // The log's times are seconds since its origin, a steady-clock reading
-  // taken by the simulator; ours map onto them by that reading alone.
+  // The log's times are seconds since its origin: the simulator's own
+  // steady_clock reading at its start, the log's first line. Both processes
+  // read CLOCK_MONOTONIC on one machine, so a reading of ours maps onto the
+  // log by that origin alone, with no offset to estimate (the log keeps
+  // microseconds). Each stop's "CB" must follow its press's delivery, which
+  // a wrong mapping would soon break.
   auto onLog = [&](int64_t ns) { return static_cast<double>(ns - *origin) / 1e9; };
   const std::vector<Exchange> exchanges = Exchanges(hvt::testing::ReadSimLog(log));
-  const std::vector<Tick> ticks = StatusTicks(exchanges, onLog(presses.front().pressNs) - 1.0);
+  // The ticks of the stops' runs: from the first START on.
+  const std::vector<Tick> ticks =
+      StatusTicks(exchanges, onLog(presses.front().pressNs) - presses.front().runMs / 1e3);
 
   std::vector<double> total, waited, beforeSend, acked, sending, endRun, idleFilter, inTick,
       outsideTick, tickMs;
@@ -280,7 +288,8 @@ bool StopFigure(const std::filesystem::path& log, const std::vector<StopPress>& 
       return e.command == "CB" && e.commandAt > press;
     });
     if (cb == exchanges.end() || cb->commandAt > next || cb->enq < delivered) {
-      std::fprintf(stderr, "stop %zu: no \"CB\" of its own in %s\n", i + 1, log.c_str());
+      std::fprintf(stderr, "stop %zu: no \"CB\" of its own after its press in %s\n", i + 1,
+                   log.c_str());
       return false;
     }
     // A press during a tick waits for its end; so does one whose delivery
