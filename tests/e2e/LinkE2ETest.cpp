@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -251,10 +252,18 @@ TEST_F(LinkE2ETest, StrictInstrumentTakesTheLinksFrames) {
 TEST_F(LinkE2ETest, PacedLineAndFrameLog) {
   const fs::path log = fs::temp_directory_path() / ("hvt-e2e-log-" + std::to_string(getpid()));
   Start({"--pace", "9600", "--log", log.string()});
+  auto steadyNs = [] {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
+  const int64_t beforeNs = steadyNs();
   ASSERT_TRUE(protocol->Query("QA"));
+  const int64_t afterNs = steadyNs();
   EXPECT_EQ(protocol->GetAnswer(), LoadString(6019));
   ASSERT_TRUE(sim->Stop());
   const auto frames = testing::ReadSimLog(log);
+  const auto origin = testing::ReadSimLogOrigin(log);
   std::ifstream in(log);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   fs::remove(log);
@@ -273,6 +282,15 @@ TEST_F(LinkE2ETest, PacedLineAndFrameLog) {
   EXPECT_NE(text.find("| <ENQ>"), std::string::npos) << text;
   // Paced: the answer's last byte leaves at least 35 byte times after the query.
   EXPECT_GT(frames[3].seconds - frames[2].seconds, 0.030);
+  // The origin line puts the frames on this process's steady clock: the
+  // query arrives after the call began, the answer leaves before it returned
+  // (the log keeps microseconds).
+  ASSERT_TRUE(origin) << text;
+  auto onOurClock = [&](const testing::LoggedFrame& f) {
+    return *origin + static_cast<int64_t>(f.seconds * 1e9);
+  };
+  EXPECT_GE(onOurClock(frames[0]), beforeNs - 1000);
+  EXPECT_LE(onOurClock(frames[3]), afterNs + 1000);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,6 +41,17 @@ inline std::vector<LoggedFrame> ReadSimLog(const std::filesystem::path& path) {
     frames.push_back(f);
   }
   return frames;
+}
+
+// The steady-clock reading (ns) the log's times count from, from its first
+// line; none for a log without it.
+inline std::optional<int64_t> ReadSimLogOrigin(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::string hash, word, unit;
+  long long ns = 0;
+  if (!(in >> hash >> word >> ns >> unit) || hash != "#" || word != "origin" || unit != "ns")
+    return std::nullopt;
+  return static_cast<int64_t>(ns);
 }
 
 }  // namespace hvt::testing

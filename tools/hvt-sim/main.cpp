@@ -56,7 +56,9 @@ const char* const kUsage =
     "  --log FILE          record the traffic, one line per frame: the time its\n"
     "                      last byte passed, < from the program or > to it, the\n"
     "                      bytes in hex and, after \"|\", as text (control bytes\n"
-    "                      by name, other unprintable bytes as '.')\n"
+    "                      by name, other unprintable bytes as '.'); the first\n"
+    "                      line, \"# origin N ns steady clock\", is the monotonic\n"
+    "                      clock's reading the times count from\n"
     "  -h, --help          show this help\n"
     "\n";
 
@@ -253,6 +255,9 @@ int main(int argc, char** argv) {
   wire.SetStrict(options.strict);
   hvt::sim::LineControl control;
   const int64_t originNs = NowNs();
+  // The frames' times count from here. Its steady-clock reading lets a
+  // reader on this machine put them on its own clock.
+  if (log) std::fprintf(log, "# origin %lld ns steady clock\n", static_cast<long long>(originNs));
   const int64_t byteNs = options.pace > 0 ? 10'000'000'000LL / options.pace : 0;
   int64_t lineFreeNs = 0;
   std::string stdinLine;
