@@ -59,9 +59,6 @@ bool CPELKView::StartUp(bool connect) {
     if (connect && !connection.Connect()) return false;
     if (!configuration.QueryConfiguration()) doc.demoMode = connection.AskDemo() ? 1 : 0;
     doc.InitNewDocument();
-    // Before the form is used: a killed program may have left the
-    // instrument injecting.
-    watch.CheckAfterConnect();
     // The form is set up (condition area shown) before the unit is drawn,
     // so the unit's own page decides which columns stay visible.
     layout.SetUp();

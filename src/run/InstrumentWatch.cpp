@@ -17,7 +17,7 @@ void InstrumentWatch::SetWarning(std::string text) {
   view.form.SetWarningText(warning);
 }
 
-void InstrumentWatch::CheckAfterConnect() {
+void InstrumentWatch::CheckAfterConnect(Owner owner) {
   if (view.doc.demoMode) return;
   const InstrumentActivity found = ReadActivity(view.commands);
   if (!found.answered) return;  // the next command that fails says so
@@ -28,7 +28,6 @@ void InstrumentWatch::CheckAfterConnect() {
     return;
   }
   const std::string text = BusyText(found) + "\n" + LoadString(ids::kFoundAskStop);
-  const Owner owner = view.doc.firstUpdate ? Owner::OpeningWindow : Owner::MainWindow;
   const Answer answer =
       view.prompter.AskSafeDefault(text, Buttons::YesNo, MessageIcon::Warning, owner, Answer::Yes);
   if (answer == Answer::Yes) {

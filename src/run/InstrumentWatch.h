@@ -4,6 +4,7 @@
 #include <string>
 
 #include "link/InstrumentActivity.h"
+#include "ports/Prompter.h"
 
 namespace hvt {
 
@@ -30,7 +31,7 @@ class InstrumentWatch {
   // is: a line that is on puts the program in LineOn as LINE does, a test
   // is watched with "QG" every second while START stays grayed. An idle
   // instrument clears a warning that said it might still inject.
-  void CheckAfterConnect();
+  void CheckAfterConnect(Owner owner = Owner::MainWindow);
   // The link failed while a test or the line was live and the program went
   // to demonstration mode: the instrument may still inject, and says so
   // until a new connection finds it stopped.

@@ -131,6 +131,10 @@ void RunControl::EndRun() {
   FailRun(RunEnd::Stopped);
   CPELKDoc& doc = view.doc;
   FormControls& form = view.form;
+  // The stop goes out before the form is redrawn: the redraw takes a few
+  // milliseconds the instrument would go on injecting.
+  view.timers.KillTimer(kPollTimer);
+  view.watch.NoteStop(Twice([&] { return view.commands.SendStop(); }));
 
   form.SetStatusText(LoadString(kReadyText));
   view.sequence.ShowProgress(true);
@@ -144,7 +148,6 @@ void RunControl::EndRun() {
   view.selections.SelectUnit(view.activeUnit);
   view.selections.RefreshForm();
   view.lists.ShowProgram();
-  view.watch.NoteStop(Twice([&] { return view.commands.SendStop(); }));
   if (!doc.demoMode && view.commands.QueryLineState() == 0 && form.IsChecked(C::Line)) {
     form.SetImage(C::Line, Image::LineOff);
     form.Check(C::Line, false);

@@ -274,6 +274,9 @@ bool CPELKApp::Start() {
   };
   p.doc.firstUpdate = 1;
   if (!view.StartUp(true)) return false;  // Abort: the main window never shows
+  // Before the form is used: a killed program may have left the instrument
+  // injecting.
+  view.watch.CheckAfterConnect(Owner::OpeningWindow);
   // Told to end during start-up; its boxes took the answers that stop.
   if (TerminationGuard::StopRequested()) {
     view.run.EndForExit();
@@ -321,7 +324,8 @@ bool CPELKApp::Start() {
 
 int RunApplication(const AppOptions& options) {
   CPELKApp app(options);
-  if (!app.Start()) return 1;
+  // Ended from outside during start-up is a polite end too.
+  if (!app.Start()) return TerminationGuard::StopRequested() ? 0 : 1;
   return QApplication::exec();
 }
 

@@ -1,17 +1,34 @@
 // The desktop program with one operator step taken through its window (START
 // or LINE), then its own event loop until something ends it: for the tests
 // that take its display away or crash it. Prints "ready" once the step took.
-// Usage: abrupt_end_driver run|line
+// Usage: abrupt_end_driver run|line [overflow]
+//   overflow: SIGUSR1 then makes it overflow its stack on the main thread
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "run/CPELKView.h"
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"
+
+namespace {
+
+// Deep enough for any stack; volatile so that it is not made a loop.
+volatile std::sig_atomic_t overflowNow = 0;
+void OnUsr1(int) { overflowNow = 1; }
+
+int Overflow(volatile int depth) {
+  volatile char frame[512];
+  frame[0] = static_cast<char>(depth);
+  return Overflow(depth + 1) + frame[0];
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
@@ -29,5 +46,13 @@ int main(int argc, char** argv) {
   if (!took) return 5;
   std::printf("ready\n");
   std::fflush(stdout);
+  QTimer look;
+  if (argc > 2 && std::strcmp(argv[2], "overflow") == 0) {
+    std::signal(SIGUSR1, OnUsr1);
+    QObject::connect(&look, &QTimer::timeout, [] {
+      if (overflowNow) Overflow(0);
+    });
+    look.start(10);
+  }
   return QApplication::exec();
 }

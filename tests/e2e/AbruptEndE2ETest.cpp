@@ -48,9 +48,15 @@ class Child {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], outFd);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) env.emplace_back(*e);
-    for (const std::string& e : extraEnv) env.push_back(e);
+    // The extra variables replace inherited ones: getenv takes the first.
+    std::vector<std::string> env = extraEnv;
+    for (char** e = environ; *e; ++e) {
+      const std::string var(*e);
+      const auto same = [&var](const std::string& x) {
+        return var.compare(0, x.find('=') + 1, x, 0, x.find('=') + 1) == 0;
+      };
+      if (std::none_of(extraEnv.begin(), extraEnv.end(), same)) env.push_back(var);
+    }
     std::vector<char*> args, envp;
     for (auto a : argv) args.push_back(strdup(a.c_str()));
     args.push_back(nullptr);
@@ -167,12 +173,16 @@ struct Bench : testing::AppFolders {
   testing::SimProcess sim;
 };
 
-enum class End { DisplayLoss, Abort, Segv };
+enum class End { DisplayLoss, Abort, Segv, StackOverflow };
 
 struct Case {
   End end;
   bool run;  // a test running, else only the EUT line on
 };
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << static_cast<int>(c.end) << (c.run ? " run" : " line");
+}
 
 class AbruptEnd : public ::testing::TestWithParam<Case> {};
 
@@ -187,7 +197,8 @@ TEST_P(AbruptEnd, TheInstrumentIsStoppedThroughTheHandshake) {
   }
   Bench bench;
   ASSERT_FALSE(bench.sim.Path().empty());
-  Child program({ABRUPT_END_DRIVER_PATH, c.run ? "run" : "line"},
+  Child program({ABRUPT_END_DRIVER_PATH, c.run ? "run" : "line",
+                 c.end == End::StackOverflow ? "overflow" : ""},
                 bench.Env(display ? display->name : std::string()));
   ASSERT_EQ(program.ReadLine(20000), "ready");
   const InstrumentActivity before = bench.Status();
@@ -206,6 +217,9 @@ TEST_P(AbruptEnd, TheInstrumentIsStoppedThroughTheHandshake) {
     case End::Segv:
       kill(program.pid, SIGSEGV);
       break;
+    case End::StackOverflow:
+      kill(program.pid, SIGUSR1);
+      break;
   }
   const std::string stop = c.run ? "CB" : "PC0";
   const bool sent = QTest::qWaitFor([&] { return bench.SentSince(sentBefore, stop); }, 1000);
@@ -222,17 +236,19 @@ TEST_P(AbruptEnd, TheInstrumentIsStoppedThroughTheHandshake) {
     // The signal took its own course after the last gasp.
     EXPECT_TRUE(WIFSIGNALED(*status));
     EXPECT_EQ(WTERMSIG(*status), c.end == End::Abort ? SIGABRT : SIGSEGV);
+    // A stack overflow is a SIGSEGV too, handled on the alternate stack.
   }
   const InstrumentActivity after = bench.Status();
   EXPECT_FALSE(after.testRunning);
   if (!c.run) EXPECT_FALSE(after.lineOn);
 }
 
-const Case kCases[] = {{End::DisplayLoss, true}, {End::DisplayLoss, false}, {End::Abort, true},
-                       {End::Abort, false},      {End::Segv, true},         {End::Segv, false}};
+const Case kCases[] = {{End::DisplayLoss, true},  {End::DisplayLoss, false}, {End::Abort, true},
+                       {End::Abort, false},       {End::Segv, true},         {End::Segv, false},
+                       {End::StackOverflow, true}};
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  const char* end[] = {"DisplayLoss", "Abort", "Segv"};
+  const char* end[] = {"DisplayLoss", "Abort", "Segv", "StackOverflow"};
   return std::string(end[static_cast<int>(info.param.end)]) +
          (info.param.run ? "DuringARun" : "WithTheLineOn");
 }
@@ -246,8 +262,9 @@ struct DefaultAnswerer {
     timer.setInterval(20);
     QObject::connect(&timer, &QTimer::timeout, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box || box == last) return;
-      last = box;
+      // A new box may take the place of the one just answered.
+      if (!box || box->property("answered").toBool()) return;
+      box->setProperty("answered", true);
       texts.push_back(box->text().toStdString());
       QAbstractButton* pick = box->button(QMessageBox::Ignore);
       if (!pick) pick = box->defaultButton();
@@ -257,7 +274,6 @@ struct DefaultAnswerer {
     timer.start();
   }
   QTimer timer;
-  QMessageBox* last = nullptr;
   std::vector<std::string> texts;
 };
 

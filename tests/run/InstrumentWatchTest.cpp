@@ -34,6 +34,7 @@ void Restart(ViewRig& rig) {
                                 rig.settings, [&rig](int n) { return rig.portPath(n); }});
   rig.time.client = rig.view.get();
   rig.view->StartUp(true);
+  rig.view->watch.CheckAfterConnect(Owner::OpeningWindow);
 }
 
 std::string BusyBox(bool test, bool line) {
@@ -112,9 +113,11 @@ TEST(InstrumentWatch, ALineLeftOnPutsTheProgramInLineOnAsLineDoes) {
 
 TEST(InstrumentWatch, AnIdleInstrumentAndDemonstrationModeAskNothing) {
   ViewRig idle;
+  idle.view->watch.CheckAfterConnect();
   EXPECT_TRUE(idle.prompter.shown.empty());
   EXPECT_EQ(Count(idle, "QG"), 1);
   ViewRig demo(ViewRig::DefaultOptions(), true);
+  demo.view->watch.CheckAfterConnect();
   EXPECT_TRUE(demo.prompter.shown.empty());
   EXPECT_TRUE(demo.device.received.empty());
 }

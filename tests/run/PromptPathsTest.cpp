@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "link/Connection.h"
+#include "link/InstrumentActivity.h"
 #include "model/StringTable.h"
 #include "support/ViewRig.h"
 
@@ -61,6 +62,8 @@ std::string T(int id) { return LoadString(id); }
 
 std::vector<PromptPath> Paths() {
   const std::string askDemo = T(ids::kAskDemo);
+  // Asked when a test or the line was live: the instrument may go on.
+  const std::string askDemoLive = askDemo + "\n" + T(ids::kMayStillInject);
   const std::string commError = T(ids::kCommunicationError);
   return {
       {"StartUpPortMissingRetry",
@@ -87,14 +90,14 @@ std::vector<PromptPath> Paths() {
       {"LinePressedSilent",
        [](ViewRig& r) { r.device.silent = true; },
        PressLine,
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       {"LineReleasedSilent",
        [](ViewRig& r) {
          PressLine(r);
          r.device.silent = true;
        },
        ReleaseLine,
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       // The run is ended before the question, so timer 2 cannot report 6001
       // under it.
       {"LineReleasedInARunSilent",
@@ -104,7 +107,7 @@ std::vector<PromptPath> Paths() {
          r.device.silent = true;
        },
        ReleaseLine,
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       {"LineReleasedInARunLineCommandUnanswered",
        [](ViewRig& r) {
          PressLine(r);
@@ -112,7 +115,7 @@ std::vector<PromptPath> Paths() {
          r.device.unanswered = [](const std::string& t) { return Starts(t, "PC"); };
        },
        ReleaseLine,
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       {"LineWatchPanelOff",
        PressLine,
        [](ViewRig& r) { r.device.instrument.PanelLineOff(r.time.now); },
@@ -124,7 +127,7 @@ std::vector<PromptPath> Paths() {
       {"LineWatchSilent",
        PressLine,
        [](ViewRig& r) { r.device.silent = true; },
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       {"RunSilent",
        [](ViewRig& r) { StartARun(r); },
        [](ViewRig& r) { r.device.silent = true; },
@@ -137,7 +140,7 @@ std::vector<PromptPath> Paths() {
          StartARun(r);
        },
        [](ViewRig& r) { r.device.silent = true; },
-       {{commError, askDemo}, 1, Idle}},
+       {{commError, askDemoLive}, 1, Idle}},
       {"PausedSilent",
        [](ViewRig& r) {
          StartARun(r);
@@ -155,7 +158,7 @@ std::vector<PromptPath> Paths() {
          r.device.unanswered = [](const std::string& t) { return Starts(t, "CD"); };
        },
        [](ViewRig& r) { r.view->run.TogglePause(); },
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       {"UpdateUnanswered",
        [](ViewRig& r) {
          StartARun(r);
@@ -164,7 +167,7 @@ std::vector<PromptPath> Paths() {
          };
        },
        [](ViewRig& r) { r.view->run.SendUpdate(); },
-       {{askDemo}, 1, Idle}},
+       {{askDemoLive}, 1, Idle}},
       // A failed trigger is only a beep: the run goes on.
       {"TriggerUnanswered",
        [](ViewRig& r) {
@@ -193,7 +196,7 @@ std::vector<PromptPath> Paths() {
          r.device.unanswered = [](const std::string& t) { return Starts(t, "PD"); };
        },
        [](ViewRig& r) { r.Start(); },
-       {{askDemo}, 1, LineOn}},
+       {{askDemoLive}, 1, LineOn}},
       {"StartWithAnEmptyProgram",
        [](ViewRig& r) { r.UseProgram(1, {}, 1); },
        [](ViewRig& r) { r.Start(); },
@@ -222,7 +225,7 @@ std::vector<PromptPath> Paths() {
          r.Start();
        },
        [](ViewRig& r) { r.time.RunFor(5000); },
-       {{askDemo, commError}, 1, Idle}},
+       {{askDemoLive, commError}, 1, Idle}},
       // Two at once: the instrument falls silent as the next unit is sent,
       // the run ends with LINE checked, and the line watch asks 6005 again
       // under the 6001 box that follows. Each question settles its own state
@@ -240,8 +243,8 @@ std::vector<PromptPath> Paths() {
          r.Start();
        },
        [](ViewRig& r) { r.time.RunFor(5000); },
-       {{askDemo, commError, askDemo}, 2, Idle},
-       Outcome{{askDemo, commError}, 1, LineOn}},
+       {{askDemoLive, commError, askDemoLive}, 2, Idle},
+       Outcome{{askDemoLive, commError}, 1, LineOn}},
   };
 }
 
@@ -266,7 +269,7 @@ TEST_P(PromptPathTest, BoxesAtOnceAndAConsistentEnd) {
     size_t asked = 0;
     Answer lastDemoAnswer = Answer::Ok;
     rig.prompter.rule = [&](const std::string& text, Buttons buttons) {
-      if (text == T(ids::kAskDemo)) {
+      if (text.rfind(T(ids::kAskDemo), 0) == 0) {
         lastDemoAnswer = order[std::min(asked++, order.size() - 1)];
         return lastDemoAnswer;
       }
@@ -321,7 +324,8 @@ TEST(Prompts, LineReleasedWithTheInstrumentSilentAsksOnce) {
     rig.prompter.openMs = kBoxOpenMs;
     rig.prompter.answers = {answer};
     ReleaseLine(rig);
-    EXPECT_EQ(rig.prompter.Texts(), std::vector<std::string>{T(ids::kAskDemo)});
+    EXPECT_EQ(rig.prompter.Texts(),
+              std::vector<std::string>{T(ids::kAskDemo) + "\n" + T(ids::kMayStillInject)});
     EXPECT_EQ(rig.prompter.maxOpen, 1);
     EXPECT_EQ(rig.view->runState, Idle);
     EXPECT_FALSE(rig.form.IsChecked(ControlId::Line));

@@ -97,7 +97,8 @@ TEST(Rs232Setup, OkStoresTheChosenPortAndIdentifiesTheInstrumentAnew) {
   p.dialog.choose = [](Rs232Setup& s) { s.OnOK(); };
   p.rig.device.received.clear();
   p.SetUp();
-  EXPECT_EQ(p.rig.device.received, std::vector<std::string>{"QA"});
+  // Identified, then asked whether a test or the line was left live.
+  EXPECT_EQ(p.rig.device.received, (std::vector<std::string>{"QA", "QG"}));
   p.dialog.choose = [](Rs232Setup& s) {
     s.OnSelect(0);
     s.OnCancel();

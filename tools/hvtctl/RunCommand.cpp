@@ -21,6 +21,7 @@
 #include "model/StringTable.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
+#include "platform/LastGasp.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/QtTimerHost.h"
 #include "platform/SettingsLocation.h"
@@ -293,7 +294,16 @@ class RunSession {
         prompter(out, *codec, o.answerDemo),
         view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, PortPath()}) {
     doc.codePage = codec->CodePage();
+    // A crash of hvtctl itself must not leave the test it started firing.
+    last_gasp::Install();
+    serial.onDescriptor = [](int fd) { last_gasp::SetPort(fd); };
+    view.commands.exposureChanged = [](const Exposure& e) {
+      last_gasp::SetExposure(e.testMayRun, e.lineMayBeOn);
+    };
   }
+  ~RunSession() { last_gasp::SetExposure(false, false); }
+  RunSession(const RunSession&) = delete;
+  RunSession& operator=(const RunSession&) = delete;
 
   int Run() {
     if (auto failed = ReadDocumentFile()) return *failed;
