@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -281,6 +282,58 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   EXPECT_EQ(no.texts, std::vector<std::string>{"Save changes to Untitled?"});
   owned.reset();
   fs::remove_all(dir);
+}
+
+// Enter held on a focused button as X11 delivers it: the first press, then
+// for every repeat a release and a press both marked as repeats, then the
+// last release.
+void HoldEnter(QWidget* button, int repeats) {
+  button->setFocus();
+  auto send = [button](QEvent::Type type, bool repeat) {
+    QKeyEvent e(type, Qt::Key_Return, Qt::NoModifier, QString(), repeat);
+    QApplication::sendEvent(button, &e);
+  };
+  send(QEvent::KeyPress, false);
+  for (int i = 0; i < repeats; ++i) {
+    send(QEvent::KeyRelease, true);
+    send(QEvent::KeyPress, true);
+    QApplication::processEvents();
+  }
+  send(QEvent::KeyRelease, false);
+}
+
+TEST(DesktopE2E, EnterHeldOnPauseOrTriggerActsOnce) {
+  Folders folders;
+  const fs::path log = folders.root / "sim.log";
+  testing::SimProcess sim({"--log", log.string()});
+  ASSERT_FALSE(sim.Path().empty());
+  folders.Settings().WriteSetting("Ports", "COM1", sim.Path());
+  folders.Settings().WriteSetting("EMV", "PORT_NUM", "1");
+  auto count = [&](const std::string& text) {
+    const auto sent = SentTexts(log);
+    return std::count(sent.begin(), sent.end(), text);
+  };
+  CPELKApp app{AppOptions{}};
+  ASSERT_TRUE(app.Start());
+  FormWindow& form = app.Window();
+  auto* start = form.findChild<QPushButton*>("c1052");
+  // 2 s of auto-repeat at X11's usual 25 a second is 50 repeats.
+  QTest::mouseClick(start, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().runState == Running; }, 3000));
+  HoldEnter(form.findChild<QPushButton*>("c1054"), 50);  // PAUSE
+  EXPECT_EQ(count("CD1"), 1);
+  EXPECT_EQ(count("CD0"), 0);
+  QTest::mouseClick(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);  // STOP
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !app.View().RunActive(); }, 3000));
+
+  QTest::mouseClick(form.findChild<QPushButton*>("c1077"), Qt::LeftButton);  // 1SHOT MODE
+  QTest::mouseClick(start, Qt::LeftButton);
+  auto* trigger = form.findChild<QPushButton*>("c1056");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return trigger->isEnabled(); }, 3000));
+  HoldEnter(trigger, 50);
+  EXPECT_EQ(count("CC"), 1);
+  QTest::mouseClick(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !app.View().RunActive(); }, 3000));
 }
 
 }  // namespace
