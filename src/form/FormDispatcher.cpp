@@ -1,9 +1,13 @@
 #include "form/FormDispatcher.h"
 
+#include <algorithm>
+
 #include "form/ParameterEntry.h"
 #include "run/CPELKView.h"
 
 namespace hvt {
+
+FormDispatcher::FormDispatcher(CPELKView& view) : view(view), spinRepeat(view.clock) {}
 
 namespace {
 
@@ -144,6 +148,17 @@ void FormDispatcher::OnEditChanged(ControlId id, const std::string& text) {
 void FormDispatcher::OnSpin(ControlId spin, int position) {
   if (!Usable(spin)) return;
   view.entry.OnSpin(spin, position);
+}
+
+void FormDispatcher::OnSpinArrow(ControlId spin, ArrowAction action, int direction) {
+  const int step = spinRepeat.Step(spin, action, direction);
+  if (step == 0 || !Usable(spin)) return;
+  const auto [low, high] = view.form.SpinRange(spin);
+  const int from = view.form.SpinPosition(spin);
+  const int to = std::clamp(from + step, low, high);
+  if (to == from) return;
+  view.form.SetSpinPosition(spin, to);
+  view.entry.OnSpin(spin, to);
 }
 
 void FormDispatcher::OnTabSelected(int page) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "form/SpinRepeat.h"
 #include "ports/FormEvents.h"
 
 namespace hvt {
@@ -15,7 +16,7 @@ class CPELKView;
 // registered in the hook tables below.
 class FormDispatcher : public FormEvents {
  public:
-  explicit FormDispatcher(CPELKView& view) : view(view) {}
+  explicit FormDispatcher(CPELKView& view);
 
   void OnClick(ControlId id) override;
   void OnSelect(ControlId id, int index) override;
@@ -23,6 +24,7 @@ class FormDispatcher : public FormEvents {
   void OnEditFocusLost(ControlId id) override;
   void OnEditChanged(ControlId id, const std::string& text) override;
   void OnSpin(ControlId spin, int position) override;
+  void OnSpinArrow(ControlId spin, ArrowAction action, int direction) override;
   void OnTabSelected(int page) override;
   void OnListClick(ControlId id, int row) override;
   void OnListDoubleClick(ControlId id, int row) override;
@@ -46,6 +48,7 @@ class FormDispatcher : public FormEvents {
   bool Usable(ControlId id) const;
 
   CPELKView& view;
+  SpinRepeat spinRepeat;
 };
 
 }  // namespace hvt

@@ -24,6 +24,8 @@ constexpr Entry kJapanese[] = {
 std::atomic<Language> currentLanguage{Language::English};
 
 // One std::string per row, built once, so callers may keep references.
+// Never destroyed: the exit-time stop of the instrument runs after static
+// destructors and still names its commands through this table.
 class Table {
  public:
   template <size_t N>
@@ -43,9 +45,9 @@ class Table {
 };
 
 const Table& TableOf(Language language) {
-  static const Table english(kEnglish);
-  static const Table japanese(kJapanese);
-  return language == Language::Japanese ? japanese : english;
+  static const Table* const english = new Table(kEnglish);
+  static const Table* const japanese = new Table(kJapanese);
+  return language == Language::Japanese ? *japanese : *english;
 }
 
 }  // namespace
@@ -59,12 +61,12 @@ const std::string* StringTable::Find(Language language, int id) {
 }
 
 const std::string& StringTable::Text(int id) {
-  static const std::string empty;
+  static const std::string* const empty = new std::string;
   if (currentLanguage == Language::Japanese) {
     if (const std::string* s = TableOf(Language::Japanese).Find(id)) return *s;
   }
   if (const std::string* s = TableOf(Language::English).Find(id)) return *s;
-  return empty;
+  return *empty;
 }
 
 std::vector<int> StringTable::Ids(Language language) { return TableOf(language).ids; }

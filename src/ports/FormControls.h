@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ports/ControlId.h"
@@ -65,6 +66,8 @@ class FormControls {
   virtual void SetSpinRange(ControlId id, int low, int high) = 0;
   virtual void SetSpinPosition(ControlId id, int position) = 0;
   virtual int SpinPosition(ControlId id) const = 0;
+  // The range set last: low, high.
+  virtual std::pair<int, int> SpinRange(ControlId id) const = 0;
   // The tab control's selected page.
   virtual void SetTabPage(ControlId id, int page) = 0;
   virtual int TabPage(ControlId id) const = 0;

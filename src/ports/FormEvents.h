@@ -7,6 +7,9 @@
 
 namespace hvt {
 
+// An arrow of a spin control: pressed, repeating while held, released.
+enum class ArrowAction { Press, Repeat, Release };
+
 // What the form's widgets report to the core: one entry per kind of thing
 // the operator did. The widget layer forwards only the operator's own
 // actions (text edited, entry activated, button clicked), never the
@@ -28,6 +31,9 @@ class FormEvents {
   virtual void OnEditChanged(ControlId id, const std::string& text) = 0;
   // A spin control reached its final position after an arrow click.
   virtual void OnSpin(ControlId spin, int position) = 0;
+  // An arrow of a spin control went down, repeated while held, or came up;
+  // direction +1 up, -1 down. The core moves the position.
+  virtual void OnSpinArrow(ControlId spin, ArrowAction action, int direction) = 0;
   // The operator selected a page of the tab control.
   virtual void OnTabSelected(int page) = 0;
   // Clicks on rows of the report-style lists.

@@ -116,6 +116,9 @@ class HeadlessForm : public FormControls {
     controls[id].spinPosition = position;
   }
   int SpinPosition(ControlId id) const override { return Get(id).spinPosition; }
+  std::pair<int, int> SpinRange(ControlId id) const override {
+    return {Get(id).spinLow, Get(id).spinHigh};
+  }
   void SetTabPage(ControlId id, int page) override { controls[id].page = page; }
   int TabPage(ControlId id) const override { return Get(id).page; }
   std::optional<ControlId> FocusedControl() const override { return focus; }

@@ -132,13 +132,6 @@ void QtForm::ApplyLook() {
   for (ControlId id : form::ImeOffEdits()) {
     if (QWidget* w = W(id)) w->setAttribute(Qt::WA_InputMethodEnabled, false);
   }
-  std::vector<std::pair<int, int>> acceleration;
-  for (const form::SpinAcceleration& a : form::AccelerationSteps())
-    acceleration.emplace_back(a.seconds, a.step);
-  for (const form::SpinSetUp& spin : form::SpinSetUps(0)) {
-    if (auto* arrows = As<SpinArrows>(W(spin.spin)); arrows && spin.accelerated)
-      arrows->SetAcceleration(acceleration);
-  }
 }
 
 void QtForm::WireOperatorEvents() {
@@ -156,8 +149,9 @@ void QtForm::WireOperatorEvents() {
       connect(button, &QAbstractButton::clicked, this,
               [this, id] { Enter([&] { events->OnClick(id); }); });
     } else if (auto* spin = As<SpinArrows>(w)) {
-      connect(spin, &SpinArrows::moved, this,
-              [this, id](int position) { Enter([&] { events->OnSpin(id, position); }); });
+      connect(spin, &SpinArrows::arrow, this, [this, id](ArrowAction action, int direction) {
+        Enter([&] { events->OnSpinArrow(id, action, direction); });
+      });
     } else if (auto* list = As<QListWidget>(w)) {
       connect(list, &QListWidget::itemClicked, this, [this, id, list](QListWidgetItem* item) {
         Enter([&] { events->OnListClick(id, list->row(item)); });
@@ -452,6 +446,11 @@ void QtForm::SetSpinRange(ControlId id, int low, int high) {
 
 void QtForm::SetSpinPosition(ControlId id, int position) {
   if (auto* s = As<SpinArrows>(W(id))) s->SetPosition(position);
+}
+
+std::pair<int, int> QtForm::SpinRange(ControlId id) const {
+  const auto* s = As<SpinArrows>(W(id));
+  return s ? std::pair{s->Low(), s->High()} : std::pair{0, 0};
 }
 
 int QtForm::SpinPosition(ControlId id) const {

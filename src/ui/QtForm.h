@@ -56,6 +56,7 @@ class QtForm : public QObject, public FormControls {
   void SetSpinRange(ControlId id, int low, int high) override;
   void SetSpinPosition(ControlId id, int position) override;
   int SpinPosition(ControlId id) const override;
+  std::pair<int, int> SpinRange(ControlId id) const override;
   void SetTabPage(ControlId id, int page) override;
   int TabPage(ControlId id) const override;
   std::optional<ControlId> FocusedControl() const override;

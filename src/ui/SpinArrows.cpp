@@ -2,6 +2,7 @@
 
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 
 namespace hvt {
 
@@ -17,10 +18,28 @@ SpinArrows::SpinArrows(QWidget* parent)
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(b);
   }
-  for (QToolButton* b : {up, down})
-    connect(b, &QToolButton::pressed, this, [this] { held.start(); });
-  connect(up, &QToolButton::clicked, this, [this] { Step(+1); });
-  connect(down, &QToolButton::clicked, this, [this] { Step(-1); });
+  Watch(up, +1);
+  Watch(down, -1);
+}
+
+void SpinArrows::Watch(QToolButton* button, int direction) {
+  // Qt's auto-repeat sends released, clicked and pressed for every repeat
+  // while the button stays down; only the first press and a release with
+  // the button up are the operator's.
+  auto holding = std::make_shared<bool>(false);
+  connect(button, &QToolButton::pressed, this, [this, button, direction, holding] {
+    if (*holding || !button->isDown()) return;
+    *holding = true;
+    emit arrow(ArrowAction::Press, direction);
+  });
+  connect(button, &QToolButton::clicked, this, [this, button, direction, holding] {
+    if (*holding && button->isDown()) emit arrow(ArrowAction::Repeat, direction);
+  });
+  connect(button, &QToolButton::released, this, [this, button, direction, holding] {
+    if (!*holding || button->isDown()) return;
+    *holding = false;
+    emit arrow(ArrowAction::Release, direction);
+  });
 }
 
 void SpinArrows::SetRange(int l, int h) {
@@ -36,17 +55,5 @@ void SpinArrows::SetAccessibleNames(const QString& name) {
 }
 
 void SpinArrows::SetPosition(int p) { position = std::clamp(p, low, high); }
-
-void SpinArrows::Step(int direction) {
-  int by = 1;
-  const qint64 seconds = held.isValid() ? held.elapsed() / 1000 : 0;
-  for (const auto& [after, step] : acceleration) {
-    if (seconds >= after) by = step;
-  }
-  const int next = std::clamp(position + direction * by, low, high);
-  if (next == position) return;
-  position = next;
-  emit moved(position);
-}
 
 }  // namespace hvt

@@ -1,16 +1,15 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QToolButton>
 #include <QWidget>
-#include <utility>
-#include <vector>
+
+#include "ports/FormEvents.h"
 
 namespace hvt {
 
-// An up/down control of its own, beside its edit box: a position within a
-// range, moved one step per click (more while held, by the acceleration
-// table). It reports the final position of each move.
+// An up/down control of its own, beside its edit box: it shows a position
+// within a range and reports what its arrows do (pressed, repeating while
+// held, released); the core decides how far each moves it.
 class SpinArrows : public QWidget {
   Q_OBJECT
 
@@ -24,24 +23,19 @@ class SpinArrows : public QWidget {
   int Position() const { return position; }
   int Low() const { return low; }
   int High() const { return high; }
-  // Held arrows step faster the longer they are held: after `seconds`,
-  // by `step` (the form's table; empty: always by 1).
-  void SetAcceleration(std::vector<std::pair<int, int>> table) { acceleration = std::move(table); }
 
  signals:
-  // The operator moved the position; the value is the new position.
-  void moved(int position);
+  // direction +1 for the up arrow, -1 for the down arrow.
+  void arrow(hvt::ArrowAction action, int direction);
 
  private:
-  void Step(int direction);
+  void Watch(QToolButton* button, int direction);
 
   QToolButton* up;
   QToolButton* down;
   int low = 0;
   int high = 100;
   int position = 0;
-  std::vector<std::pair<int, int>> acceleration;
-  QElapsedTimer held;
 };
 
 }  // namespace hvt

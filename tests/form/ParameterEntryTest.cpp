@@ -129,6 +129,51 @@ TEST(ParameterEntry, SpinTakesTheFocusAndWritesAtOnce) {
   EXPECT_EQ(rig.view->entry.LastText(ParameterEntry::Field::VoltageStop), "2.50");
 }
 
+TEST(ParameterEntry, AHeldArrowStepsBy1Then10100And1000AsTimePasses) {
+  FormRig rig;
+  rig.Click(C::InjectionEndlessCheck);  // off: the injection time is used
+  rig.Type(C::InjectionTimeEdit, "1");
+  rig.Leave();
+  const auto up = [&](ArrowAction a) { rig.events().OnSpinArrow(C::InjectionTimeSpin, a, +1); };
+  up(ArrowAction::Press);
+  EXPECT_EQ(rig.Text(C::InjectionTimeEdit), "2");
+  // The widget's repeats come every 100 ms; only the time held counts.
+  for (int t = 100; t < 2000; t += 100) {
+    rig.time.RunFor(100);
+    up(ArrowAction::Repeat);
+  }
+  EXPECT_EQ(rig.Active().injectionTime, 2 + 19);
+  rig.time.RunFor(100);  // 2.0 s
+  up(ArrowAction::Repeat);
+  EXPECT_EQ(rig.Active().injectionTime, 31);
+  rig.time.RunFor(1000);  // 3.0 s
+  up(ArrowAction::Repeat);
+  EXPECT_EQ(rig.Active().injectionTime, 131);
+  rig.time.RunFor(1000);  // 4.0 s
+  up(ArrowAction::Repeat);
+  EXPECT_EQ(rig.Active().injectionTime, 1131);
+  up(ArrowAction::Repeat);
+  EXPECT_EQ(rig.Active().injectionTime, 2131);
+  up(ArrowAction::Release);
+  // A new press starts from 1 again, and the range holds.
+  for (int i = 0; i < 20; ++i) {
+    up(ArrowAction::Press);
+    up(ArrowAction::Repeat);
+    up(ArrowAction::Release);
+  }
+  EXPECT_EQ(rig.Active().injectionTime, 2171);
+  rig.time.RunFor(9000);
+  up(ArrowAction::Repeat);  // no press held: nothing
+  EXPECT_EQ(rig.Active().injectionTime, 2171);
+  up(ArrowAction::Press);
+  rig.time.RunFor(5000);
+  for (int i = 0; i < 10; ++i) up(ArrowAction::Repeat);
+  EXPECT_EQ(rig.Active().injectionTime, 9999);
+
+  // Program times never accelerate.
+  EXPECT_EQ(SpinRepeat::StepAfter(5000, SpinRepeat::Accelerates(C::ProgramTimesSpin)), 1);
+}
+
 TEST(ParameterEntry, ProgramTimesAndBrowsingPrograms) {
   FormRig rig;
   rig.doc.program(2).times = 7;

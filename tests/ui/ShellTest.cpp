@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <filesystem>
 #include <set>
 
@@ -222,6 +224,11 @@ struct RecordingEvents : FormEvents {
   void OnSpin(ControlId id, int p) override {
     log.push_back("spin " + std::to_string(int(id)) + " " + std::to_string(p));
   }
+  void OnSpinArrow(ControlId id, ArrowAction a, int direction) override {
+    const char* kinds[] = {"press", "repeat", "release"};
+    log.push_back("arrow " + std::to_string(int(id)) + " " + kinds[int(a)] + " " +
+                  std::to_string(direction));
+  }
   void OnTabSelected(int page) override { log.push_back("tab " + std::to_string(page)); }
   void OnListClick(ControlId, int) override {}
   void OnListDoubleClick(ControlId id, int row) override {
@@ -233,6 +240,32 @@ struct RecordingEvents : FormEvents {
   bool OnContextMenu(bool) override { return false; }
   std::vector<std::string> log;
 };
+
+TEST(QtForm, SpinArrowsReportThePressTheRepeatsAndTheRelease) {
+  FrameRig rig;
+  MainFrame frame(rig.settings);
+  auto* window = new FormWindow;
+  frame.SetForm(window);
+  QtForm form(*window, frame, Cp1252Codec::Instance());
+  RecordingEvents events;
+  form.Connect(
+      &events, [](ControlId) { return true; }, [] { return false; });
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  events.log.clear();
+  auto* spin = window->findChild<SpinArrows*>("c1045");  // the interval time's
+  ASSERT_NE(spin, nullptr);
+  auto* upArrow = spin->findChildren<QToolButton*>().front();
+  QTest::mousePress(upArrow, Qt::LeftButton);
+  const std::string id = std::to_string(int(ControlId::IntervalTimeSpin));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return events.log.size() >= 3 && events.log.back() == "arrow " + id + " repeat 1"; },
+      3000));
+  QTest::mouseRelease(upArrow, Qt::LeftButton);
+  EXPECT_EQ(events.log.front(), "arrow " + id + " press 1");
+  EXPECT_EQ(events.log.back(), "arrow " + id + " release 1");
+  EXPECT_EQ(std::count(events.log.begin(), events.log.end(), "arrow " + id + " press 1"), 1);
+}
 
 TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
   FrameRig rig;
