@@ -162,9 +162,21 @@ class Pinger:
                 continue
         return found
 
+    def gone(self, w):
+        """True when the window no longer exists or is no longer shown."""
+        from Xlib import error
+        catch = error.CatchError(error.BadWindow, error.BadDrawable)
+        try:
+            attributes = w.get_attributes(onerror=catch)
+            self.d.sync()
+        except error.XError:
+            return True
+        return catch.get_error() is not None or attributes is None or \
+            attributes.map_state != self.X.IsViewable
+
     def ping(self, pid):
         """Seconds the slowest window took to answer, None when one did not within the bound."""
-        from Xlib import protocol
+        from Xlib import error, protocol
         slowest = 0.0
         for w in self.windows(pid):
             self.stamp += 1
@@ -173,8 +185,9 @@ class Pinger:
                 window=w, client_type=self.protocols,
                 data=(32, [self.ping_atom, stamp, w.id, 0, 0]))
             start = time.monotonic()
+            catch = error.CatchError(error.BadWindow)
             try:
-                w.send_event(event, event_mask=0)
+                w.send_event(event, event_mask=0, onerror=catch)
                 self.d.flush()
             except Exception:
                 continue
@@ -184,9 +197,12 @@ class Pinger:
                     e = self.d.next_event()
                     if e.type == self.X.ClientMessage and e.data[1][1] == stamp:
                         answered = True
-                if answered:
+                if answered or catch.get_error() is not None:
                     break
                 select.select([self.d], [], [], 0.05)
+            # A window closed meanwhile (a dialog that ended) is no finding.
+            if catch.get_error() is not None or (not answered and self.gone(w)):
+                continue
             if not answered:
                 return None
             slowest = max(slowest, time.monotonic() - start)

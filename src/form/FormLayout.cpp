@@ -104,15 +104,11 @@ void FormLayout::EnableProgramArea() {
 
 void FormLayout::OnPhaseLabel() {
   if (view.RunActive()) return;
-  view.form.Check(C::PhaseRadio, true);
-  view.form.Check(C::VariableRadio, false);
   view.selections.OnPhase();
 }
 
 void FormLayout::OnVariableLabel() {
   if (view.RunActive()) return;
-  view.form.Check(C::VariableRadio, true);
-  view.form.Check(C::PhaseRadio, false);
   view.selections.OnVariable();
 }
 

@@ -147,10 +147,11 @@ void ProgramLists::SetProgramButtons() {
   const int program = view.doc.currentProgram;
   const bool last = program >= kProgramCount;
   const bool first = program <= 1;
+  // Read before disabling: a disabled button hands its focus on by itself.
+  const std::optional<ControlId> focus = form.FocusedControl();
   form.Enable(C::ProgramUpButton, !last);
   form.Enable(C::ProgramDownButton, !first);
   if (!last && !first) return;
-  const std::optional<ControlId> focus = form.FocusedControl();
   if (focus == C::ProgramUpButton || focus == C::ProgramDownButton) form.Focus(C::ProgramList);
 }
 

@@ -412,6 +412,7 @@ void Selections::OnPhase() {
     view.form.Check(C::LineOptionCheck, true);
   }
   view.form.Enable(C::LineOptionCheck, false);
+  ShowRadioPairs();
 }
 
 void Selections::OnVariable() {
@@ -419,6 +420,15 @@ void Selections::OnVariable() {
   view.entry.SetTriggerSpins(1);
   view.entry.ShowTriggerMode(1);
   view.form.Enable(C::LineOptionCheck, true);
+  ShowRadioPairs();
+}
+
+void Selections::ShowRadioPairs() {
+  const bool variable = view.workingUnit.triggerMode == 1;
+  view.form.Check(C::PhaseRadio, !variable);
+  view.form.Check(C::VariableRadio, variable);
+  view.form.Check(C::UnitNameRadio, view.doc.showUnitNames == 1);
+  view.form.Check(C::UnitNoRadio, view.doc.showUnitNames != 1);
 }
 
 void Selections::OnUnitNames(bool names) {
@@ -427,6 +437,7 @@ void Selections::OnUnitNames(bool names) {
     view.doc.showUnitNames = value;
     view.doc.SetModifiedFlag();
   }
+  ShowRadioPairs();
   view.lists.ShowProgram();
 }
 

@@ -37,6 +37,9 @@ class Selections {
   void OnPhase();
   void OnVariable();
   void OnUnitNames(bool names);
+  // Phase/Variable and Unit Name/Unit No as the working unit and the
+  // document hold them: exactly one of each pair checked.
+  void ShowRadioPairs();
 
   void FillReturnCombo(int32_t injectionLine);
   void FillTerminatorCombo();

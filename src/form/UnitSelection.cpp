@@ -311,6 +311,8 @@ void UnitSelection::WriteBack(CPELKView& view) const {
 
 bool OpenProgramEditor(CPELKView& view) {
   if (view.runState >= Running) return false;
+  // Off with TEST SEQUENCE: the list is grayed and takes no double click.
+  if (!view.form.IsEnabled(ControlId::ProgramList)) return false;
   // A damaged file can leave the current program number outside 1..50:
   // there is no program to edit then.
   if (view.doc.currentProgram < 1 || view.doc.currentProgram > kProgramCount) return false;

@@ -75,8 +75,7 @@ void CPELKView::InitialUpdate() {
   lists.ShowProgram();
   form.Check(ControlId::ProgramCheck, doc.programMode != 0);
   layout.EnableProgramArea();
-  form.Check(ControlId::UnitNameRadio, doc.showUnitNames == 1);
-  form.Check(ControlId::UnitNoRadio, doc.showUnitNames != 1);
+  selections.ShowRadioPairs();
   enabling.UpdateRunControls();
   doc.firstUpdate = 0;
 }

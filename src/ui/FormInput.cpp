@@ -43,7 +43,9 @@ FormInput::FormInput(QWidget* form, std::function<std::optional<ControlId>(QObje
 
 std::optional<KeyEvent> FormInput::ToKeyEvent(const QEvent* event,
                                               std::optional<ControlId> focused) {
-  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return std::nullopt;
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease &&
+      event->type() != QEvent::ShortcutOverride)
+    return std::nullopt;
   const auto* key = static_cast<const QKeyEvent*>(event);
   KeyEvent e;
   e.key = KeyOf(key->key());
@@ -96,6 +98,21 @@ bool FormInput::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
       if (InsideForm(watched, form)) return OnKeyEvent(watched, event);
+      break;
+    case QEvent::ShortcutOverride:
+      // Menu mnemonics (Alt+F) are shortcuts: Qt fires them from this
+      // event, before the key press. A system key the core swallows is
+      // claimed here, so that no shortcut fires and the press that
+      // follows is swallowed as usual. Other keys are left to the press:
+      // the core must see each key once.
+      if (InsideForm(watched, form) && onKey &&
+          static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier)) {
+        const auto e = ToKeyEvent(event, controlOf(QApplication::focusWidget()));
+        if (e && onKey(*e) == Disposition::Swallow) {
+          event->accept();
+          return true;
+        }
+      }
       break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

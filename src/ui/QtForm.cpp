@@ -311,7 +311,10 @@ void QtForm::SetToolTip(ControlId id, const std::string& text) {
 }
 
 void QtForm::SetTabStop(ControlId id, bool tabStop) {
-  if (QWidget* w = W(id)) w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+  // The core takes the tab stop off the time boxes while they show a run's
+  // remaining times: a click must not give them the focus either, or Enter
+  // would no longer reach STOP.
+  if (QWidget* w = W(id)) w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void QtForm::Focus(ControlId id) {

@@ -6,9 +6,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -334,6 +336,100 @@ TEST(DesktopE2E, EnterHeldOnPauseOrTriggerActsOnce) {
   EXPECT_EQ(count("CC"), 1);
   QTest::mouseClick(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !app.View().RunActive(); }, 3000));
+}
+
+// What the widgets themselves do behind the core's back: radio buttons
+// toggling on a click, focus taken by a click or handed on by a disabled
+// button, menu mnemonics firing before the key press, double clicks on a
+// grayed list.
+TEST(DesktopE2E, TheFormShowsTheDocumentWhateverTheWidgetsDoByThemselves) {
+  Folders folders;
+  AppOptions options;
+  options.simulate = true;
+  CPELKApp app{options};
+  ASSERT_TRUE(app.Start());
+  FormWindow& form = app.Window();
+  CPELKView& view = app.View();
+  app.Frame().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&app.Frame()));
+  const auto c = [&form](int id) { return form.findChild<QWidget*>(QStringLiteral("c%1").arg(id)); };
+  const auto checked = [&](int id) { return static_cast<QAbstractButton*>(c(id))->isChecked(); };
+  const auto click = [&](int id) {
+    QTest::mouseClick(c(id), Qt::LeftButton, {}, QPoint(4, c(id)->height() / 2));
+  };
+
+  // Each pair shows exactly what the document holds, after clicks on
+  // either, a click on the checked one, Enter, and File New.
+  const auto pairs = [&] {
+    const bool variable = view.doc.unit(view.activeUnit).triggerMode == 1;
+    EXPECT_EQ(checked(1011), variable);
+    EXPECT_EQ(checked(1013), !variable);
+    EXPECT_EQ(checked(1025), view.doc.showUnitNames == 1);
+    EXPECT_EQ(checked(1017), view.doc.showUnitNames != 1);
+  };
+  click(1011);
+  EXPECT_EQ(view.doc.unit(view.activeUnit).triggerMode, 1);
+  pairs();
+  click(1011);
+  pairs();
+  c(1013)->setFocus();
+  QTest::keyClick(c(1013), Qt::Key_Return);
+  EXPECT_EQ(view.doc.unit(view.activeUnit).triggerMode, 0);
+  pairs();
+  // A double click on the program list opens the editor only with TEST
+  // SEQUENCE on.
+  auto* list = form.findChild<QListWidget*>(QStringLiteral("c1041"));
+  ASSERT_FALSE(list->isEnabled());
+  int dialogs = 0;
+  QTimer closer;  // a dialog that opens is counted and closed, so the test goes on
+  QObject::connect(&closer, &QTimer::timeout, [&dialogs] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      ++dialogs;
+      dialog->reject();
+    }
+  });
+  closer.start(20);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+  EXPECT_EQ(dialogs, 0);
+
+  // Program 50 reached with the next-program button: the focus goes to the
+  // list, not to the next control Qt picks.
+  click(1051);
+  ASSERT_TRUE(list->isEnabled());
+  view.doc.currentProgram = 49;
+  view.lists.ShowProgram();
+  auto* next = static_cast<QAbstractButton*>(c(1049));
+  next->setFocus();
+  QTest::keyClick(next, Qt::Key_Return);
+  EXPECT_EQ(view.doc.currentProgram, 50);
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  click(1025);
+  click(1017);
+  click(1017);
+  EXPECT_EQ(view.doc.showUnitNames, 0);
+  pairs();
+  click(1025);
+  EXPECT_EQ(view.doc.showUnitNames, 1);
+  view.doc.SetModifiedFlag(false);
+  QTest::keyClick(c(1013), Qt::Key_N, Qt::ControlModifier);  // File New
+  pairs();
+
+  // With the line on, Alt+F opens no menu.
+  click(1063);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runState == LineOn; }, 3000));
+  QTest::keyClick(c(1013), Qt::Key_F, Qt::AltModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  click(1063);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runState < LineOn; }, 3000));
+
+  // During a run a click on a time box gives it no focus: Enter stops.
+  click(1052);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runState == Running; }, 3000));
+  click(1008);
+  EXPECT_NE(QApplication::focusWidget(), c(1008));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view.RunActive(); }, 3000));
 }
 
 }  // namespace
