@@ -15,5 +15,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   python3-jsonschema \
   help2man dpkg-dev fakeroot file desktop-file-utils appstream shared-mime-info man-db \
   qt6-qpa-plugins librsvg2-bin locales \
-  openbox xdotool wmctrl dbus at-spi2-core python3-xlib python3-pyatspi \
+  libx11-dev openbox xdotool wmctrl dbus at-spi2-core python3-xlib python3-pyatspi \
   >/dev/null

@@ -290,6 +290,7 @@ bool CPELKApp::Start() {
     p.documents->OpenDocumentFile(QFileInfo(options.file).absoluteFilePath().toStdString());
   }
   frame.RestorePosition();
+  frame.ShowLockKeys(ReadLockKeys);
   if (options.simulate) frame.SetStatusText(simulatedName);
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));

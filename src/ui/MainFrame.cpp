@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include "model/Settings.h"
+#include "model/StringTable.h"
 #include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
@@ -20,6 +21,10 @@ namespace hvt {
 namespace {
 
 constexpr int kReady = 57345;
+constexpr int kIndicatorCaps = 59137;
+constexpr int kIndicatorNum = 59138;
+constexpr int kIndicatorScroll = 59139;
+constexpr int kIndicatorKana = 59142;
 constexpr int kProgressPane = 133;  // 45 blanks: the progress bar's width
 
 // A printer, drawn: the style has no such icon.
@@ -191,6 +196,48 @@ void MainFrame::BuildStatusBar() {
   warning->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
   warning->setVisible(false);
   statusBar()->addPermanentWidget(warning);
+}
+
+void MainFrame::ShowLockKeys(std::function<std::optional<LockKeyState>()> reader) {
+  readLockKeys = std::move(reader);
+  if (!lockPanes.empty() || !readLockKeys || !readLockKeys()) return;
+  std::vector<std::pair<int, bool LockKeyState::*>> keys;
+  if (StringTable::CurrentLanguage() == Language::Japanese)
+    keys.emplace_back(kIndicatorKana, &LockKeyState::kana);
+  keys.emplace_back(kIndicatorCaps, &LockKeyState::caps);
+  keys.emplace_back(kIndicatorNum, &LockKeyState::num);
+  keys.emplace_back(kIndicatorScroll, &LockKeyState::scroll);
+  // Before the warning pane: it is taken out and put back after them.
+  statusBar()->removeWidget(warning);
+  for (const auto& [text, on] : keys) {
+    auto* label = new QLabel;
+    label->setObjectName(QStringLiteral("LockPane%1").arg(text));
+    label->setAlignment(Qt::AlignCenter);
+    // As wide as its text, shown or not, so the panes never move.
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(UiText(text)) + 8);
+    label->setAccessibleName(UiText(text));
+    statusBar()->addPermanentWidget(label);
+    lockPanes.push_back({label, text, on});
+  }
+  statusBar()->addPermanentWidget(warning);
+  warning->setVisible(!warning->text().isEmpty());
+  connect(&lockKeyTimer, &QTimer::timeout, this, &MainFrame::UpdateLockKeys);
+  lockKeyTimer.start(250);
+  UpdateLockKeys();
+}
+
+void MainFrame::UpdateLockKeys() {
+  const std::optional<LockKeyState> state = readLockKeys();
+  for (const LockPane& pane : lockPanes) {
+    const bool on = state && (*state).*pane.on;
+    pane.label->setText(on ? UiText(pane.text) : QString());
+  }
+}
+
+QStringList MainFrame::LockKeyTexts() const {
+  QStringList texts;
+  for (const LockPane& pane : lockPanes) texts << pane.label->text();
+  return texts;
 }
 
 void MainFrame::SetWarningText(const QString& text) {

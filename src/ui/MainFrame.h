@@ -4,9 +4,13 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
+
+#include "platform/LockKeys.h"
 
 class QAction;
 class QMenu;
@@ -59,6 +63,13 @@ class MainFrame : public QMainWindow {
   void SetWarningText(const QString& text);
   QString WarningText() const { return warning->text(); }
 
+  // The lock-key panes (KANA in the Japanese edition, CAP, NUM, SCRL)
+  // before the warning pane, read four times a second. Left out when the
+  // reader cannot tell.
+  void ShowLockKeys(std::function<std::optional<LockKeyState>()> reader);
+  // The lock-key panes' texts in order; empty where a key is off.
+  QStringList LockKeyTexts() const;
+
   // Close grayed: every way of closing the window is refused.
   void EnableClose(bool enabled);
   bool CloseEnabled() const { return closeEnabled; }
@@ -91,6 +102,7 @@ class MainFrame : public QMainWindow {
   QAction* AddCommand(QMenu* menu, const QString& text, int command, const QKeySequence& keys = {});
   void Run(int command);
   void SavePosition();
+  void UpdateLockKeys();
 
   SettingsFile& settings;
   std::map<int, QAction*> actions;
@@ -103,6 +115,14 @@ class MainFrame : public QMainWindow {
   QLabel* progressPane = nullptr;
   QLabel* warning = nullptr;
   QProgressBar* progress = nullptr;
+  struct LockPane {
+    QLabel* label;
+    int text;
+    bool LockKeyState::*on;
+  };
+  std::vector<LockPane> lockPanes;
+  std::function<std::optional<LockKeyState>()> readLockKeys;
+  QTimer lockKeyTimer;
   bool closeEnabled = true;
   bool frameEnabled = true;
 };

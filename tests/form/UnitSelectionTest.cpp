@@ -340,6 +340,7 @@ struct EditorOnForm : testing::FormRig {
   EditorOnForm() {
     view->dialogs = &editor;
     UseProgram(1, {1, 2, 3}, 2);
+    Click(ControlId::ProgramCheck);  // TEST SEQUENCE on: the list takes clicks
     doc.SetModifiedFlag(false);
   }
   void DoubleClickProgramList() { events().OnListDoubleClick(ControlId::ProgramList, 0); }
@@ -406,6 +407,9 @@ TEST(ProgramEditor, OpensWhenNoRunIsActiveIncludingLineOn) {
   EXPECT_EQ(rig.editor.opened, 1);
   rig.view->runState = Idle;
   rig.events().OnListDoubleClick(ControlId::UnitOverview, 0);  // another list
+  EXPECT_EQ(rig.editor.opened, 1);
+  rig.Click(ControlId::ProgramCheck);  // off: the list is grayed
+  rig.DoubleClickProgramList();
   EXPECT_EQ(rig.editor.opened, 1);
 }
 

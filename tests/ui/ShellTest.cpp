@@ -14,10 +14,12 @@
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include "form/FormTables.h"
 #include "model/Settings.h"
+#include "model/StringTable.h"
 #include "model/TextCodec.h"
 #include "ui/AboutDialog.h"
 #include "ui/CPELKApp.h"
@@ -86,6 +88,37 @@ TEST(MainFrame, FirstStartAtTheCornerThenWherePutAndNotSavedWhileCloseIsGrayed) 
     EXPECT_EQ(again->pos(), QPoint(120, 90));
     EXPECT_TRUE(again->close());
   }
+}
+
+TEST(MainFrame, LockKeyPanesFollowTheKeysBeforeTheWarningAndOnlyWhereTheyCanBeRead) {
+  FrameRig rig;
+  auto frame = rig.Open();
+  frame->ShowLockKeys([] { return std::optional<LockKeyState>(); });
+  EXPECT_TRUE(frame->LockKeyTexts().isEmpty());  // a platform that cannot tell
+
+  auto keys = std::make_shared<LockKeyState>();
+  keys->num = true;
+  keys->kana = true;  // shown only in the Japanese edition
+  frame = rig.Open();
+  frame->SetWarningText(QStringLiteral("warning"));
+  frame->ShowLockKeys([keys] { return std::optional<LockKeyState>(*keys); });
+  EXPECT_EQ(frame->LockKeyTexts(), (QStringList{"", "NUM", ""}));
+  keys->caps = true;
+  keys->num = false;
+  keys->scroll = true;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return frame->LockKeyTexts() == QStringList({"CAP", "", "SCRL"}); }, 2000));
+  auto* scroll = frame->findChild<QLabel*>(QStringLiteral("LockPane59139"));
+  auto* warning = frame->findChild<QLabel*>(QStringLiteral("WarningPane"));
+  ASSERT_TRUE(scroll && warning);
+  QApplication::processEvents();
+  EXPECT_LT(scroll->geometry().right(), warning->geometry().left());
+
+  StringTable::SetLanguage(Language::Japanese);
+  frame = rig.Open();
+  frame->ShowLockKeys([keys] { return std::optional<LockKeyState>(*keys); });
+  StringTable::SetLanguage(Language::English);
+  EXPECT_EQ(frame->LockKeyTexts(), (QStringList{QStringLiteral("カナ"), "CAP", "", "SCRL"}));
 }
 
 TEST(MainFrame, CommandsObeyTheirRuleAlsoFromAcceleratorsUnderAGrayedMenu) {
