@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds into the folder given (default build/).
+# Configures and builds into the folder given (default build/): every target,
+# or only those named in TARGETS (e.g. TARGETS="hvtctl hvt-sim").
 # Extra arguments go to cmake's configure step. ccache is used when present,
-# so several checkouts of the tree share their object files.
+# so several checkouts and build folders of the tree share their object files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build}"
@@ -13,4 +14,6 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+targets=()
+for target in ${TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$dir" -j "$(nproc)" "${targets[@]}"

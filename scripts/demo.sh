@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Installs, builds and shows the program's main job without an instrument:
-# test set-ups (a fixed unit, a voltage sweep, a program of both) are stored
-# as a .plk document; the sweep is run on the simulated instrument (hvt-sim
-# on a pseudo-terminal) to its end and its test report written as a PDF;
-# then, when there is a display, the desktop program opens the document on
-# its built-in simulated instrument.
+# Installs, builds the three programs (into build-demo/; the tests and the
+# rest are scripts/test.sh's) and shows the program's main job without an
+# instrument: test set-ups (a fixed unit, a voltage sweep, a program of both)
+# are stored as a .plk document; the sweep is run on the simulated instrument
+# (hvt-sim on a pseudo-terminal) to its end and its test report written as a
+# PDF; then, when there is a display, the desktop program opens the document
+# on its built-in simulated instrument.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build
-bin=build/bin
+TARGETS="hvt-kp4rs hvtctl hvt-sim" scripts/build.sh build-demo -DHVT_BUILD_TESTS=OFF
+bin=build-demo/bin
 out="${TMPDIR:-/tmp}/hvt-demo"
 rm -rf "$out"
 mkdir -p "$out" && chmod 700 "$out"

@@ -13,7 +13,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   clang libclang-rt-14-dev \
   socat xvfb xauth imagemagick poppler-utils fonts-liberation fonts-noto-cjk time \
   python3-jsonschema \
-  help2man dpkg-dev fakeroot file desktop-file-utils appstream shared-mime-info man-db \
+  help2man dpkg-dev fakeroot file lintian desktop-file-utils appstream shared-mime-info man-db \
   qt6-qpa-plugins librsvg2-bin locales \
   libx11-dev openbox xdotool wmctrl dbus at-spi2-core python3-xlib python3-pyatspi \
   >/dev/null

@@ -60,6 +60,11 @@ std::vector<Line> SplitLines(std::string_view content) {
 }  // namespace
 
 std::string ProfileRead(std::string_view content, std::string_view section, std::string_view key) {
+  return ProfileFind(content, section, key).value_or(std::string());
+}
+
+std::optional<std::string> ProfileFind(std::string_view content, std::string_view section,
+                                       std::string_view key) {
   bool inSection = false;
   for (const Line& line : SplitLines(content)) {
     if (line.kind == Line::Section) {
@@ -68,7 +73,7 @@ std::string ProfileRead(std::string_view content, std::string_view section, std:
       return std::string(line.value.substr(0, kProfileReadLimit));
     }
   }
-  return {};
+  return std::nullopt;
 }
 
 std::string ProfileWrite(std::string_view content, std::string_view section, std::string_view key,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@ inline constexpr size_t kProfileReadLimit = 511;
 
 // The value of key in section, cut to kProfileReadLimit; empty when missing.
 std::string ProfileRead(std::string_view content, std::string_view section, std::string_view key);
+// The same, telling a missing key (nothing) from an empty value.
+std::optional<std::string> ProfileFind(std::string_view content, std::string_view section,
+                                       std::string_view key);
 
 // The content with key in section set to value. A missing section is added at
 // the end, a missing key after the section's last entry; other lines stay as

@@ -1,6 +1,8 @@
 #include "model/Settings.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -71,22 +73,31 @@ void SettingsFile::Fail(const std::string& reason) const {
 }
 
 std::string SettingsFile::ReadSetting(std::string_view section, std::string_view key) const {
+  return FindSetting(section, key).value_or(std::string());
+}
+
+std::optional<std::string> SettingsFile::FindSetting(std::string_view section, std::string_view key,
+                                                     std::string* whyNot) const {
   std::string content, reason;
-  if (!ReadFile(file, content, reason)) {
+  const bool read = ReadFile(file, content, reason);
+  if (whyNot) *whyNot = reason;
+  if (!read) {
     if (!reason.empty()) Fail(reason);
-    return {};
+    return std::nullopt;
   }
-  return ProfileRead(content, section, key);
+  return ProfileFind(content, section, key);
 }
 
 bool SettingsFile::WriteSetting(std::string_view section, std::string_view key,
-                                std::string_view value) {
+                                std::string_view value, std::string* whyNot) {
+  auto fail = [&](const std::string& why) {
+    if (whyNot) *whyNot = why;
+    Fail(why);
+    return false;
+  };
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  if (ec) {
-    Fail("cannot create its folder: " + ec.message());
-    return false;
-  }
+  if (ec) return fail("cannot create its folder: " + ec.message());
 
   std::string content, reason;
   const bool exists = fs::exists(file, ec);
@@ -97,8 +108,7 @@ bool SettingsFile::WriteSetting(std::string_view section, std::string_view key,
     protect(file, false);
     if (!ReadFile(file, content, reason)) {
       protect(file, true);
-      Fail(reason);
-      return false;
+      return fail(reason);
     }
   }
   const std::string updated = ProfileWrite(content, section, key, value);
@@ -110,7 +120,9 @@ bool SettingsFile::WriteSetting(std::string_view section, std::string_view key,
   temp += ".tmp";
   fs::remove(temp, ec);  // a stale one would pass its own mode on
   bool ok = false;
+  int writeError = 0;
   {
+    errno = 0;
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (out) {
       if (mode)
@@ -120,8 +132,12 @@ bool SettingsFile::WriteSetting(std::string_view section, std::string_view key,
       out.flush();
       ok = static_cast<bool>(out);
     }
+    writeError = errno;
   }
-  if (!ok) reason = "cannot be written";
+  // The streams keep the system's reason to themselves; errno still has it.
+  if (!ok)
+    reason = writeError ? "cannot be written: " + std::string(std::strerror(writeError))
+                        : std::string("cannot be written");
   if (ok) {
     fs::rename(temp, file, ec);
     ok = !ec;
@@ -129,8 +145,8 @@ bool SettingsFile::WriteSetting(std::string_view section, std::string_view key,
   }
   if (!ok) fs::remove(temp, ec);
   if (fs::exists(file, ec)) protect(file, true);
-  if (!ok) Fail(reason);
-  return ok;
+  if (!ok) return fail(reason);
+  return true;
 }
 
 int DecimalValue(std::string_view text) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,15 @@ class SettingsFile {
   explicit SettingsFile(std::filesystem::path file, ProtectFn protect = {});
 
   std::string ReadSetting(std::string_view section, std::string_view key) const;
-  // Returns whether the value reached the file (callers may ignore it).
-  bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
+  // The value, or nothing when the file, the section or the key is missing
+  // or the file cannot be read; then reason, when given, says why (empty
+  // when nothing failed).
+  std::optional<std::string> FindSetting(std::string_view section, std::string_view key,
+                                         std::string* reason = nullptr) const;
+  // Returns whether the value reached the file (callers may ignore it); when
+  // it did not, reason, when given, says why.
+  bool WriteSetting(std::string_view section, std::string_view key, std::string_view value,
+                    std::string* reason = nullptr);
 
   const std::filesystem::path& path() const { return file; }
 

@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
   const bool took = QTest::qWaitFor(
       [&] { return run ? view.runState >= hvt::Running : view.runState == hvt::LineOn; }, 5000);
   if (!took) return 5;
-  std::printf("ready\n");
-  std::fflush(stdout);
+  // The handler is in place before "ready": the test sends SIGUSR1 as soon as
+  // it reads it, and SIGUSR1's default would end the program without a gasp.
   QTimer look;
   if (argc > 2 && std::strcmp(argv[2], "overflow") == 0) {
     std::signal(SIGUSR1, OnUsr1);
@@ -54,5 +54,7 @@ int main(int argc, char** argv) {
     });
     look.start(10);
   }
+  std::printf("ready\n");
+  std::fflush(stdout);
   return QApplication::exec();
 }

@@ -27,6 +27,15 @@ TEST(ProfileRead, FindsKeysInTheirSectionOnly) {
   EXPECT_EQ(ProfileRead("[EMV", "EMV", "x"), "");                 // unclosed section line
 }
 
+TEST(ProfileFind, TellsAnEmptyValueFromAMissingKey) {
+  const std::string ini = "[PRINT_ENV]\nSerial=\nModel\n[Ports]\nCOM5 = /dev/pts/3\n";
+  EXPECT_EQ(ProfileFind(ini, "PRINT_ENV", "Serial"), std::optional<std::string>(""));
+  EXPECT_EQ(ProfileFind(ini, "PRINT_ENV", "Model"), std::nullopt);  // no '=': not an entry
+  EXPECT_EQ(ProfileFind(ini, "ports", "com5"), std::optional<std::string>("/dev/pts/3"));
+  EXPECT_EQ(ProfileFind(ini, "Ports", "COM6"), std::nullopt);
+  EXPECT_EQ(ProfileFind(ini, "EMV", "Serial"), std::nullopt);
+}
+
 TEST(ProfileRead, ReturnsAtMost511Characters) {
   const std::string value(600, 'v');
   const std::string ini = "[S]\nK=" + value + "\n";

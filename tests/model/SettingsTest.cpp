@@ -139,6 +139,37 @@ TEST_F(SettingsTest, AnUnusablePathIsToldOnce) {
   EXPECT_EQ(told.size(), 1u);
 }
 
+TEST_F(SettingsTest, FindAndWriteSayWhyTheyFailed) {
+  SettingsFile settings(root / "s.ini");
+  std::string reason = "old";
+  EXPECT_EQ(settings.FindSetting("EMV", "TYPE", &reason), std::nullopt);
+  EXPECT_EQ(reason, "");  // no file: nothing failed
+  ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "", &reason));
+  EXPECT_EQ(settings.FindSetting("EMV", "TYPE", &reason), std::optional<std::string>(""));
+  EXPECT_EQ(settings.FindSetting("EMV", "PORT_NUM", &reason), std::nullopt);
+  EXPECT_EQ(reason, "");
+
+  // A folder where the file should be: reading and writing both say so,
+  // each time, while onFailure hears it once.
+  SettingsFile folder(root / "dir.ini");
+  fs::create_directories(folder.path());
+  int told = 0;
+  folder.onFailure = [&](const std::string&, const std::string&) { ++told; };
+  EXPECT_EQ(folder.FindSetting("EMV", "TYPE", &reason), std::nullopt);
+  EXPECT_EQ(reason.rfind("cannot be read", 0), 0u) << reason;
+  reason.clear();
+  EXPECT_FALSE(folder.WriteSetting("EMV", "TYPE", "1", &reason));
+  EXPECT_EQ(reason.rfind("cannot be read", 0), 0u) << reason;
+  EXPECT_EQ(told, 1);
+
+  // A file whose folder is a file: the system's reason for the write.
+  std::ofstream(root / "plain") << "x";
+  SettingsFile under(root / "plain" / "s.ini");
+  EXPECT_FALSE(under.WriteSetting("EMV", "TYPE", "1", &reason));
+  EXPECT_EQ(reason.rfind("cannot create its folder: ", 0), 0u) << reason;
+  EXPECT_GT(reason.size(), std::string("cannot create its folder: ").size());
+}
+
 TEST(SettingValues, DecimalReadingRule) {
   EXPECT_EQ(DecimalValue(""), 0);
   EXPECT_EQ(DecimalValue("abc"), 0);

@@ -425,8 +425,13 @@ TEST_F(PlkCommandsTest, BuildRefusesBadJson) {
   d["programs"][1]["steps"][4] = 70000;
   refused(d, "programs[1].steps[4]: out of range");
   d = good;
-  d["units"].erase(49);
-  refused(d, "units: expected an array of 50");
+  d["units"].push_back(good["units"][0]);
+  refused(d,
+          "units: expected an array of up to 50 units or an object keyed by unit number "
+          "1..50, not an array of 51");
+  d = good;
+  d["programs"] = "all";
+  refused(d, "programs: expected an array of up to 50 programs or an object keyed by program");
   d = good;
   d["testMemo"] = "\xE3\x81\x82";
   refused(d, "testMemo: text cannot be written in code page 1252");
@@ -440,6 +445,97 @@ TEST_F(PlkCommandsTest, BuildRefusesBadJson) {
   Write(Path("x.json"), "{ not json");
   EXPECT_EQ(Run({"build", Path("x.json"), Path("x.plk")}), kExitUsage);
   EXPECT_EQ(Run({"build", Path("missing.json"), Path("x.plk")}), kExitUsage);
+}
+
+// Units and programs left out of a hand-made document, as a short array or
+// as numbers missing from an object, are those of a new document; the
+// numbers are the program's own, from 1.
+TEST_F(PlkCommandsTest, PartialDocumentsTakeTheRestFromANewDocument) {
+  ASSERT_EQ(Run({"new", "--type", "1", Path("new1.plk")}), kExitOk);
+  ASSERT_EQ(Run({"dump", Path("new1.plk")}), kExitOk);
+  const json fresh = json::parse(out.str());
+
+  Write(Path("p.json"), R"({"injectionUnitType": 1,
+    "units": {"50": {"voltage": 300}, "1": {"name": "First"}, "7": {"terminator": 0}},
+    "programs": [{"steps": [50, 1]}, {"times": 4}]})");
+  ASSERT_EQ(Run({"build", Path("p.json"), Path("p.plk")}), kExitOk) << err.str();
+  ASSERT_EQ(Run({"dump", Path("p.plk")}), kExitOk);
+  const json built = json::parse(out.str());
+  json expected = fresh;
+  expected["units"][49]["voltage"] = 300;
+  expected["units"][0]["name"] = "First";
+  expected["units"][6]["terminator"] = 0;
+  expected["programs"][0]["steps"] = {50, 1};
+  expected["programs"][1]["times"] = 4;
+  EXPECT_EQ(built, expected) << built.dump(1);
+  EXPECT_EQ(built["units"][20]["returnLine"], 4);  // a single-phase unit's default
+
+  // The other form of each gives the same document.
+  Write(Path("q.json"), R"({"injectionUnitType": 1,
+    "units": [{"name": "First"}, {}, {}, {}, {}, {}, {"terminator": 0}],
+    "programs": {"2": {"times": 4}, "1": {"steps": [50, 1]}}})");
+  ASSERT_EQ(Run({"build", Path("q.json"), Path("q.plk")}), kExitOk) << err.str();
+  ASSERT_EQ(Run({"dump", Path("q.plk")}), kExitOk);
+  json q = json::parse(out.str());
+  q["units"][49]["voltage"] = 300;
+  EXPECT_EQ(q, expected);
+
+  // Empty ones change nothing.
+  Write(Path("e.json"), R"({"units": {}, "programs": []})");
+  ASSERT_EQ(Run({"build", Path("e.json"), Path("e.plk")}), kExitOk) << err.str();
+  ASSERT_EQ(Run({"new", Path("n3.plk")}), kExitOk);
+  EXPECT_EQ(Read(Path("e.plk")), Read(Path("n3.plk")));
+}
+
+TEST_F(PlkCommandsTest, BadNumbersAndKeysGivenTwiceAreRefusedByPath) {
+  const auto refused = [&](const std::string& text, const std::string& expected) {
+    Write(Path("x.json"), text);
+    EXPECT_EQ(Run({"build", Path("x.json"), Path("x.plk")}), kExitUsage) << text;
+    EXPECT_EQ(err.str(), "hvtctl plk build: " + Path("x.json") + ": " + expected + "\n") << text;
+    EXPECT_FALSE(fs::exists(Path("x.plk")));
+  };
+  refused(R"({"units": {"0": {}}})", R"(units["0"]: not a unit number 1..50)");
+  refused(R"({"units": {"51": {}}})", R"(units["51"]: not a unit number 1..50)");
+  refused(R"({"programs": {"x": {}}})", "programs.x: not a program number 1..50");
+  refused(R"({"units": {"03": {}}})",
+          R"(units["03"]: unit numbers are written without leading zeros)");
+  // The parser would keep only the last of two equal keys.
+  refused(R"({"units": {"3": {"voltage": 100}, "3": {"voltage": 200}}})",
+          R"(units["3"]: given twice in one object)");
+  refused(R"({"units": [{}, {"voltage": 100, "name": "a", "voltage": 200}]})",
+          "units[1].voltage: given twice in one object");
+  refused(R"({"programs": {"4": {"steps": [[], {"a": 1, "a": 1}]}}})",
+          R"(programs["4"].steps[1].a: given twice in one object)");
+  refused(R"({"testMemo": "a", "testMemo": "b"})", "testMemo: given twice in one object");
+  // A value an instrument refuses is named where it was given.
+  refused(R"({"units": {"12": {"widthIndex": 9}}})",
+          R"(units["12"].widthIndex: 9 is not a width index 0..8)");
+  refused(
+      R"({"programs": {"9": {"steps": [1, 0]}}})",
+      R"(programs["9"].steps[1]: 0 is not a step code (1..50 a unit, 100 "LineOff", 999 "LineOn"))");
+}
+
+// The example in the help is a document that builds into what it says.
+TEST_F(PlkCommandsTest, TheHelpsExampleBuilds) {
+  ASSERT_EQ(Run({"build", "--help"}), kExitOk);
+  const std::string help = out.str();
+  const size_t example = help.find("Example:");
+  ASSERT_NE(example, std::string::npos) << help;
+  const size_t from = help.find('\n', example) + 1;
+  const size_t to = help.find("\n\n", from);
+  const std::string text = help.substr(from, to - from);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;  // three lines
+  Write(Path("ex.json"), text);
+  ASSERT_EQ(Run({"build", Path("ex.json"), Path("ex.plk")}), kExitOk) << err.str();
+  CPELKDoc doc = Load(Path("ex.plk"));
+  EXPECT_EQ(doc.unit(3).voltage, 200);
+  EXPECT_EQ(doc.unit(3).terminator, 1);
+  EXPECT_EQ(doc.unit(2).voltage, 1);
+  EXPECT_EQ(doc.CountProgramSteps(1), 2);
+  EXPECT_EQ(doc.program(1).step(1), 3);
+  EXPECT_EQ(doc.program(1).step(3), 3);
+  EXPECT_EQ(doc.programMode, 1);
+  EXPECT_EQ(doc.currentUnit, 3);
 }
 
 TEST_F(PlkCommandsTest, DumpReportsForeignAndTruncatedFiles) {

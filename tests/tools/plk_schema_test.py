@@ -159,7 +159,46 @@ for at, change in refused:
     check(r.returncode == 0, f"build --unchecked writes {at}: {r.stderr.decode()}")
 
 r = build(copy.deepcopy(base) | {"units": None}, "broken")
-check(r.returncode == 2 and b"units: expected an array of 50" in r.stderr, "wrong types name the path")
+check(r.returncode == 2 and b"units: expected an array of up to 50 units" in r.stderr,
+      "wrong types name the path")
+
+# Partial documents: units and programs as short arrays or keyed by number.
+# Both validate and build; what they leave out is a new document's.
+partials = [
+    {"units": {"3": {"voltage": 200}, "50": {"name": "Last"}}, "programs": [{"steps": [3]}]},
+    {"units": [{"terminator": 0}], "programs": {"7": {"times": 2}}},
+    {"injectionUnitType": 1, "units": {"2": {"returnLine": 4}}},
+    {"units": {}, "programs": []},
+]
+for n, doc in enumerate(partials):
+    check(not errors(doc), f"partial {n} validates: {errors(doc)[:3]}")
+    r = build(doc, f"partial{n}")
+    check(r.returncode == 0, f"build partial {n}: {r.stderr.decode()}")
+full = dump(path("partial0.plk"))
+check(full["units"][2]["voltage"] == 200 and full["units"][49]["name"] == "Last"
+      and full["programs"][0]["steps"] == [3], "keys are the program's numbers, from 1")
+expected = copy.deepcopy(base)
+expected["units"][2]["voltage"] = 200
+expected["units"][49]["name"] = "Last"
+expected["programs"][0]["steps"] = [3]
+check(full == expected, "what a partial document leaves out is a new document's")
+
+# Keys and sizes that neither the schema nor build takes, and a single-phase
+# line limit that holds in the keyed form too.
+bad = [
+    ('units["0"]', {"units": {"0": {}}}),
+    ('units["51"]', {"units": {"51": {}}}),
+    ("programs.x", {"programs": {"x": {}}}),
+    ('units["03"]', {"units": {"03": {}}}),
+    ("units", {"units": [{}] * 51}),
+    ('units["2"].returnLine', {"injectionUnitType": 1, "units": {"2": {"returnLine": 5}}}),
+    ('units["2"].voltage', {"units": {"2": {"voltage": 411}}}),
+]
+for at, doc in bad:
+    check(errors(doc), f"the schema refuses {at}")
+    r = build(doc, "refused")
+    check(r.returncode == 2 and f": {at}: ".encode() in r.stderr,
+          f"build refuses {at}: {r.stderr.decode()}")
 
 # A program [1, 2] runs unit 1 and then unit 2 (one second each, in
 # demonstration mode).
@@ -178,4 +217,5 @@ check(r.returncode == 0 and estimate and estimate.group(1) == "2",
 if failures:
     print(f"{len(failures)} failure(s)")
     sys.exit(1)
-print(f"ok: {len(documents)} documents validate; {len(refused)} refusals agree")
+print(f"ok: {len(documents)} documents and {len(partials)} partial ones validate; "
+      f"{len(refused) + len(bad)} refusals agree")

@@ -143,10 +143,10 @@ std::vector<std::string> CheckDocument(const CPELKDoc& doc, const JsonShape& sha
   Checker check(errors);
   const int lastLine = doc.injectionUnitType == 1 ? 4 : 5;
   for (size_t i = 0; i < doc.units.size(); ++i) {
-    check.Unit(doc.units[i], "units[" + std::to_string(i) + "]", lastLine);
+    check.Unit(doc.units[i], shape.unitPaths[i], lastLine);
   }
   for (size_t i = 0; i < doc.programs.size(); ++i) {
-    check.Program(doc.programs[i], "programs[" + std::to_string(i) + "]", shape.plainSteps[i]);
+    check.Program(doc.programs[i], shape.programPaths[i], shape.plainSteps[i]);
   }
   check.Text("testMemo", doc.testMemo, kMemoBytes);
   check.Range("currentUnit", doc.currentUnit, 1, kUnitCount, "a unit number 1..50");

@@ -79,9 +79,17 @@ const char* const kBuildHelp =
     "\n"
     "Write the document that the JSON describes ('hvtctl plk schema' describes\n"
     "the JSON). Fields the JSON leaves out take their values in a new document\n"
-    "of its injectionUnitType. A program's steps may be a plain list of up to\n"
-    "50 steps - unit numbers 1..50, \"LineOn\", \"LineOff\" - which fills the\n"
-    "odd stored positions: [1, 2] runs unit 1, then unit 2.\n"
+    "of its injectionUnitType, and so do the units and programs it leaves out:\n"
+    "\"units\" and \"programs\" are arrays of up to 50 (the first is number 1)\n"
+    "or objects keyed by number (\"3\" is unit or program 3). A program's steps\n"
+    "may be a plain list of up to 50 steps - unit numbers 1..50, \"LineOn\",\n"
+    "\"LineOff\" - which fills the odd stored positions: [1, 2] runs unit 1,\n"
+    "then unit 2. A key given twice in one object is refused.\n"
+    "\n"
+    "Example: unit 3 at 2.00 kV into the Int terminator, run twice by program 1:\n"
+    "  {\"units\": {\"3\": {\"voltage\": 200, \"terminator\": 1}},\n"
+    "   \"programs\": {\"1\": {\"steps\": [3, 3], \"name\": \"Twice\"}},\n"
+    "   \"programMode\": 1, \"currentUnit\": 3}\n"
     "\n"
     "Values that no instrument accepts are refused, each named by its JSON path\n"
     "with its limit: a voltage above 8.00 kV into an Open terminator, 3.96 kV\n"
@@ -303,7 +311,10 @@ int Build(const Options& o, std::ostream& out, std::ostream& err) {
   }
   nlohmann::ordered_json json;
   try {
-    json = nlohmann::ordered_json::parse(text);
+    if (!ParseJsonText(text, json, error)) {
+      err << who << ": " << input << ": " << error << "\n";
+      return kExitUsage;
+    }
   } catch (const nlohmann::json::parse_error& e) {
     err << who << ": " << input << ": " << TextPosition(text, e.byte)
         << ": invalid JSON: " << ParseReason(e.what()) << "\n";

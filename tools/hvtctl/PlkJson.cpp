@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <limits>
+#include <set>
 #include <utility>
+#include <vector>
 
 #include "model/StringTable.h"
 #include "model/TextCodec.h"
@@ -149,6 +151,44 @@ class Reader {
     return true;
   }
 
+  // The units or the programs: an array whose entry i is number i + 1, or an
+  // object keyed by number; either may leave numbers out. each(element,
+  // path, index) reads one; paths[index] is where it was given.
+  template <class Fn>
+  bool Numbered(const json& j, const std::string& where, const char* noun, size_t count,
+                std::array<std::string, kUnitCount>& paths, Fn&& each) {
+    static_assert(kUnitCount == kProgramCount);
+    const std::string expected = std::string("expected an array of up to ") +
+                                 std::to_string(count) + " " + noun + "s or an object keyed by " +
+                                 noun + " number 1.." + std::to_string(count);
+    if (j.is_array()) {
+      if (j.size() > count)
+        return Fail(where, expected + ", not an array of " + std::to_string(j.size()));
+      for (size_t i = 0; i < j.size(); ++i) {
+        paths[i] = where + "[" + std::to_string(i) + "]";
+        if (!each(j[i], paths[i], i)) return false;
+      }
+      return true;
+    }
+    if (!j.is_object()) return Fail(where, expected);
+    for (const auto& [key, value] : j.items()) {
+      const std::string at = MemberPath(where, key);
+      // Written as the program numbers them, so that no two keys name the
+      // same one ("3" and "03").
+      const bool digits = !key.empty() && key.size() <= 3 &&
+                          key.find_first_not_of("0123456789") == std::string::npos;
+      const size_t number = digits ? std::stoul(key) : 0;
+      const std::string numbers =
+          std::string("not a ") + noun + " number 1.." + std::to_string(count);
+      if (number < 1 || number > count) return Fail(at, numbers);
+      if (key[0] == '0')
+        return Fail(at, std::string(noun) + " numbers are written without leading zeros");
+      paths[number - 1] = at;
+      if (!each(value, at, number - 1)) return false;
+    }
+    return true;
+  }
+
   bool Unit(const json& j, const std::string& where, UnitRecord& u) {
     if (!j.is_object()) return Fail(where, "expected an object");
     for (const auto& [key, value] : j.items()) {
@@ -253,15 +293,17 @@ class Reader {
         if (doc.injectionUnitType != 1 && doc.injectionUnitType != 3)
           return Fail(key, "must be 1 or 3");
       } else if (key == "units") {
-        if (!Array(value, key, kUnitCount, [&](const json& e, const std::string& w, size_t i) {
-              return Unit(e, w, doc.units[i]);
-            })) {
+        if (!Numbered(value, key, "unit", kUnitCount, shape.unitPaths,
+                      [&](const json& e, const std::string& w, size_t i) {
+                        return Unit(e, w, doc.units[i]);
+                      })) {
           return false;
         }
       } else if (key == "programs") {
-        if (!Array(value, key, kProgramCount, [&](const json& e, const std::string& w, size_t i) {
-              return Program(e, w, doc.programs[i], shape.plainSteps[i]);
-            })) {
+        if (!Numbered(value, key, "program", kProgramCount, shape.programPaths,
+                      [&](const json& e, const std::string& w, size_t i) {
+                        return Program(e, w, doc.programs[i], shape.plainSteps[i]);
+                      })) {
           return false;
         }
       } else if (key == "testMemo") {
@@ -286,6 +328,76 @@ class Reader {
 };
 
 }  // namespace
+
+JsonShape::JsonShape() {
+  plainSteps.fill(-1);
+  for (size_t i = 0; i < unitPaths.size(); ++i) unitPaths[i] = "units[" + std::to_string(i) + "]";
+  for (size_t i = 0; i < programPaths.size(); ++i)
+    programPaths[i] = "programs[" + std::to_string(i) + "]";
+}
+
+std::string MemberPath(const std::string& path, const std::string& key) {
+  bool name = !key.empty() && !(key[0] >= '0' && key[0] <= '9');
+  for (const char c : key) {
+    const bool word =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    if (!word) name = false;
+  }
+  if (name) return path.empty() ? key : path + "." + key;
+  // Anything else is quoted as JSON quotes it, so the path stays readable.
+  return path + "[" + json(key).dump() + "]";
+}
+
+bool ParseJsonText(const std::string& text, json& out, std::string& error) {
+  error.clear();
+  // The parser reports every object's keys as it meets them; a stack of the
+  // open objects and arrays gives each its path and its keys so far.
+  struct Open {
+    bool object = false;
+    std::string path;
+    std::set<std::string> keys;
+    std::string key;   // the object's member being read
+    size_t index = 0;  // the array's next element
+  };
+  std::vector<Open> open;
+  auto elementPath = [&open]() -> std::string {
+    if (open.empty()) return {};
+    Open& parent = open.back();
+    if (parent.object) return MemberPath(parent.path, parent.key);
+    return parent.path + "[" + std::to_string(parent.index++) + "]";
+  };
+  using Event = json::parse_event_t;
+  json::parser_callback_t watch = [&](int, Event event, json& parsed) {
+    switch (event) {
+      case Event::object_start:
+      case Event::array_start: {
+        Open o;
+        o.object = event == Event::object_start;
+        o.path = elementPath();
+        open.push_back(std::move(o));
+        break;
+      }
+      case Event::object_end:
+      case Event::array_end:
+        if (!open.empty()) open.pop_back();
+        break;
+      case Event::key: {
+        Open& object = open.back();
+        object.key = parsed.get<std::string>();
+        if (!object.keys.insert(object.key).second && error.empty()) {
+          error = MemberPath(object.path, object.key) + ": given twice in one object";
+        }
+        break;
+      }
+      case Event::value:
+        elementPath();  // counts the array's element
+        break;
+    }
+    return true;
+  };
+  out = json::parse(text, watch);
+  return error.empty();
+}
 
 json StepsToJson(const ProgramRecord& p) {
   // Steps fill the odd positions from the first on; everything else is 0.

@@ -8,6 +8,7 @@
 #include "hvtctl/PortsCommand.h"
 #include "hvtctl/ReportCommand.h"
 #include "hvtctl/RunCommand.h"
+#include "hvtctl/SettingsCommand.h"
 #include "hvtctl/StopCommand.h"
 #include "model/StringTable.h"
 #include "platform/QtSerialDevice.h"
@@ -34,6 +35,10 @@ const char* const kHelp =
     "                       whoever left them on; see 'hvtctl stop --help'\n"
     "  ports                the COM ports that can be opened, with their devices;\n"
     "                       see 'hvtctl ports --help'\n"
+    "  settings get SECTION KEY | set SECTION KEY VALUE\n"
+    "                       read or write an entry of the settings file, which is\n"
+    "                       read-only between writes (set Ports COM5 /dev/pts/3);\n"
+    "                       see 'hvtctl settings --help'\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help\n"
@@ -89,6 +94,10 @@ int main(int argc, char** argv) {
     const hvt::SettingsFile settings = hvt::UserSettingsFile();
     return hvt::RunPortsCommand({args.begin() + 1, args.end()}, device, &settings, std::cout,
                                 std::cerr);
+  }
+  if (args[0] == "settings") {
+    hvt::SettingsFile settings = hvt::UserSettingsFile();
+    return hvt::RunSettingsCommand({args.begin() + 1, args.end()}, settings, std::cout, std::cerr);
   }
   std::cerr << "hvtctl: unknown command " << args[0] << "\n" << kHelp;
   return hvt::kExitUsage;
