@@ -39,7 +39,7 @@ const std::vector<ToolTip>& ToolTips() {
       {C::Start, 2009},
       {C::Stop, 2010},
       {C::Pause, 2011},
-      {C::Line, 2013},
+      {C::Line, 3147},
       {C::OneShotMode, 2014},
       {C::Trigger, 2015},
       {C::InjectionTimeEdit, 3112},
@@ -94,7 +94,7 @@ const std::vector<ColourRule>& Colours() {
   return rules;
 }
 
-ProgramListLook ProgramListStyle() { return {Rgb{0, 255, 0}, kBlack, 10, 24, "None  "}; }
+ProgramListLook ProgramListStyle() { return {Rgb{0, 255, 0}, kBlack, 10, 24, LoadString(3138)}; }
 
 const std::vector<ButtonIcon>& ButtonIcons() {
   static const std::vector<ButtonIcon> icons{

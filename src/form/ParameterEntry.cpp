@@ -355,13 +355,33 @@ void ParameterEntry::MoveFocus(ControlId to) {
   if (IsNumericEdit(to)) OnFocusGained(to);
 }
 
+namespace {
+
+// A tooltip's text from the table, its %1 and %2 filled in.
+std::string Hint(int id, const std::string& first, const std::string& second = {}) {
+  std::string text = LoadString(id);
+  for (const auto& [mark, value] : {std::pair{"%1", &first}, std::pair{"%2", &second}}) {
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
+      text.replace(at, 2, *value), at += value->size();
+  }
+  return text;
+}
+
+constexpr int kVoltageRangeHint = 3130;
+constexpr int kVoltageStepHint = 3131;
+constexpr int kTriggerStepHint = 3133;
+constexpr int kVariableRangeHint = 3135;
+constexpr int kPhaseRangeHint = 3136;
+
+}  // namespace
+
 void ParameterEntry::ApplyVoltageLimit(int unitNumber) {
   if (!ValidUnit(unitNumber)) return;
   view.voltageLimit = view.doc.VoltageLimit(view.doc.unit(unitNumber).terminator);
   FormControls& form = view.form;
   form.SetSpinRange(C::VoltageSpin, 1, view.voltageLimit);
   form.SetSpinRange(C::VoltageStopSpin, 1, view.voltageLimit);
-  const std::string tip = "0.01 - " + VoltageDisplayText(view.voltageLimit) + "kV ( 0.01kV Step )";
+  const std::string tip = Hint(kVoltageRangeHint, VoltageDisplayText(view.voltageLimit));
   form.SetToolTip(C::VoltageEdit, tip);
   form.SetToolTip(C::VoltageStopEdit, tip);
 }
@@ -371,8 +391,8 @@ void ParameterEntry::ShowVoltageStepHint() {
   const int32_t d = Distance(w.voltageStop, w.voltage);
   const std::string dText = VoltageDisplayText(d);
   const bool wide = d > 1;
-  view.form.SetToolTip(C::VoltageStepEdit, wide ? "0.01 - " + dText + "kV  ( 0.01kV Step )"
-                                                : dText + " - " + dText + "kV");
+  view.form.SetToolTip(C::VoltageStepEdit,
+                       wide ? Hint(kVoltageStepHint, dText) : dText + " - " + dText + "kV");
   // The step spin stays locked while a run holds the form.
   view.form.Enable(C::VoltageStepSpin, wide && w.voltageSweep != 0 && !view.RunActive());
 }
@@ -382,10 +402,10 @@ void ParameterEntry::ShowTriggerStepHint() {
   const bool variable = w.triggerMode == 1;
   const int32_t d =
       variable ? Distance(w.variableStop, w.variable) : Distance(w.phaseStop, w.phase);
-  const std::string unit = variable ? "ms" : "deg";
+  const std::string unit = LoadString(variable ? kMsText : kDegText);
   const std::string dText = std::to_string(d);
   const bool wide = d > 1;
-  view.form.SetToolTip(C::TriggerStepEdit, wide ? "1 - " + dText + " ( 1" + unit + " Step )"
+  view.form.SetToolTip(C::TriggerStepEdit, wide ? Hint(kTriggerStepHint, dText, unit)
                                                 : dText + " - " + dText + unit);
   view.form.Enable(C::TriggerStepSpin, wide && w.triggerSweep != 0 && !view.RunActive());
 }
@@ -401,13 +421,13 @@ void ParameterEntry::ShowTriggerMode(int32_t mode) {
     SetEditText(C::TriggerEdit, std::to_string(w.variable));
     SetEditText(C::TriggerStopEdit, std::to_string(w.variableStop));
     SetEditText(C::TriggerStepEdit, std::to_string(w.variableStep));
-    tip = std::to_string(view.doc.minVariable) + " - 999ms  ( 1ms Step )";
+    tip = Hint(kVariableRangeHint, std::to_string(view.doc.minVariable));
     unit = LoadString(kMsText);
   } else {
     SetEditText(C::TriggerEdit, std::to_string(w.phase));
     SetEditText(C::TriggerStopEdit, std::to_string(w.phaseStop));
     SetEditText(C::TriggerStepEdit, std::to_string(w.phaseStep));
-    tip = "0 - 360deg  ( 1deg Step )";
+    tip = LoadString(kPhaseRangeHint);
     unit = LoadString(kDegText);
   }
   form.SetToolTip(C::TriggerEdit, tip);

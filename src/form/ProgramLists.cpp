@@ -91,7 +91,7 @@ std::vector<ListColumn> UnitOverviewColumns() {
   return {
       {"No", 27},
       {"+/-", 32},
-      {LoadString(3083), 50},
+      {LoadString(3126), 50},
       {"VOL1", 40},
       {"VOL2", 40},
       {"VOL3", 40},

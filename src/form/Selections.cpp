@@ -244,9 +244,10 @@ void Selections::FillReturnCombo(int32_t injectionLine) {
 
 std::vector<std::string> Selections::TerminatorItems() const {
   const bool plug = view.workingUnit.injectionLine == LastLine() - 1;
-  std::vector<std::string> items{"Open", plug ? "Int(60ohm)" : "Int(53.5ohm)"};
-  if (view.doc.builtInTerminator) items.push_back("Ext(50ohm)");
-  if (plug) items.push_back("Ext(60ohm)");
+  // Open, internal, then the external terminators.
+  std::vector<std::string> items{LoadString(3140), LoadString(plug ? 3142 : 3141)};
+  if (view.doc.builtInTerminator) items.push_back(LoadString(3143));
+  if (plug) items.push_back(LoadString(3144));
   return items;
 }
 
@@ -321,7 +322,7 @@ void Selections::AddToSweepOrder(int parameter, const std::string& text) {
     const int j = static_cast<int>(found - order.begin());
     form.SetText(Offset(C::SequenceValue0, j), ParameterText(q));
     order[static_cast<size_t>(j)] = q;
-    form.SetText(Offset(C::SequenceCombo0, j), view.doc.sweepNames[static_cast<size_t>(q)]);
+    form.SetText(Offset(C::SequenceCombo0, j), SweepControl::ParameterName(q));
   }
   order[static_cast<size_t>(i)] = parameter;
   SyncOrder();
@@ -337,7 +338,7 @@ void Selections::ShowSequenceRows(int32_t active) {
     const ControlId combo = Offset(C::SequenceCombo0, row);
     const ControlId text = Offset(C::SequenceText0, row);
     const int32_t p = u.sweepOrder[static_cast<size_t>(row)];
-    if (p >= 0 && p < 6) form.SetText(combo, view.doc.sweepNames[static_cast<size_t>(p)]);
+    if (p >= 0 && p < 6) form.SetText(combo, SweepControl::ParameterName(p));
     const bool inUse = k < u.sweepCount && active == 1;
     form.Enable(combo, inUse);
     if (!inUse) form.SetText(text, form.Text(combo));
@@ -354,10 +355,9 @@ void Selections::OnSequenceCombo(int row) {
   if (!u || row < 0 || row > 5) return;
   FormControls& form = view.form;
   const std::string name = form.Text(Offset(C::SequenceCombo0, row));
-  const auto& names = view.doc.sweepNames;
-  const auto named = std::find(names.begin(), names.end(), name);
-  if (named == names.end() || name.empty()) return;
-  const int32_t p = static_cast<int32_t>(named - names.begin());
+  int32_t p = 0;
+  while (p < 6 && SweepControl::ParameterName(p) != name) ++p;
+  if (p == 6 || name.empty()) return;
   form.SetText(Offset(C::SequenceValue0, row), ParameterText(p));
   auto& order = u->sweepOrder;
   const int32_t q = order[static_cast<size_t>(row)];
@@ -367,7 +367,7 @@ void Selections::OnSequenceCombo(int row) {
   const int j = static_cast<int>(held - order.begin());
   order[static_cast<size_t>(j)] = q;
   form.SetText(Offset(C::SequenceValue0, j), ParameterText(q));
-  form.SetText(Offset(C::SequenceCombo0, j), names[static_cast<size_t>(q)]);
+  form.SetText(Offset(C::SequenceCombo0, j), SweepControl::ParameterName(q));
   order[static_cast<size_t>(row)] = p;
   SyncOrder();
   view.doc.SetModifiedFlag();

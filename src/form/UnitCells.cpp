@@ -11,6 +11,12 @@ namespace hvt::form {
 
 namespace {
 
+// The form's own texts (the report has its own, English in every language).
+constexpr int kEndlessText = 3137;
+constexpr int kOpenText = 3140;
+constexpr int kLineOnText = 3145;
+constexpr int kLineOffText = 3146;
+
 std::string Format(const char* format, long long value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, format, value);
@@ -28,7 +34,7 @@ std::string Entry(const Table& table, int32_t index) {
 std::string TerminatorShortText(const CPELKDoc& doc, int terminator, int injectionLine) {
   switch (terminator) {
     case kTerminatorOpen:
-      return "Open";
+      return LoadString(kOpenText);
     case kTerminatorInt:
       return injectionLine == doc.lastLine - 1 ? "Int60" : "Int53.5";
     case kTerminatorExt50:
@@ -66,15 +72,18 @@ UnitRowTexts UnitRow(const CPELKDoc& doc, int number) {
   }
   row.injection = Entry(doc.lineNames, u.injectionLine);
   row.returnLine = Entry(doc.lineNames, u.returnLine);
-  row.injectionTime = u.injectionEndless != 0 ? "Endless" : Format("%lld", u.injectionTime);
-  row.intervalTime = u.intervalEndless != 0 ? "Endless" : Format("%lld", u.intervalTime);
+  row.injectionTime =
+      u.injectionEndless != 0 ? LoadString(kEndlessText) : Format("%lld", u.injectionTime);
+  row.intervalTime =
+      u.intervalEndless != 0 ? LoadString(kEndlessText) : Format("%lld", u.intervalTime);
   row.terminator = TerminatorShortText(doc, u.terminator, u.injectionLine);
   return row;
 }
 
 std::string StepText(const CPELKDoc& doc, uint16_t code) {
-  if (code == kStepLineOn) return LoadString(ids::kLineOn);
-  if (code == kStepLineOff) return LoadString(ids::kLineOff);
+  // The form's names: the report keeps LineOn and LineOff in every language.
+  if (code == kStepLineOn) return LoadString(kLineOnText);
+  if (code == kStepLineOff) return LoadString(kLineOffText);
   if (code < 1 || code > kUnitCount) return {};
   if (doc.showUnitNames == 1) return CutToBytes(doc.unit(code).name, 6, doc.codePage);
   return Format("No.%2lld ", code);

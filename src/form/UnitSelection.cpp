@@ -11,7 +11,7 @@ namespace hvt {
 
 namespace {
 
-constexpr const char* kNoStep = "None  ";
+const std::string& NoStep() { return LoadString(3138); }
 constexpr const char* kBlank = "      ";  // the blink's dark phase, as wide as a cell
 constexpr const char* kArrow = "->";
 
@@ -27,7 +27,7 @@ struct ColumnSpec {
 };
 
 constexpr ColumnSpec kColumns[] = {
-    {3050, 30}, {3100, 90}, {3082, 45}, {3083, 50}, {3084, 48}, {3085, 48}, {3086, 48}, {3095, 48},
+    {3050, 30}, {3100, 90}, {3082, 45}, {3126, 50}, {3084, 48}, {3085, 48}, {3086, 48}, {3095, 48},
     {3096, 48}, {3097, 48}, {3093, 45}, {3094, 35}, {3098, 60}, {3099, 60}, {3115, 45},
 };
 
@@ -70,12 +70,12 @@ void UnitSelection::Attach(UnitSelectionControls& c, TimerHost& t) {
 
 std::string UnitSelection::CellText(int position) const {
   const uint16_t code = Step(position);
-  return code == kStepEnd ? std::string(kNoStep) : form::StepText(doc, code);
+  return code == kStepEnd ? NoStep() : form::StepText(doc, code);
 }
 
 void UnitSelection::FillCells() {
   if (stepCount == 0) {
-    controls->InsertCell(0, kNoStep);
+    controls->InsertCell(0, NoStep());
     return;
   }
   controls->InsertCell(0, CellText(1));
@@ -254,7 +254,7 @@ void UnitSelection::OnDelete() {
   if (s < 1 || s > last) return;
   if (n == 1) {
     steps[1] = kStepEnd;
-    controls->SetCellText(0, kNoStep);
+    controls->SetCellText(0, NoStep());
   } else {
     controls->DeleteCell(2 * n - 2);
     controls->DeleteCell(2 * n - 3);
@@ -283,7 +283,7 @@ void UnitSelection::OnClear() {
   for (int item = CellCount() - 1; item >= 1; --item) controls->DeleteCell(item);
   for (int p = 1; p <= 2 * stepCount - 1; p += 2) steps[static_cast<size_t>(p)] = kStepEnd;
   stepCount = 0;
-  controls->SetCellText(0, kNoStep);
+  controls->SetCellText(0, NoStep());
   selectedPos = -1;
   edited = 1;
 }

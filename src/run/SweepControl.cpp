@@ -9,7 +9,9 @@ namespace hvt {
 
 namespace {
 
-constexpr int kSweepNameIds[6] = {3051, 3054, 3076, 2015, 3070, 3073};
+// The form's names of the six sweep parameters: the document's own names
+// come from the report's texts, which stay English in the Japanese edition.
+constexpr int kSweepNameIds[6] = {3120, 3121, 3122, 3123, 3124, 3125};
 constexpr int kPlusText = 3000;
 constexpr int kMinusText = 3001;
 

@@ -33,6 +33,7 @@ class SweepControl {
   // A parameter's present (or start) value as the "Sequence" labels show it,
   // and its name.
   std::string ParameterText(int parameter, bool current) const;
+  // The parameter's name as the form shows it.
   static std::string ParameterName(int parameter);
   void SetSequenceLabel(int parameter, const std::string& text);
   void FillSequenceCombos();

@@ -1,5 +1,7 @@
 #include "ui/FormWindow.h"
 
+#include "model/StringTable.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -14,6 +16,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include "model/StringTable.h"
 #include "ui/DialogUnits.h"
 #include "ui/SpinArrows.h"
 #include "ui/TemplateText.h"
@@ -76,6 +79,14 @@ constexpr std::pair<int, const char*> kAccessibleNames[] = {
     {1062, "Program times"},
 };
 
+// The Japanese edition's own rectangles where its texts are longer.
+struct Placement {
+  int id, x, y, w, h;
+};
+constexpr Placement kJapanesePlacements[] = {
+    {1159, 2, 9, 45, 8},  // "ユニット No." ends where "Unit No." does
+};
+
 }  // namespace
 
 FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
@@ -90,6 +101,11 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
   for (const ControlTemplate& t : FormTemplate()) {
     QWidget* w = Create(t);
     w->setGeometry(DluRect(t.x, t.y, t.w, t.h));
+    if (StringTable::CurrentLanguage() == Language::Japanese) {
+      for (const Placement& p : kJapanesePlacements) {
+        if (p.id == t.id) w->setGeometry(DluRect(p.x, p.y, p.w, p.h));
+      }
+    }
     if (t.kind == ControlKind::Combo)
       w->setFixedHeight(DluY(12));  // the drop-down's list is the rest
     if (t.hidden) w->hide();

@@ -82,7 +82,19 @@ void ReportSetupDialog::SetText(int id, const std::string& text) {
     edit->setText(Unicode(text));
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(Unicode(text));
+    FitLabel(label);
   }
+}
+
+// A heading whose face is wider than its box (the Japanese title in its
+// 20-pixel face) is set smaller until it fits, rather than cut at both ends.
+void ReportSetupDialog::FitLabel(QLabel* label) {
+  QFont f = label->font();
+  while (f.pixelSize() > 8 &&
+         QFontMetrics(f).horizontalAdvance(label->text()) > label->width() - 2) {
+    f.setPixelSize(f.pixelSize() - 1);
+  }
+  label->setFont(f);
 }
 
 std::string ReportSetupDialog::Text(int id) const {
@@ -116,6 +128,7 @@ void ReportSetupDialog::SetFont(int id, const DialogFont& font) {
   f.setStyleHint(font.fixedPitch ? QFont::TypeWriter
                                  : (font.serif ? QFont::Serif : QFont::SansSerif));
   w->setFont(f);
+  if (auto* label = qobject_cast<QLabel*>(w)) FitLabel(label);
 }
 
 EquipmentNameDialog::EquipmentNameDialog(QWidget* parent, const TextCodec& codec)
@@ -175,11 +188,13 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
     edit(range.to, 178, y, 60);
     y += 17;
   }
-  auto* group = Add(-10, new QGroupBox(TemplateText(r, -10, "Type of EUT")), 7, 63, 268, 28);
+  // Qt draws the frame below the title, not through it: the box starts a
+  // little higher and the check boxes sit inside the frame, not on its line.
+  auto* group = Add(-10, new QGroupBox(TemplateText(r, -10, "Type of EUT")), 7, 59, 268, 35);
   group->lower();
-  Add(1272, new QCheckBox(TemplateText(r, 1272, "Desk Top")), 20, 75, 70, 10);
-  Add(1273, new QCheckBox(TemplateText(r, 1273, "Floor Stand")), 105, 75, 70, 10);
-  Add(1274, new QCheckBox(TemplateText(r, 1274, "Handy")), 190, 75, 70, 10);
+  Add(1272, new QCheckBox(TemplateText(r, 1272, "Desk Top")), 20, 76, 70, 10);
+  Add(1273, new QCheckBox(TemplateText(r, 1273, "Floor Stand")), 105, 76, 70, 10);
+  Add(1274, new QCheckBox(TemplateText(r, 1274, "Handy")), 190, 76, 70, 10);
 
   auto* ok = Add(1, new QPushButton(TemplateText(r, 1, "OK")), 62, 154, 50, 14);
   auto* cancel = Add(2, new QPushButton(TemplateText(r, 2, "Cancel")), 116, 154, 50, 14);

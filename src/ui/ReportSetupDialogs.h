@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <map>
 
 #include "ports/ReportDialogControls.h"
@@ -35,6 +36,8 @@ class ReportSetupDialog : public QDialog, public ReportDialogControls {
   QString Unicode(const std::string& bytes) const;
 
  private:
+  static void FitLabel(QLabel* label);
+
   const TextCodec& codec;
   std::map<int, QWidget*> controls;
 };
