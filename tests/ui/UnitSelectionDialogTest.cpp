@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -118,6 +119,71 @@ TEST(UnitSelectionDialog, WidgetsFollowThePresenterAndTheCursorMarksTheUnitRows)
   EXPECT_EQ(editor.overUnitRows, 0);
   EXPECT_EQ(table->viewport()->cursor().shape(), Qt::ArrowCursor);
   dialog.reject();
+}
+
+// A key as X11 delivers it; a held key repeats as release and press pairs,
+// both marked as repeats.
+void SendKey(QWidget* w, QEvent::Type type, Qt::Key key, bool autoRepeat) {
+  QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString(),
+                  autoRepeat);
+  QApplication::sendEvent(w, &event);
+}
+
+TEST(UnitSelectionDialog, TheKeyboardBuildsAProgramTabbingOnceThroughTheTable) {
+  CPELKDoc doc;
+  doc.SetDemoConfiguration(3);
+  doc.InitNewDocument();
+  testing::ScriptedPrompter prompter;
+  UnitSelection editor(doc, prompter);
+  UnitSelectionDialog dialog(editor, Cp1252Codec::Instance());
+  testing::VirtualTime time;
+  time.client = &editor;
+  editor.Attach(dialog, time);
+  editor.OnInitDialog();
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  QTableWidget* table = dialog.UnitTable();
+  EXPECT_EQ(QApplication::focusWidget(), table);
+
+  // One Tab leaves the table; the program, the six edit buttons, OK and
+  // Cancel follow, and the tenth Tab is back on the table.
+  const std::vector<QWidget*> order{dialog.ProgramCells(),     dialog.Button(D::Last),
+                                    dialog.Button(D::Prior),   dialog.Button(D::Posterior),
+                                    dialog.Button(D::Replace), dialog.Button(D::Delete),
+                                    dialog.Button(D::Clear),   dialog.Button(D::Ok),
+                                    dialog.Button(D::Cancel),  table};
+  for (QWidget* next : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+
+  // Down twice: unit 3's row, shown selected. Space held there adds it once.
+  QTest::keyClick(table, Qt::Key_Down);
+  QTest::keyClick(table, Qt::Key_Down);
+  EXPECT_EQ(table->currentRow(), 2);
+  EXPECT_TRUE(table->selectionModel()->isRowSelected(2));
+  SendKey(table, QEvent::KeyPress, Qt::Key_Space, false);
+  for (int k = 0; k < 4; ++k) {
+    SendKey(table, QEvent::KeyRelease, Qt::Key_Space, true);
+    SendKey(table, QEvent::KeyPress, Qt::Key_Space, true);
+  }
+  SendKey(table, QEvent::KeyRelease, Qt::Key_Space, false);
+  EXPECT_EQ(editor.stepCount, 1);
+  ASSERT_EQ(dialog.ProgramCells()->count(), 1);
+  EXPECT_EQ(dialog.ProgramCells()->item(0)->text(), "Unit03");
+  // A second press, one row further down, is a second step.
+  QTest::keyClick(table, Qt::Key_Down);
+  QTest::keyClick(table, Qt::Key_Space);
+  ASSERT_EQ(dialog.ProgramCells()->count(), 3);
+  EXPECT_EQ(dialog.ProgramCells()->item(2)->text(), "Unit04");
+  EXPECT_TRUE(prompter.shown.empty());
+
+  // Enter on the table is the dialog's OK, the steps kept.
+  QTest::keyClick(table, Qt::Key_Return);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(editor.stepCount, 2);
+  EXPECT_EQ(editor.Step(3), 4);
 }
 
 TEST(UnitSelectionDialog, AProgramBuiltInTheRunningProgramReachesTheFormAndTheFile) {
