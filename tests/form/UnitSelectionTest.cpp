@@ -319,83 +319,41 @@ TEST(UnitSelection, TheDoubleClickCursorOnlyBelowTheColumnHeadings) {
 
 // Space on a unit row as the keyboard delivers it: a held key repeats as
 // release and press pairs, each marked as a repeat.
-struct SpaceKey {
-  static KeyEvent Make(KeyEvent::Kind kind, bool repeat, bool ctrl = false, bool alt = false) {
-    KeyEvent e;
-    e.kind = kind;
-    e.key = Key::Space;
-    e.autoRepeat = repeat;
-    e.ctrl = ctrl;
-    e.alt = alt;
-    return e;
-  }
-  static Disposition Press(Editor& e, int row, bool repeat = false) {
-    return e.dialog->OnUnitTableKey(Make(KeyEvent::Kind::Down, repeat), row);
-  }
-  static Disposition Release(Editor& e, int row, bool repeat = false) {
-    return e.dialog->OnUnitTableKey(Make(KeyEvent::Kind::Up, repeat), row);
-  }
-};
-
-TEST(UnitSelection, SpaceOnAUnitRowAddsItOncePerPressWhateverTheRepeats) {
-  Editor e({});
-  EXPECT_EQ(SpaceKey::Press(e, 2), Disposition::Swallow);
-  // Held for a while: repeats of press and release, then the last release.
-  for (int k = 0; k < 5; ++k) {
-    EXPECT_EQ(SpaceKey::Release(e, 2, true), Disposition::Swallow);
-    EXPECT_EQ(SpaceKey::Press(e, 2, true), Disposition::Swallow);
-  }
-  EXPECT_EQ(SpaceKey::Release(e, 2), Disposition::Swallow);
-  EXPECT_EQ(e.Steps(), std::vector<int>{3});
-  // A second press is a second unit, of the row the press is on.
-  SpaceKey::Press(e, 6);
-  SpaceKey::Release(e, 6);
-  EXPECT_EQ(e.Steps(), (std::vector<int>{3, 7}));
-  EXPECT_EQ(e.controls.cells, (std::vector<std::string>{"No. 3 ", "->", "No. 7 "}));
-  EXPECT_EQ(e.dialog->edited, 1);
-
-  // No current row, Ctrl+Space (the row's selection toggled) and Alt+Space
-  // (the window's menu) add nothing; only Alt+Space leaves the table.
-  EXPECT_EQ(SpaceKey::Press(e, -1), Disposition::Swallow);
-  EXPECT_EQ(e.dialog->OnUnitTableKey(SpaceKey::Make(KeyEvent::Kind::Down, false, true), 4),
-            Disposition::Swallow);
-  EXPECT_EQ(
-      e.dialog->OnUnitTableKey(SpaceKey::Make(KeyEvent::Kind::SystemDown, false, false, true), 4),
-      Disposition::Pass);
-  EXPECT_EQ(e.Steps(), (std::vector<int>{3, 7}));
-
-  // The arrows, Tab and Enter are the table's and the dialog's as ever.
-  for (Key other : {Key::Enter, Key::Tab, Key::Other, Key::Escape}) {
-    KeyEvent k = SpaceKey::Make(KeyEvent::Kind::Down, false);
-    k.key = other;
-    EXPECT_EQ(e.dialog->OnUnitTableKey(k, 4), Disposition::Pass);
-  }
-  EXPECT_EQ(e.Steps(), (std::vector<int>{3, 7}));
+Disposition Space(Editor& e, KeyEvent::Kind kind, int row, bool repeat = false, bool ctrl = false) {
+  KeyEvent key;
+  key.kind = kind;
+  key.key = Key::Space;
+  key.autoRepeat = repeat;
+  key.ctrl = ctrl;
+  return e.dialog->OnUnitTableKey(key, row);
 }
 
-TEST(UnitSelection, SpaceFollowsTheDoubleClicksRulesOfModeAndPosition) {
-  Editor e({1, 2});
-  e.Mode(D::Prior);
-  SpaceKey::Press(e, 3);
-  EXPECT_EQ(e.prompter.Texts(), std::vector<std::string>{"Select the desired position."});
-  e.ClickStep(2);
-  SpaceKey::Release(e, 3);
-  SpaceKey::Press(e, 3);
-  EXPECT_EQ(e.Steps(), (std::vector<int>{1, 4, 2}));
-  e.Mode(D::Prior);  // pressed again: no mode
-  SpaceKey::Release(e, 3);
-  SpaceKey::Press(e, 8);
-  EXPECT_EQ(e.prompter.Texts().back(), "Select the desired edition mode button to make a Program");
-  EXPECT_EQ(e.Steps(), (std::vector<int>{1, 4, 2}));
-
-  // Fifty steps take no further unit from a key either.
-  Editor full({});
-  for (int k = 0; k < 51; ++k) {
-    SpaceKey::Press(full, k % 5);
-    SpaceKey::Release(full, k % 5);
+TEST(UnitSelection, SpaceOnAUnitRowAddsItOncePerPressWhateverTheRepeats) {
+  using K = KeyEvent::Kind;
+  Editor e({});
+  EXPECT_EQ(Space(e, K::Down, 2), Disposition::Swallow);
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_EQ(Space(e, K::Up, 2, true), Disposition::Swallow);
+    EXPECT_EQ(Space(e, K::Down, 2, true), Disposition::Swallow);
   }
-  EXPECT_EQ(full.dialog->stepCount, 50);
-  EXPECT_EQ(full.dialog->Step(99), 49 % 5 + 1);
+  Space(e, K::Up, 2);
+  Space(e, K::Down, 6);
+  EXPECT_EQ(e.controls.cells, (std::vector<std::string>{"No. 3 ", "->", "No. 7 "}));
+  // No current row, Ctrl+Space (a selection toggle) and Alt+Space (the
+  // window's menu, passed on) add nothing; nor do the keys that move.
+  Space(e, K::Down, -1);
+  Space(e, K::Down, 4, false, true);
+  EXPECT_EQ(Space(e, K::SystemDown, 4), Disposition::Pass);
+  for (Key other : {Key::Enter, Key::Tab, Key::Other}) {
+    KeyEvent key;
+    key.key = other;
+    EXPECT_EQ(e.dialog->OnUnitTableKey(key, 4), Disposition::Pass);
+  }
+  EXPECT_EQ(e.Steps(), (std::vector<int>{3, 7}));
+  // With a mode that needs a position, Space asks for one as a double click does.
+  e.Mode(D::Prior);
+  Space(e, K::Down, 4);
+  EXPECT_EQ(e.prompter.Texts(), std::vector<std::string>{"Select the desired position."});
 }
 
 // Runs the editor the way the desktop program's dialog does and lets a
