@@ -242,6 +242,14 @@ void UnitSelection::OnUnitDoubleClick(int row) {
   edited = 1;
 }
 
+Disposition UnitSelection::OnUnitTableKey(const KeyEvent& key, int row) {
+  // Alt+Space belongs to the window.
+  if (key.key != Key::Space || key.kind == KeyEvent::Kind::SystemDown) return Disposition::Pass;
+  // Ctrl+Space would only toggle the row's selection: no unit for it.
+  if (key.kind == KeyEvent::Kind::Down && !key.autoRepeat && !key.ctrl) OnUnitDoubleClick(row);
+  return Disposition::Swallow;
+}
+
 void UnitSelection::OnDelete() {
   if (stepCount == 0) return;
   if (selectedPos == -1) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/InputEvents.h"
 #include "ports/TimerHost.h"
 
 namespace hvt {
@@ -89,6 +90,13 @@ class UnitSelection : public TimerClient {
   void OnCellClick(int item);
   // A double click on unit table row `row` (-1: no row selected).
   void OnUnitDoubleClick(int row);
+  // A key on the unit table, whose current row is `row` (-1: none). Space
+  // adds that row's unit as a double click does, once for each press: the
+  // presses of a key held down are repeats, not the operator's. Space is
+  // the table's alone (Swallow); other keys go on to it (Pass), so that
+  // the arrows move in the table, Tab leaves it and Enter is the dialog's
+  // OK.
+  Disposition OnUnitTableKey(const KeyEvent& key, int row);
   void OnDelete();
   void OnClear();
   // The mouse at (x, y) in the unit table's window of size width x height,

@@ -17,9 +17,11 @@
 #include <QToolButton>
 
 #include "model/StringTable.h"
+#include "ui/AccessibleNames.h"
 #include "ui/DialogUnits.h"
 #include "ui/SpinArrows.h"
 #include "ui/TemplateText.h"
+#include "ui/UiText.h"
 
 namespace hvt {
 
@@ -52,31 +54,77 @@ QString TemplateText(const ControlTemplate& t) {
   return hvt::TemplateText(resource::kForm, id, t.text);
 }
 
-// Names for screen readers and GUI test tools of the controls that show no
-// text of their own and have no tooltip to be named by.
-constexpr std::pair<int, const char*> kAccessibleNames[] = {
-    {1042, "Previous unit"},
-    {1046, "Next unit"},
-    {1048, "Previous program"},
-    {1049, "Next program"},
-    {1047, "Unit No."},
-    {1050, "Program No."},
-    {1018, "Polarity sweep"},
-    {1019, "Pulse width sweep"},
-    {1020, "Voltage sweep"},
-    {1021, "Trigger sweep"},
-    {1022, "Injection sweep"},
-    {1023, "Return sweep"},
-    {1143, "Line"},
-    {1015, "Voltage"},
-    {1029, "Voltage stop"},
-    {1034, "Voltage step"},
-    {1016, "Trigger"},
-    {1030, "Trigger stop"},
-    {1038, "Trigger step"},
-    {1044, "Pulse injection time"},
-    {1045, "Interval time"},
-    {1062, "Program times"},
+// Where each control's name for screen readers comes from: the label
+// beside it (the label's buddy when it names it alone), with its column's
+// heading for the sweep columns; a numbered text where no label is there
+// to read. Buttons that show only an icon are named by their tooltips.
+struct NameSource {
+  int control;
+  int label;        // a static of the form, 0 for none
+  int heading = 0;  // the column heading after the label
+  int text = 0;     // the string table's name where there is no label
+};
+
+constexpr int kPreviousUnitName = 7000;
+constexpr int kNextUnitName = 7001;
+constexpr int kPreviousProgramName = 7002;
+constexpr int kNextProgramName = 7003;
+constexpr int kProgramNumberName = 7004;
+constexpr int kSequenceRowName = 7005;  // "Sequence row %s", outermost first
+constexpr int kTriggerName = 7006;
+constexpr int kOverviewName = 7009;
+constexpr int kProgramStepsName = 7010;
+
+constexpr int kSweep = 1102;
+constexpr int kStop = 1100;
+constexpr int kStep = 1101;
+
+// Edits before their spins: the first control of a label is its buddy.
+constexpr NameSource kNames[] = {
+    {1047, 1159},
+    {1042, 0, 0, kPreviousUnitName},
+    {1046, 0, 0, kNextUnitName},
+    {1018, 1151, kSweep},
+    {1000, 1151},
+    {1001, 1151, kStop},
+    {1019, 1152, kSweep},
+    {1012, 1152},
+    {1014, 1152, kStop},
+    {1020, 1153, kSweep},
+    {1002, 1153},
+    {1015, 1153},
+    {1003, 1153, kStop},
+    {1029, 1153, kStop},
+    {1004, 1153, kStep},
+    {1034, 1153, kStep},
+    {1021, 0, kSweep, kTriggerName},
+    {1013, 1137},
+    {1011, 1138},
+    {1005, 0, 0, kTriggerName},
+    {1016, 0, 0, kTriggerName},
+    {1006, 0, kStop, kTriggerName},
+    {1030, 0, kStop, kTriggerName},
+    {1007, 0, kStep, kTriggerName},
+    {1038, 0, kStep, kTriggerName},
+    {1022, 1154, kSweep},
+    {1043, 1154},
+    {1055, 1154, kStop},
+    {1023, 1155, kSweep},
+    {1024, 1155},
+    {1080, 1155, kStop},
+    {1008, 1168},
+    {1044, 1168},
+    {1009, 1091},
+    {1045, 1091},
+    {1143, 1147},
+    {1172, 1171},
+    {1090, 0, 0, kOverviewName},
+    {1041, 0, 0, kProgramStepsName},
+    {1050, 0, 0, kProgramNumberName},
+    {1048, 0, 0, kPreviousProgramName},
+    {1049, 0, 0, kNextProgramName},
+    {1010, 1097},
+    {1062, 1097},
 };
 
 // The Japanese edition's own rectangles where its texts are longer.
@@ -121,13 +169,7 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
       kinds[t.id] = t.kind;
     }
   }
-  for (const auto& [id, name] : kAccessibleNames) {
-    QWidget* w = Control(id);
-    if (auto* spin = qobject_cast<SpinArrows*>(w))
-      spin->SetAccessibleNames(QLatin1String(name));
-    else if (w)
-      w->setAccessibleName(QLatin1String(name));
-  }
+  NameControls();
   // The core follows the mouse over the form (cursor, tooltips), not only
   // while a button is held.
   setMouseTracking(true);
@@ -136,6 +178,28 @@ FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
   for (auto& [id, w] : controls) {
     if (id != 1078 && id != 1090) w->raise();
   }
+}
+
+void FormWindow::NameControls() {
+  auto labelName = [this](int id) {
+    auto* label = qobject_cast<QLabel*>(Control(id));
+    return label ? LabelName(label) : QString();
+  };
+  for (const NameSource& source : kNames) {
+    QWidget* w = Control(source.control);
+    if (!w) continue;
+    QString name = source.text ? UiText(source.text) : labelName(source.label);
+    if (source.heading) name += QLatin1Char(' ') + labelName(source.heading);
+    auto* label = qobject_cast<QLabel*>(Control(source.label));
+    if (label && !source.heading && !label->buddy()) label->setBuddy(w);
+    if (auto* spin = qobject_cast<SpinArrows*>(w)) {
+      spin->SetAccessibleNames(name);
+    } else {
+      SetAccessibleName(w, name);
+    }
+  }
+  for (int k = 0; k < 6; ++k)
+    SetAccessibleName(Control(1064 + k), UiText(kSequenceRowName, QString::number(k + 1)));
 }
 
 std::optional<ControlId> FormWindow::ControlOf(const QObject* object) const {

@@ -44,6 +44,7 @@ class FormWindow : public QWidget {
 
  private:
   QWidget* Create(const ControlTemplate& t);
+  void NameControls();
 
   std::map<int, QWidget*> controls;
   std::map<const QWidget*, int> ids;

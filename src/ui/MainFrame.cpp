@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 
 #include "model/Settings.h"
@@ -26,6 +27,7 @@ constexpr int kIndicatorNum = 59138;
 constexpr int kIndicatorScroll = 59139;
 constexpr int kIndicatorKana = 59142;
 constexpr int kProgressPane = 133;  // 45 blanks: the progress bar's width
+constexpr int kMoreButtonsName = 7012;
 
 // A printer, drawn: the style has no such icon.
 QIcon PrinterIcon(bool preview) {
@@ -143,6 +145,9 @@ void MainFrame::BuildToolBar() {
   toolBar->setObjectName(QStringLiteral("ToolBar"));
   toolBar->setMovable(false);
   toolBar->setIconSize(QSize(16, 15));
+  // Qt's button for the buttons that do not fit shows only an arrow.
+  if (auto* more = toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+    more->setAccessibleName(UiText(kMoreButtonsName));
   struct Button {
     int command;
     QIcon icon;

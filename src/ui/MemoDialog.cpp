@@ -45,7 +45,11 @@ MemoDialog::MemoDialog(MemoEditor& e, const TextCodec& c, QWidget* parent)
   edit->setFocus();
 }
 
-void MemoDialog::SetCaption(const std::string& text) { setWindowTitle(ShowBytes(codec, text)); }
+void MemoDialog::SetCaption(const std::string& text) {
+  setWindowTitle(ShowBytes(codec, text));
+  // No label stands beside the memo: the caption says whose memo it is.
+  edit->setAccessibleName(windowTitle());
+}
 
 void MemoDialog::SetText(const std::string& text) {
   shown.emplace(codec, text, true);

@@ -32,6 +32,9 @@ QWidget* NameCellEditing::createEditor(QWidget* parent, const QStyleOptionViewIt
   if (index.column() != 0) return nullptr;
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(QStringLiteral("nameEdit"));
+  // Named as its column is headed.
+  if (const QVariant heading = index.model()->headerData(0, Qt::Horizontal); heading.isValid())
+    edit->setAccessibleName(heading.toString());
   edit->setFrame(true);
   LimitBytes(edit, codec, NameEditor::kNameLimit);
   open = edit;
@@ -106,7 +109,11 @@ NameDialog::NameDialog(NameEditor& e, const TextCodec& c, QWidget* parent)
 
 int NameDialog::CodePage() const { return codec.CodePage(); }
 
-void NameDialog::SetCaption(const std::string& text) { setWindowTitle(ShowBytes(codec, text)); }
+void NameDialog::SetCaption(const std::string& text) {
+  setWindowTitle(ShowBytes(codec, text));
+  // No label stands beside the list: the caption says whose names it holds.
+  list->setAccessibleName(windowTitle());
+}
 
 void NameDialog::SetColumn(int column, const std::string& title, int widthPixels) {
   if (column < 0 || column >= list->columnCount()) return;

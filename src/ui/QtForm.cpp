@@ -12,12 +12,14 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
 
 #include "form/FormTables.h"
 #include "model/StringTable.h"
 #include "model/TextCodec.h"
+#include "ui/AccessibleNames.h"
 #include "ui/FormWindow.h"
 #include "ui/Icons.h"
 #include "ui/MainFrame.h"
@@ -303,11 +305,14 @@ void QtForm::SetImage(ControlId id, Image image) {
 void QtForm::SetToolTip(ControlId id, const std::string& text) {
   QWidget* w = W(id);
   if (!w) return;
-  w->setToolTip(ToQt(text));
-  // Controls without a text of their own (icon buttons, edit boxes) are
-  // named by their tooltip for screen readers and GUI test tools.
-  const auto* button = As<QAbstractButton>(w);
-  if (!As<QLabel>(w) && (!button || button->text().isEmpty())) w->setAccessibleName(ToQt(text));
+  const QString tip = ToQt(text);
+  w->setToolTip(tip);
+  DescribeByTip(w, tip);
+  // A button that shows only an icon has no label beside it: its tip is
+  // what it does (START turns NEXT), so it names the button too. Every
+  // other control is named by its label, never by a range in its tip.
+  const auto* button = As<QPushButton>(w);
+  if (button && button->text().isEmpty()) w->setAccessibleName(tip);
 }
 
 void QtForm::SetTabStop(ControlId id, bool tabStop) {

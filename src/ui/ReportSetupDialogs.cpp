@@ -10,9 +10,11 @@
 #include "form/EquipmentNameInput.h"
 #include "form/TestConditionsInput.h"
 #include "model/TextCodec.h"
+#include "ui/AccessibleNames.h"
 #include "ui/DialogUnits.h"
 #include "ui/QtDialogs.h"
 #include "ui/TemplateText.h"
+#include "ui/UiText.h"
 
 namespace hvt {
 
@@ -46,6 +48,7 @@ class ByteLimit : public QValidator {
 };
 
 constexpr int kCaption = 0;
+constexpr int kUpperEndName = 7011;  // "%s (upper limit)"
 
 }  // namespace
 
@@ -140,10 +143,10 @@ EquipmentNameDialog::EquipmentNameDialog(QWidget* parent, const TextCodec& codec
 
   auto* title = Add(EquipmentNameInput::kTitle, new QLabel, 7, 7, 172, 18);
   title->setAlignment(Qt::AlignCenter);
-  Add(-1, new QLabel(TemplateText(r, -1, "Model")), 14, 33, 34, 8);
-  Add(EquipmentNameInput::kModelEdit, new QLineEdit, 52, 31, 120, 12);
-  Add(-2, new QLabel(TemplateText(r, -2, "Serial")), 14, 51, 34, 8);
-  Add(EquipmentNameInput::kSerialEdit, new QLineEdit, 52, 49, 120, 12);
+  auto* model = Add(-1, new QLabel(TemplateText(r, -1, "Model")), 14, 33, 34, 8);
+  NameByLabel(model, Add(EquipmentNameInput::kModelEdit, new QLineEdit, 52, 31, 120, 12));
+  auto* serial = Add(-2, new QLabel(TemplateText(r, -2, "Serial")), 14, 51, 34, 8);
+  NameByLabel(serial, Add(EquipmentNameInput::kSerialEdit, new QLineEdit, 52, 49, 120, 12));
   auto* ok = Add(1, new QPushButton(TemplateText(r, 1, "OK")), 40, 71, 50, 14);
   auto* cancel = Add(2, new QPushButton(TemplateText(r, 2, "Cancel")), 96, 71, 50, 14);
   ok->setDefault(true);
@@ -160,15 +163,15 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
   setFixedSize(DluX(282), DluY(176));
 
   auto label = [this, r](int id, const char* text, int x, int y, int w) {
-    Add(id, new QLabel(TemplateText(r, id, text)), x, y, w, 8);
+    return Add(id, new QLabel(TemplateText(r, id, text)), x, y, w, 8);
   };
-  auto edit = [this](int id, int x, int y, int w) { Add(id, new QLineEdit, x, y, w, 12); };
-  label(-1, "Description of EUT", 9, 12, 90);
-  edit(1238, 102, 10, 172);
-  label(-2, "Model No.", 9, 29, 90);
-  edit(1239, 102, 27, 130);
-  label(-3, "Serial No.", 9, 46, 90);
-  edit(1240, 102, 44, 130);
+  auto edit = [this](int id, int x, int y, int w) { return Add(id, new QLineEdit, x, y, w, 12); };
+  QLabel* eut = label(-1, "Description of EUT", 9, 12, 90);
+  NameByLabel(eut, edit(1238, 102, 10, 172));
+  QLabel* model = label(-2, "Model No.", 9, 29, 90);
+  NameByLabel(model, edit(1239, 102, 27, 130));
+  QLabel* serial = label(-3, "Serial No.", 9, 46, 90);
+  NameByLabel(serial, edit(1240, 102, 44, 130));
   // The three ranges: from, a dash, to.
   struct Range {
     int caption;
@@ -182,10 +185,11 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
                           {-8, "Atmospheric pressure", 1241, -9, 1011}};
   int y = 99;
   for (const Range& range : ranges) {
-    label(range.caption, range.text, 9, y + 2, 90);
-    edit(range.from, 102, y, 60);
+    QLabel* caption = label(range.caption, range.text, 9, y + 2, 90);
+    NameByLabel(caption, edit(range.from, 102, y, 60));
     label(range.dash, "-", 168, y + 2, 8);
-    edit(range.to, 178, y, 60);
+    // Only a dash stands beside the upper end.
+    SetAccessibleName(edit(range.to, 178, y, 60), UiText(kUpperEndName, LabelName(caption)));
     y += 17;
   }
   // Qt draws the frame below the title, not through it: the box starts a

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/AccessibleNames.h"
 #include "ui/DialogUnits.h"
 #include "ui/QtDialogs.h"
 #include "ui/TemplateText.h"
@@ -39,9 +40,10 @@ Rs232Dialog::Rs232Dialog(Rs232Setup& setup, QWidget* parent) : QDialog(parent), 
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(DluX(141), DluY(208));
 
-  Label(this, Rs232Control::PortLabel, "Com port", DluRect(21, 22, 50, 10));
+  QLabel* portLabel = Label(this, Rs232Control::PortLabel, "Com port", DluRect(21, 22, 50, 10));
   combo = new QComboBox(this);
   combo->setObjectName(QStringLiteral("c1031"));
+  NameByLabel(portLabel, combo);
   // Wide enough for the device beside the name; the list drops to 77 units.
   combo->setGeometry(DluX(74), DluY(18), DluX(40), combo->sizeHint().height());
   combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);

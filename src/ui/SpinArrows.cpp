@@ -4,7 +4,16 @@
 #include <algorithm>
 #include <memory>
 
+#include "ui/UiText.h"
+
 namespace hvt {
+
+namespace {
+
+constexpr int kUpName = 7007;  // "%s up"
+constexpr int kDownName = 7008;
+
+}  // namespace
 
 SpinArrows::SpinArrows(QWidget* parent)
     : QWidget(parent), up(new QToolButton(this)), down(new QToolButton(this)) {
@@ -50,8 +59,8 @@ void SpinArrows::SetRange(int l, int h) {
 
 void SpinArrows::SetAccessibleNames(const QString& name) {
   setAccessibleName(name);
-  up->setAccessibleName(name + QStringLiteral(" up"));
-  down->setAccessibleName(name + QStringLiteral(" down"));
+  up->setAccessibleName(UiText(kUpName, name));
+  down->setAccessibleName(UiText(kDownName, name));
 }
 
 void SpinArrows::SetPosition(int p) { position = std::clamp(p, low, high); }

@@ -18,7 +18,7 @@ class SpinArrows : public QWidget {
 
   void SetRange(int low, int high);
   void SetPosition(int position);
-  // "NAME up" and "NAME down" for the two arrows.
+  // The control's name, and "NAME up" and "NAME down" for its two arrows.
   void SetAccessibleNames(const QString& name);
   int Position() const { return position; }
   int Low() const { return low; }

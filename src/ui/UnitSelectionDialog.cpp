@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -12,7 +13,9 @@
 #include "form/FormTables.h"
 #include "model/TextCodec.h"
 #include "platform/QtTimerHost.h"
+#include "ui/AccessibleNames.h"
 #include "ui/DialogUnits.h"
+#include "ui/FormInput.h"
 #include "ui/Icons.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtPrompter.h"
@@ -78,6 +81,10 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
   table->horizontalHeader()->setFixedHeight(UnitSelection::kHeaderHeight);
   table->setFrameShape(QFrame::StyledPanel);
   table->setFrameShadow(QFrame::Sunken);
+  // One Tab stop: the arrows move inside the table, Tab goes on to the
+  // program and the buttons.
+  table->setTabKeyNavigation(false);
+  NameByLabel(unitsLabel, table);
 
   auto* programLabel = new QLabel(TemplateText(resource::kUnitSelection, -2, "Program"), this);
   programLabel->setGeometry(DluRect(kMargin, kCellsTop - 10, 100, 9));
@@ -91,6 +98,7 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
   cells->setResizeMode(QListView::Adjust);
   cells->setSpacing(2);
   cells->setSelectionMode(QAbstractItemView::SingleSelection);
+  NameByLabel(programLabel, cells);
   cells->setMouseTracking(true);  // the cell under the mouse lights up
   QFont listFont(UiText(1001));
   listFont.setPixelSize(kListFontPx);
@@ -140,12 +148,20 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
           [this](QListWidgetItem* item) { editor.OnCellClick(cells->row(item)); });
   connect(table, &QTableWidget::cellDoubleClicked, this,
           [this](int row, int) { editor.OnUnitDoubleClick(row); });
+  // Tab into the table makes a current row without selecting it: the row
+  // Space adds is shown selected all the same.
+  connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid() && !table->selectionModel()->isRowSelected(current.row()))
+              table->selectRow(current.row());
+          });
 
   // Every mouse move in the dialog decides the cursor over the unit rows.
   table->viewport()->setMouseTracking(true);
   table->horizontalHeader()->setMouseTracking(true);
   table->viewport()->installEventFilter(this);
   table->horizontalHeader()->installEventFilter(this);
+  table->installEventFilter(this);  // its keys
   installEventFilter(this);
 }
 
@@ -209,7 +225,10 @@ void UnitSelectionDialog::Check(UnitDialogId id, bool checked) {
 }
 
 void UnitSelectionDialog::SetToolTip(UnitDialogId id, const std::string& text) {
-  if (QAbstractButton* b = Button(id)) b->setToolTip(BalloonText(ToQt(text)));
+  if (QAbstractButton* b = Button(id)) {
+    b->setToolTip(BalloonText(ToQt(text)));
+    DescribeByTip(b, ToQt(text));
+  }
 }
 
 void UnitSelectionDialog::SetUnitCursor(bool doubleClickHint) {
@@ -229,6 +248,11 @@ void UnitSelectionDialog::ReportMouse(const QPoint& global) {
 }
 
 bool UnitSelectionDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == table &&
+      (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+    const auto key = FormInput::ToKeyEvent(event, std::nullopt);
+    return key && editor.OnUnitTableKey(*key, table->currentRow()) == Disposition::Swallow;
+  }
   if (event->type() == QEvent::MouseMove) {
     ReportMouse(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
   } else if (event->type() == QEvent::Leave && watched == table->viewport()) {

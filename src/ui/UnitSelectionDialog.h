@@ -15,7 +15,7 @@ class TextCodec;
 
 // The program editor's window: the unit table, the program cells and the
 // edit buttons. It shows what the presenter sets and reports the operator's
-// clicks to it; every rule is the presenter's.
+// clicks and the unit table's keys to it; every rule is the presenter's.
 class UnitSelectionDialog : public QDialog, public UnitSelectionControls {
   Q_OBJECT
 

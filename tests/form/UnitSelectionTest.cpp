@@ -317,6 +317,45 @@ TEST(UnitSelection, TheDoubleClickCursorOnlyBelowTheColumnHeadings) {
   EXPECT_FALSE(e.controls.doubleClickCursor);
 }
 
+// Space on a unit row as the keyboard delivers it: a held key repeats as
+// release and press pairs, each marked as a repeat.
+Disposition Space(Editor& e, KeyEvent::Kind kind, int row, bool repeat = false, bool ctrl = false) {
+  KeyEvent key;
+  key.kind = kind;
+  key.key = Key::Space;
+  key.autoRepeat = repeat;
+  key.ctrl = ctrl;
+  return e.dialog->OnUnitTableKey(key, row);
+}
+
+TEST(UnitSelection, SpaceOnAUnitRowAddsItOncePerPressWhateverTheRepeats) {
+  using K = KeyEvent::Kind;
+  Editor e({});
+  EXPECT_EQ(Space(e, K::Down, 2), Disposition::Swallow);
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_EQ(Space(e, K::Up, 2, true), Disposition::Swallow);
+    EXPECT_EQ(Space(e, K::Down, 2, true), Disposition::Swallow);
+  }
+  Space(e, K::Up, 2);
+  Space(e, K::Down, 6);
+  EXPECT_EQ(e.controls.cells, (std::vector<std::string>{"No. 3 ", "->", "No. 7 "}));
+  // No current row, Ctrl+Space (a selection toggle) and Alt+Space (the
+  // window's menu, passed on) add nothing; nor do the keys that move.
+  Space(e, K::Down, -1);
+  Space(e, K::Down, 4, false, true);
+  EXPECT_EQ(Space(e, K::SystemDown, 4), Disposition::Pass);
+  for (Key other : {Key::Enter, Key::Tab, Key::Other}) {
+    KeyEvent key;
+    key.key = other;
+    EXPECT_EQ(e.dialog->OnUnitTableKey(key, 4), Disposition::Pass);
+  }
+  EXPECT_EQ(e.Steps(), (std::vector<int>{3, 7}));
+  // With a mode that needs a position, Space asks for one as a double click does.
+  e.Mode(D::Prior);
+  Space(e, K::Down, 4);
+  EXPECT_EQ(e.prompter.Texts(), std::vector<std::string>{"Select the desired position."});
+}
+
 // Runs the editor the way the desktop program's dialog does and lets a
 // script act as the operator.
 struct ScriptedEditor : Dialogs {

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -118,6 +119,50 @@ TEST(UnitSelectionDialog, WidgetsFollowThePresenterAndTheCursorMarksTheUnitRows)
   EXPECT_EQ(editor.overUnitRows, 0);
   EXPECT_EQ(table->viewport()->cursor().shape(), Qt::ArrowCursor);
   dialog.reject();
+}
+
+TEST(UnitSelectionDialog, TheKeyboardBuildsAProgramTabbingOnceThroughTheTable) {
+  CPELKDoc doc;
+  doc.SetDemoConfiguration(3);
+  doc.InitNewDocument();
+  testing::ScriptedPrompter prompter;
+  UnitSelection editor(doc, prompter);
+  UnitSelectionDialog dialog(editor, Cp1252Codec::Instance());
+  testing::VirtualTime time;
+  editor.Attach(dialog, time);
+  editor.OnInitDialog();
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  QTableWidget* table = dialog.UnitTable();
+  ASSERT_EQ(QApplication::focusWidget(), table);
+  // One Tab leaves the table; ten come back to it.
+  for (QWidget* next : std::initializer_list<QWidget*>{
+           dialog.ProgramCells(), dialog.Button(D::Last), dialog.Button(D::Prior),
+           dialog.Button(D::Posterior), dialog.Button(D::Replace), dialog.Button(D::Delete),
+           dialog.Button(D::Clear), dialog.Button(D::Ok), dialog.Button(D::Cancel), table}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+  // Space held on unit 3's row, as X11 repeats it, adds it once.
+  QTest::keyClick(table, Qt::Key_Down);
+  QTest::keyClick(table, Qt::Key_Down);
+  EXPECT_TRUE(table->selectionModel()->isRowSelected(2));
+  auto space = [table](QEvent::Type type, bool repeat) {
+    QKeyEvent key(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), repeat);
+    QApplication::sendEvent(table, &key);
+  };
+  space(QEvent::KeyPress, false);
+  for (int k = 0; k < 4; ++k) {
+    space(QEvent::KeyRelease, true);
+    space(QEvent::KeyPress, true);
+  }
+  space(QEvent::KeyRelease, false);
+  ASSERT_EQ(dialog.ProgramCells()->count(), 1);
+  EXPECT_EQ(dialog.ProgramCells()->item(0)->text(), "Unit03");
+  // Enter is OK, the step kept.
+  QTest::keyClick(table, Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(editor.stepCount, 1);
 }
 
 TEST(UnitSelectionDialog, AProgramBuiltInTheRunningProgramReachesTheFormAndTheFile) {
