@@ -196,7 +196,9 @@ bool CPELKApp::Start() {
   if (!p.instance.Acquire()) {
     // Also said on the terminal, for a start from a script or a shell.
     std::fprintf(stderr, "hvt-kp4rs: %s\n", qPrintable(UiText(kAlreadyRunning)));
-    QMessageBox::information(nullptr, UiText(57344), UiText(kAlreadyRunning));
+    QMessageBox box(QMessageBox::Information, UiText(57344), UiText(kAlreadyRunning),
+                    QMessageBox::Ok);
+    ExecUnlessToldToEnd(box);
     return false;
   }
 
@@ -234,6 +236,7 @@ bool CPELKApp::Start() {
       p.doc,
       CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
   CPELKView& view = *p.view;
+  view.connection.codec = p.codec.get();
   view.commands.exposureChanged = [](const Exposure& e) {
     last_gasp::SetExposure(e.testMayRun, e.lineMayBeOn);
   };
