@@ -1,6 +1,7 @@
 #include "ui/CPELKApp.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -256,6 +257,14 @@ bool CPELKApp::Start() {
     frame.SetRecentFiles(ReadRecentFiles());
   };
   view.printer = &p.printer;
+  view.report.documentPath = [&documents = *p.documents] { return documents.PathName(); };
+  view.report.lastDocumentFolder = [] {
+    const QStringList recent = ReadRecentFiles();
+    if (recent.isEmpty()) return std::string();
+    const QDir folder = QFileInfo(recent.first()).absoluteDir();
+    return folder.exists() ? folder.absolutePath().toStdString() : std::string();
+  };
+  view.report.homeFolder = QDir::homePath().toStdString();
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(
