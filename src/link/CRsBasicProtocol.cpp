@@ -45,19 +45,24 @@ bool CRsBasicProtocol::ReadByte(uint8_t& byte) {
 bool CRsBasicProtocol::WriteByte(uint8_t byte) { return port.Write(&byte, 1); }
 
 bool CRsBasicProtocol::SendFrame(std::string_view text) {
+  failure = LinkFailure::None;
   frame = BuildFrame(text);
-  if (frame.empty()) return false;
-  if (!PurgeInput()) return false;
-  if (!WriteByte(kEnq)) return false;
+  if (frame.empty()) return Fail(LinkFailure::NotFramed);
+  if (!PurgeInput()) return Fail(LinkFailure::InputKeptComing);
+  if (!WriteByte(kEnq)) return Fail(LinkFailure::WriteFailed);
   uint8_t reply = 0;
-  if (!ReadByte(reply) || reply != kAck) return false;
-  return port.Write(frame.data(), frame.size());
+  if (!ReadByte(reply)) return Fail(LinkFailure::NoAnswer);
+  if (reply != kAck) return Fail(LinkFailure::Refused);
+  if (!port.Write(frame.data(), frame.size())) return Fail(LinkFailure::WriteFailed);
+  return true;
 }
 
 bool CRsBasicProtocol::SendCommand(std::string_view text) {
   if (!SendFrame(text)) return false;
   uint8_t reply = 0;
-  return ReadByte(reply) && reply == kAck;
+  if (!ReadByte(reply)) return Fail(LinkFailure::NoAnswer);
+  if (reply != kAck) return Fail(LinkFailure::Refused);
+  return true;
 }
 
 bool CRsBasicProtocol::Query(std::string_view text) {
@@ -65,15 +70,20 @@ bool CRsBasicProtocol::Query(std::string_view text) {
   if (!SendFrame(text)) return false;
   FrameReader reader(kMaxAnswerText);
   FrameStatus status = FrameStatus::NeedMore;
+  bool begun = false;
   while (status == FrameStatus::NeedMore) {
     uint8_t byte = 0;
-    if (!ReadByte(byte)) return false;
+    if (!ReadByte(byte)) return Fail(begun ? LinkFailure::AnswerBrokeOff : LinkFailure::NoAnswer);
+    // The instrument turns down a query it does not take with NAK.
+    if (!begun && byte == kNak) return Fail(LinkFailure::Refused);
+    begun = true;
     status = reader.Feed(byte);
   }
   // A bad answer is not refused on the wire: the caller just asks again.
-  if (status != FrameStatus::Complete) return false;
+  if (status != FrameStatus::Complete) return Fail(LinkFailure::AnswerGarbled);
   answer = reader.text();
-  return WriteByte(kAck);
+  if (!WriteByte(kAck)) return Fail(LinkFailure::WriteFailed);
+  return true;
 }
 
 }  // namespace hvt

@@ -28,17 +28,32 @@ void CommPort::SetLineFormat(int32_t newBaudRate, int32_t newByteSize, int32_t n
 
 bool CommPort::Open(int32_t n) {
   if (n < kFirstPort || n > kLastPort) n = 1;
+  openStep = OpenStep::None;
+  openFailure = {};
   const std::string path = DevicePath(n);
-  if (path.empty() || !device.Open(path)) return false;
+  if (path.empty()) {
+    openStep = OpenStep::NoDevice;
+    return false;
+  }
+  if (!device.Open(path)) {
+    openStep = OpenStep::Device;
+    openFailure = device.LastOpenFailure();
+    return false;
+  }
   open = true;
   currentPort = n;
   // From here a failed step leaves the device open until Close, as callers
   // always close before opening again.
-  if (!device.SetQueueSizes(kQueueSize, kQueueSize)) return false;
-  if (!device.SetLineFormat(Format())) return false;
+  if (!device.SetQueueSizes(kQueueSize, kQueueSize) || !device.SetLineFormat(Format())) {
+    openStep = OpenStep::LineSettings;
+    return false;
+  }
   // A pseudo-terminal has no modem-control lines; a real port must take them.
-  if (device.SetDtr(true) == ControlLineResult::Failed) return false;
-  if (device.SetRts(true) == ControlLineResult::Failed) return false;
+  if (device.SetDtr(true) == ControlLineResult::Failed ||
+      device.SetRts(true) == ControlLineResult::Failed) {
+    openStep = OpenStep::ControlLines;
+    return false;
+  }
   return true;
 }
 

@@ -30,6 +30,11 @@ class CommPort {
   // cannot use fall back to 9600 bit/s, 8 data bits, no parity, one stop bit.
   void SetLineFormat(int32_t baudRate, int32_t byteSize, int32_t parity, int32_t stopBits);
   bool Open(int32_t n);
+  // Where the last Open failed.
+  enum class OpenStep { None, NoDevice, Device, LineSettings, ControlLines };
+  OpenStep LastOpenStep() const { return openStep; }
+  // The device's own account when the step is Device.
+  OpenFailure LastOpenFailure() const { return openFailure; }
   // Drops RTS, then DTR, then closes. False when already closed.
   bool Close();
   bool Write(const uint8_t* data, size_t count);
@@ -54,6 +59,8 @@ class CommPort {
   SerialDevice& device;
   PathFn portPath;
   bool open = false;
+  OpenStep openStep = OpenStep::None;
+  OpenFailure openFailure;
   int32_t currentPort = 1;
   int32_t baudRate = 9600;
   int32_t byteSize = 8;

@@ -3,8 +3,11 @@
 #include "link/CRsBasicProtocol.h"
 #include "link/InstrumentActivity.h"
 #include "link/InstrumentCommands.h"
+#include "link/PortMessages.h"
+#include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
 #include "model/StringTable.h"
+#include "model/TextCodec.h"
 #include "ports/FormControls.h"
 #include "ports/Prompter.h"
 #include "ports/TimerHost.h"
@@ -31,12 +34,41 @@ std::string FormatText(const std::string& format, const std::string& value) {
 
 Connection::Connection(CPELKDoc& doc, CRsBasicProtocol& protocol, InstrumentCommands& commands,
                        Prompter& prompter, FormControls& form, TimerHost& timers)
-    : doc(doc),
+    : codec(&Cp1252Codec::Instance()),
+      doc(doc),
       protocol(protocol),
       commands(commands),
       prompter(prompter),
       form(form),
       timers(timers) {}
+
+std::string Connection::PortLabel() const {
+  if (!namedDevice.empty()) return namedDevice;
+  int n = doc.portNumber;
+  if (n < kFirstPort || n > kLastPort) n = kFirstPort;  // as the port opens it
+  return PortDisplayName(n, protocol.Port().DevicePath(n));
+}
+
+std::string Connection::OpenFailureText() const {
+  const std::string& format = LoadString(ids::kPortCannotOpen);
+  std::string first;
+  if (namedDevice.empty()) {
+    first = FormatText(format, std::to_string(doc.portNumber));
+  } else if (const size_t at = format.find("COM%d"); at != std::string::npos) {
+    first = std::string(format).replace(at, 5, namedDevice);
+  } else {
+    first = FormatText(format, namedDevice);
+  }
+  const CommPort& port = protocol.Port();
+  return first + "\n" +
+         PortLine(PortLabel(),
+                  OpenFailureReason(port.LastOpenStep(), port.LastOpenFailure(), *codec));
+}
+
+std::string Connection::QueryFailureText() const {
+  return LoadString(ids::kCommunicationError) + "\n" +
+         PortLine(PortLabel(), IdentificationFailureReason(protocol.LastFailure()));
+}
 
 bool Connection::Connect() {
   for (;;) {
@@ -44,9 +76,9 @@ bool Connection::Connect() {
     protocol.ClosePort();
     std::string failure;
     if (!protocol.OpenPort(doc.portNumber)) {
-      failure = FormatText(LoadString(ids::kPortCannotOpen), std::to_string(doc.portNumber));
+      failure = OpenFailureText();
     } else if (!protocol.Query(LoadString(ids::kCodeIdentity))) {
-      failure = LoadString(ids::kCommunicationError);
+      failure = QueryFailureText();
     } else if (protocol.GetAnswer().find(LoadString(ids::kIdentification)) != std::string::npos) {
       if (doc.demoMode) {
         // Leaving demonstration mode re-initialises the set-up: offer to keep it.

@@ -11,6 +11,7 @@ class CRsBasicProtocol;
 class FormControls;
 class InstrumentCommands;
 class Prompter;
+class TextCodec;
 class TimerHost;
 
 // String IDs of the connection and status messages.
@@ -58,6 +59,11 @@ class Connection {
   // Told when demonstration mode was chosen while the instrument may still
   // run a test or have the line on.
   std::function<void()> mayStillInject;
+  // Converts the system's texts (UTF-8) in the messages to the code page.
+  const TextCodec* codec;
+  // A device path given in place of a port number (hvtctl --device): the
+  // messages name it instead of "COMn".
+  std::string namedDevice;
 
   // False only when the operator chose Abort at start-up.
   bool Connect();
@@ -71,7 +77,14 @@ class Connection {
   // A message in the standard box: OK, warning icon.
   void ShowMessage(const std::string& text);
 
+  // "COM5 (/dev/ttyUSB4)", or the device given.
+  std::string PortLabel() const;
+
  private:
+  // The failure box's text: the message and the port's line under it.
+  std::string OpenFailureText() const;
+  std::string QueryFailureText() const;
+
   CPELKDoc& doc;
   CRsBasicProtocol& protocol;
   InstrumentCommands& commands;

@@ -21,6 +21,23 @@ struct LineFormat {
 // lines, which is not an error for us; a real port that refuses is.
 enum class ControlLineResult { Set, NotSupported, Failed };
 
+// Why the last open of a device failed, as far as the system tells. "In
+// use" and "not allowed" look alike to the serial library (both are a
+// permission error there); the device tells them apart by the port's lock.
+struct OpenFailure {
+  enum class Kind { Other, InUse, Forbidden };
+  Kind kind = Kind::Other;
+  // The system's reason, UTF-8 ("No such file or directory"); may be empty.
+  std::string reason;
+  // InUse: the program holding the port, when the system names it.
+  std::string holder;
+  int64_t holderPid = 0;
+  // Forbidden: the device's group when its members may open it, else its
+  // owner (only the owner may).
+  std::string group;
+  std::string owner;
+};
+
 // A serial device, opened by path. All calls are synchronous; the waits
 // block on the device (no busy loop) until a byte arrives or the time-out
 // ends.
@@ -31,6 +48,8 @@ class SerialDevice {
   // Opens for reading and writing, exclusively.
   virtual bool Open(const std::string& path) = 0;
   virtual bool IsOpen() const = 0;
+  // After a failed Open.
+  virtual OpenFailure LastOpenFailure() const { return {}; }
   virtual bool Close() = 0;
 
   virtual bool SetQueueSizes(size_t input, size_t output) = 0;

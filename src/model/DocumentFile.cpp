@@ -114,11 +114,13 @@ std::string StoreDocument(CPELKDoc& doc) {
   return storer.out.bytes();
 }
 
-LoadOutcome LoadDocument(CPELKDoc& doc, std::string_view bytes, const TextCodec& codec) {
+LoadOutcome LoadDocument(CPELKDoc& doc, std::string_view bytes, const TextCodec& codec,
+                         std::string* headerFound) {
   ArchiveReader reader(bytes, codec);
   std::string header;
   if (!reader.ReadText(header)) return LoadOutcome::UnexpectedEnd;
   if (header != LoadString(ids::kDocumentHeader)) {
+    if (headerFound) *headerFound = header;
     doc.loadStatus = kHeaderDiffers;
     return LoadOutcome::HeaderDiffers;
   }

@@ -27,8 +27,10 @@ enum class LoadOutcome {
 std::string StoreDocument(CPELKDoc& doc);
 
 // Loads a .plk byte stream into the document. Nothing is validated; fields
-// the file does not hold keep their values.
-LoadOutcome LoadDocument(CPELKDoc& doc, std::string_view bytes, const TextCodec& codec);
+// the file does not hold keep their values. A header that is not ours is
+// given to headerFound when asked for.
+LoadOutcome LoadDocument(CPELKDoc& doc, std::string_view bytes, const TextCodec& codec,
+                         std::string* headerFound = nullptr);
 
 }  // namespace hvt
 

@@ -1,9 +1,12 @@
 #include "model/DocumentOpen.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "model/CPELKDoc.h"
 #include "model/DocumentFile.h"
+#include "model/StringTable.h"
+#include "model/TextCodec.h"
 
 namespace hvt {
 
@@ -31,11 +34,11 @@ int RefusalMessage(OpenRefusal refusal) {
 }
 
 OpenRefusal OpenDocumentBytes(CPELKDoc& doc, const std::string& path, std::string_view bytes,
-                              const TextCodec& codec) {
+                              const TextCodec& codec, std::string* headerFound) {
   if (!HasPlkExtension(path)) return OpenRefusal::WrongExtension;
   if (bytes.empty()) return OpenRefusal::None;
   CPELKDoc loaded = doc;
-  switch (LoadDocument(loaded, bytes, codec)) {
+  switch (LoadDocument(loaded, bytes, codec, headerFound)) {
     case LoadOutcome::Loaded:
       break;
     case LoadOutcome::HeaderDiffers:
@@ -48,6 +51,75 @@ OpenRefusal OpenDocumentBytes(CPELKDoc& doc, const std::string& path, std::strin
   loaded.loadStatus = 0;
   doc = loaded;
   return OpenRefusal::None;
+}
+
+namespace {
+
+constexpr size_t kQuotedLength = 60;
+
+// The first placeholder ("%d", "%s" or "%1") of a message replaced.
+std::string Insert(const std::string& format, const std::string& value) {
+  std::string out = format;
+  for (const char* placeholder : {"%d", "%s", "%1"}) {
+    if (const size_t at = out.find(placeholder); at != std::string::npos) {
+      out.replace(at, 2, value);
+      break;
+    }
+  }
+  return out;
+}
+
+std::string Escaped(std::string_view text, bool keepHighBytes) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !keepHighBytes)) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string QuotedHeader(const std::string& header, const TextCodec& codec) {
+  const std::optional<std::string> utf8 = codec.ToUtf8(header);
+  if (!utf8) {
+    // Not text in this code page (a foreign binary file): bytes, not characters.
+    const bool cut = header.size() > kQuotedLength;
+    return Escaped(std::string_view(header).substr(0, kQuotedLength), false) + (cut ? "..." : "");
+  }
+  // Cut between characters, never inside a double-byte one.
+  size_t characters = 0;
+  size_t end = 0;
+  while (end < utf8->size() && characters < kQuotedLength) {
+    ++end;
+    while (end < utf8->size() && (static_cast<unsigned char>((*utf8)[end]) & 0xC0) == 0x80) ++end;
+    ++characters;
+  }
+  const bool cut = end < utf8->size();
+  const std::string kept = codec.FromUtf8(utf8->substr(0, end)).value_or(header);
+  return Escaped(kept, true) + (cut ? "..." : "");
+}
+
+std::string RefusalText(OpenRefusal refusal, const std::string& path, size_t fileSize,
+                        const std::string& headerFound, const TextCodec& codec) {
+  const int id = RefusalMessage(refusal);
+  if (id == 0) return {};
+  switch (refusal) {
+    case OpenRefusal::UnexpectedEnd:
+      return LoadString(id) + "\n" + path + ": " +
+             Insert(LoadString(ids::kFileEndsAt), std::to_string(fileSize));
+    case OpenRefusal::NotADocument:
+      return Insert(LoadString(id), path) + "\n" +
+             Insert(LoadString(ids::kHeaderReads), QuotedHeader(headerFound, codec));
+    default:
+      return Insert(LoadString(id), path);
+  }
 }
 
 bool AdaptToInstrument(CPELKDoc& doc) {

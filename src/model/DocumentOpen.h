@@ -16,8 +16,19 @@ int RefusalMessage(OpenRefusal refusal);
 // Opens a document's bytes as the start-up and the recent-file list do:
 // the open rules of the path and the file, loaded into a copy so that a
 // refused file leaves the document as it was. An empty file is not read.
+// A header that is not ours goes to headerFound when asked for.
 OpenRefusal OpenDocumentBytes(CPELKDoc& doc, const std::string& path, std::string_view bytes,
-                              const TextCodec& codec);
+                              const TextCodec& codec, std::string* headerFound = nullptr);
+
+// The operator's message for a refused file, in the code page: its
+// message, and under 61728 the file and where it ended, under 4002 the
+// header it holds. path is in the code page.
+std::string RefusalText(OpenRefusal refusal, const std::string& path, size_t fileSize,
+                        const std::string& headerFound, const TextCodec& codec);
+
+// A header as the message quotes it: control bytes (and bytes that are not
+// text in the code page) as \xNN, at most 60 characters, "..." after a cut.
+std::string QuotedHeader(const std::string& header, const TextCodec& codec);
 
 // Only the last three characters count, in any case: "TEST.PLK" and
 // "testplk" pass.

@@ -30,6 +30,8 @@ namespace ids {
 inline constexpr int kDocumentHeader = 130;
 inline constexpr int kUnexpectedFileFormat = 61728;
 inline constexpr int kNotAPlkDocument = 4002;
+inline constexpr int kFileEndsAt = 4007;
+inline constexpr int kHeaderReads = 4008;
 inline constexpr int kOtherInjectionUnitType = 4003;
 inline constexpr int kTriangle = 3010;
 inline constexpr int kLineOn = 2005;

@@ -2,6 +2,10 @@
 
 #include <QDeadlineTimer>
 
+#ifndef _WIN32
+#include "os/SerialPortHolder.h"
+#endif
+
 namespace hvt {
 
 QtSerialDevice::~QtSerialDevice() {
@@ -18,12 +22,48 @@ bool QtSerialDevice::Open(const std::string& path) {
     Tell(-1);
     port.close();
   }
+  openFailure = {};
   port.setPortName(QString::fromStdString(path));
-  if (!port.open(QIODevice::ReadWrite)) return false;
+  if (!port.open(QIODevice::ReadWrite)) {
+    openFailure = Diagnose(path);
+    return false;
+  }
 #ifndef _WIN32
   Tell(static_cast<int>(port.handle()));
 #endif
   return true;
+}
+
+OpenFailure QtSerialDevice::Diagnose(const std::string& path) const {
+  OpenFailure failure;
+  failure.reason = port.errorString().toStdString();
+  if (port.error() == QSerialPort::DeviceNotFoundError) return failure;
+#ifndef _WIN32
+  // Qt says "permission error" both for a port another program holds and
+  // for a device this user may not open; the lock tells which.
+  if (const os::PortHolder holder = os::FindPortHolder(path); holder.found) {
+    failure.kind = OpenFailure::Kind::InUse;
+    failure.holder = holder.program;
+    failure.holderPid = holder.pid;
+    return failure;
+  }
+  if (const os::DeviceAccess access = os::CheckDeviceAccess(path); access.denied) {
+    failure.kind = OpenFailure::Kind::Forbidden;
+    if (access.groupMayOpen) {
+      failure.group = access.group;
+    } else {
+      failure.owner = access.owner;
+    }
+    return failure;
+  }
+  if (const std::string stuck = os::StuckLockFile(path, os::DefaultLockFolders()); !stuck.empty())
+    failure.reason += " (" + stuck + ")";
+#else
+  // Windows opens a COM port for one program only: access denied means
+  // another one has it.
+  if (port.error() == QSerialPort::PermissionError) failure.kind = OpenFailure::Kind::InUse;
+#endif
+  return failure;
 }
 
 bool QtSerialDevice::IsOpen() const { return port.isOpen(); }

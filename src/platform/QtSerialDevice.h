@@ -16,6 +16,7 @@ class QtSerialDevice : public SerialDevice {
 
   bool Open(const std::string& path) override;
   bool IsOpen() const override;
+  OpenFailure LastOpenFailure() const override { return openFailure; }
   bool Close() override;
   bool SetQueueSizes(size_t input, size_t output) override;
   bool SetLineFormat(const LineFormat& format) override;
@@ -36,8 +37,12 @@ class QtSerialDevice : public SerialDevice {
  private:
   void Tell(int fd);
   ControlLineResult ControlResult(bool ok);
+  // Why the open of path failed: Qt's reason, and the port's lock and
+  // permission bits for what Qt calls a permission error.
+  OpenFailure Diagnose(const std::string& path) const;
 
   QSerialPort port;
+  OpenFailure openFailure;
 };
 
 }  // namespace hvt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace hvt {
 
 class ReportJob;
@@ -18,9 +20,9 @@ class ReportPrinter {
   // The preview window, one page at a time at first.
   virtual void Preview(ReportJob&) {}
   virtual void PrintSetup() {}
-  // Every page as a PDF file chosen in a save dialog; false when cancelled
-  // or not written.
-  virtual bool ExportPdf(ReportJob&) { return false; }
+  // Every page as a PDF file chosen in a save dialog that proposes the
+  // path given (UTF-8); false when cancelled or not written.
+  virtual bool ExportPdf(ReportJob&, const std::string& /*proposedPath*/) { return false; }
 };
 
 inline ReportPrinter& NoPrinter() {

@@ -84,7 +84,7 @@ void DocumentCommands::OnFileNew() {
 
 bool DocumentCommands::OnOpenDocument(const std::string& path) {
   if (!HasPlkExtension(path)) {
-    Tell(FormatText(LoadString(RefusalMessage(OpenRefusal::WrongExtension)), InCodePage(path)));
+    Tell(RefusalText(OpenRefusal::WrongExtension, InCodePage(path), 0, {}, codec));
     return false;
   }
   std::string bytes;
@@ -95,10 +95,11 @@ bool DocumentCommands::OnOpenDocument(const std::string& path) {
   }
   // The modified flag belongs to the work still open until the file is taken.
   const bool wasModified = view.doc.IsModified();
-  const OpenRefusal refusal = OpenDocumentBytes(view.doc, path, bytes, codec);
+  std::string header;
+  const OpenRefusal refusal = OpenDocumentBytes(view.doc, path, bytes, codec, &header);
   if (refusal != OpenRefusal::None) {
     view.doc.SetModifiedFlag(wasModified);
-    Tell(FormatText(LoadString(RefusalMessage(refusal)), InCodePage(path)));
+    Tell(RefusalText(refusal, InCodePage(path), bytes.size(), header, codec));
     return false;
   }
   view.doc.SetModifiedFlag(false);

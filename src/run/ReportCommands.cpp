@@ -1,11 +1,47 @@
 #include "run/ReportCommands.h"
 
+#include <cctype>
+
 #include "form/EquipmentNameInput.h"
 #include "form/TestConditionsInput.h"
 #include "model/Settings.h"
 #include "run/CPELKView.h"
 
 namespace hvt {
+
+namespace {
+
+constexpr const char* kUntitledPdf = "report.pdf";
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\';
+#else
+  return c == '/';
+#endif
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return IsSeparator(folder.back()) ? folder + name : folder + "/" + name;
+}
+
+}  // namespace
+
+std::string ProposedPdfPath(const std::string& documentPath, const std::string& lastFolder,
+                            const std::string& home) {
+  if (documentPath.empty()) return InFolder(lastFolder.empty() ? home : lastFolder, kUntitledPdf);
+  size_t nameStart = documentPath.size();
+  while (nameStart > 0 && !IsSeparator(documentPath[nameStart - 1])) --nameStart;
+  std::string stem = documentPath;
+  // Documents end in "plk", mostly as ".plk", in any case.
+  if (documentPath.size() - nameStart > 4) {
+    std::string tail = documentPath.substr(documentPath.size() - 4);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (tail == ".plk") stem.resize(stem.size() - 4);
+  }
+  return stem + ".pdf";
+}
 
 ReportCommands::ReportCommands(CPELKView& view) : view(view) {
   auto& handlers = view.events.commandHandlers;
@@ -65,7 +101,9 @@ void ReportCommands::OnFilePrintSetup() { view.printer->PrintSetup(); }
 
 void ReportCommands::OnExportPdf() {
   ReportJob job = OnPreparePrinting();
-  view.printer->ExportPdf(job);
+  view.printer->ExportPdf(
+      job, ProposedPdfPath(documentPath ? documentPath() : std::string(),
+                           lastDocumentFolder ? lastDocumentFolder() : std::string(), homeFolder));
 }
 
 }  // namespace hvt

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "report/ReportJob.h"
 
 namespace hvt {
 
 class CPELKView;
+
+// Where Export PDF proposes to write (paths UTF-8): beside the document,
+// under its name with ".pdf"; for an untitled document "report.pdf" in the
+// folder last used for documents, else in the home folder.
+std::string ProposedPdfPath(const std::string& documentPath, const std::string& lastFolder,
+                            const std::string& home);
 
 // The report's commands on the view: the two set-up dialogs of the Option
 // menu and the File menu's Print, Print Preview, Print Setup and Export PDF.
@@ -21,6 +30,13 @@ class ReportCommands {
   void OnFilePrintPreview();
   void OnFilePrintSetup();
   void OnExportPdf();
+
+  // The document's path ("" while untitled), the folder last used for
+  // documents ("" when none is known) and the home folder, for the
+  // proposed PDF name; the program sets them.
+  std::function<std::string()> documentPath;
+  std::function<std::string()> lastDocumentFolder;
+  std::string homeFolder;
 
  private:
   CPELKView& view;

@@ -1,6 +1,7 @@
 #include "ui/CPELKApp.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -196,7 +197,9 @@ bool CPELKApp::Start() {
   if (!p.instance.Acquire()) {
     // Also said on the terminal, for a start from a script or a shell.
     std::fprintf(stderr, "hvt-kp4rs: %s\n", qPrintable(UiText(kAlreadyRunning)));
-    QMessageBox::information(nullptr, UiText(57344), UiText(kAlreadyRunning));
+    QMessageBox box(QMessageBox::Information, UiText(57344), UiText(kAlreadyRunning),
+                    QMessageBox::Ok);
+    ExecUnlessToldToEnd(box);
     return false;
   }
 
@@ -234,6 +237,7 @@ bool CPELKApp::Start() {
       p.doc,
       CPELKView::Ports{*p.device, p.clock, p.timers, p.prompter, *p.form, p.settings, p.portPath});
   CPELKView& view = *p.view;
+  view.connection.codec = p.codec.get();
   view.commands.exposureChanged = [](const Exposure& e) {
     last_gasp::SetExposure(e.testMayRun, e.lineMayBeOn);
   };
@@ -253,6 +257,14 @@ bool CPELKApp::Start() {
     frame.SetRecentFiles(ReadRecentFiles());
   };
   view.printer = &p.printer;
+  view.report.documentPath = [&documents = *p.documents] { return documents.PathName(); };
+  view.report.lastDocumentFolder = [] {
+    const QStringList recent = ReadRecentFiles();
+    if (recent.isEmpty()) return std::string();
+    const QDir folder = QFileInfo(recent.first()).absoluteDir();
+    return folder.exists() ? folder.absolutePath().toStdString() : std::string();
+  };
+  view.report.homeFolder = QDir::homePath().toStdString();
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(

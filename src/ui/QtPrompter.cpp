@@ -70,6 +70,21 @@ Answer AnswerFor(int button, Buttons buttons) {
 
 }  // namespace
 
+std::optional<int> ExecUnlessToldToEnd(QMessageBox& box) {
+  if (TerminationGuard::StopRequested()) return std::nullopt;
+  bool gone = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &box, [&box, &gone] {
+    if (!TerminationGuard::StopRequested()) return;
+    gone = true;
+    box.done(QMessageBox::NoButton);
+  });
+  watch.start(kTerminationLookMs);
+  const int button = box.exec();
+  if (gone || TerminationGuard::StopRequested()) return std::nullopt;
+  return button;
+}
+
 QWidget* QtPrompter::OwnerWindow(Owner owner) const {
   QWidget* wanted = owner == Owner::OpeningWindow ? opening.data()
                     : owner == Owner::View        ? view.data()
@@ -118,20 +133,9 @@ Answer QtPrompter::Show(const std::string& text, Buttons buttons, MessageIcon ic
                                                      : QMessageBox::NoIcon,
                   UiText(57344), message, ButtonsFor(buttons), OwnerWindow(owner));
   if (defaultButton) box.setDefaultButton(ButtonFor(*defaultButton));
-  if (TerminationGuard::StopRequested()) return whenGone;
-  // Told to end while the box waits (also before the program's own
-  // listener is there, at start-up): nobody is left to answer it.
-  bool gone = false;
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, &box, [&box, &gone] {
-    if (!TerminationGuard::StopRequested()) return;
-    gone = true;
-    box.done(QMessageBox::NoButton);
-  });
-  watch.start(kTerminationLookMs);
-  const int button = box.exec();
-  if (gone || TerminationGuard::StopRequested()) return whenGone;
-  return AnswerFor(button, buttons);
+  const std::optional<int> button = ExecUnlessToldToEnd(box);
+  if (!button) return whenGone;
+  return AnswerFor(*button, buttons);
 }
 
 }  // namespace hvt

@@ -2,10 +2,18 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 
 #include "ports/Prompter.h"
 
+class QMessageBox;
+
 namespace hvt {
+
+// Runs a modal box until it is answered, or until the program is told to end
+// (SIGTERM, SIGHUP, ...), also before anyone listens for that request:
+// nobody is left to answer it then, and nullopt comes back.
+std::optional<int> ExecUnlessToldToEnd(QMessageBox& box);
 
 // The core's questions as message boxes captioned with the program's title,
 // owned by the window the core names.

@@ -1,6 +1,5 @@
 #include "ui/ReportPrinting.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -96,8 +95,8 @@ void QtReportPrinter::Preview(ReportJob& job) { MakePreview(job)->exec(); }
 
 void QtReportPrinter::PrintSetup() { QPageSetupDialog(&Printer(), owner).exec(); }
 
-bool QtReportPrinter::ExportPdf(ReportJob& job) {
-  const QString proposed = QDir::home().filePath(QStringLiteral("report.pdf"));
+bool QtReportPrinter::ExportPdf(ReportJob& job, const std::string& proposedPath) {
+  const QString proposed = QString::fromStdString(proposedPath);
   const QString path = askPdfPath ? askPdfPath(proposed)
                                   : QFileDialog::getSaveFileName(
                                         owner, TemplateText(resource::kShell, 2, "Export PDF"),

@@ -27,7 +27,7 @@ class QtReportPrinter : public ReportPrinter {
   bool Print(ReportJob& job) override;
   void Preview(ReportJob& job) override;
   void PrintSetup() override;
-  bool ExportPdf(ReportJob& job) override;
+  bool ExportPdf(ReportJob& job, const std::string& proposedPath) override;
 
   // Draws the pages of the printer's chosen range (every page without one)
   // onto it, as Print does after its dialog; false when the printer cannot

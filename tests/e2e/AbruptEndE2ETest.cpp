@@ -25,6 +25,7 @@
 #include "model/StringTable.h"
 #include "run/CPELKView.h"
 #include "support/AppFolders.h"
+#include "support/EndAtTheBox.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 #include "ui/CPELKApp.h"
@@ -297,6 +298,31 @@ TEST(AbruptEndRestart, AfterAKillTheNextStartAsksAndItsDefaultAnswerStops) {
     EXPECT_NE(box.find(LoadString(ids::kFoundTestRunning)), std::string::npos) << box;
     EXPECT_NE(box.find("ended unexpectedly"), std::string::npos) << box;
     EXPECT_FALSE(app.View().watch.LeftTestRunning());
+  }
+  EXPECT_TRUE(bench.SentSince(sentBefore, "CB"));
+  EXPECT_TRUE(bench.SentSince(sentBefore, "PC0"));
+  EXPECT_FALSE(bench.Status().Busy());
+}
+
+// The session ends while the box about the busy instrument waits: its
+// default answer is taken first, so the program stops what it found.
+TEST(AbruptEndRestart, ToldToEndAtTheBusyBoxItStopsTheInstrumentAndEnds) {
+  Bench bench;
+  {
+    Child program({ABRUPT_END_DRIVER_PATH, "run"}, bench.Env({}));
+    ASSERT_EQ(program.ReadLine(20000), "ready");
+    kill(program.pid, SIGKILL);
+    ASSERT_TRUE(program.Wait(5000).has_value());
+  }
+  ASSERT_TRUE(bench.Status().testRunning);
+  const size_t sentBefore = bench.Sent().size();
+  {
+    testing::EndAtTheBox operatorGone;
+    CPELKApp app{AppOptions{}};
+    EXPECT_FALSE(app.Start());
+    EXPECT_TRUE(operatorGone.ignored.empty());
+    ASSERT_EQ(operatorGone.texts.size(), 1u);
+    EXPECT_NE(operatorGone.texts[0].find(LoadString(ids::kFoundTestRunning)), std::string::npos);
   }
   EXPECT_TRUE(bench.SentSince(sentBefore, "CB"));
   EXPECT_TRUE(bench.SentSince(sentBefore, "PC0"));

@@ -24,10 +24,15 @@
 #include <memory>
 #include <set>
 
+#include "link/Connection.h"
 #include "model/DocumentFile.h"
 #include "model/Settings.h"
+#include "model/StringTable.h"
+#include "platform/TerminationGuard.h"
 #include "run/CPELKView.h"
 #include "support/AppFolders.h"
+#include "support/EndAtTheBox.h"
+#include "support/IdentifyingPeer.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 #include "support/UnitSetup.h"
@@ -117,6 +122,41 @@ TEST(DesktopE2E, AbortAtTheStartUpConnectionShowsNoMainWindow) {
   }
 }
 
+// SIGTERM while a start-up box waits ends the program before its window
+// shows, whichever box it is; nothing else is asked.
+TEST(DesktopE2E, ToldToEndAtAStartUpBoxTheProgramEnds) {
+  struct Case {
+    const char* name;
+    std::string device;  // COM1's device
+    std::string box;     // the box's first line
+  };
+  Folders folders;
+  testing::SimProcess silent;
+  silent.Command("silent 1000");
+  testing::SimProcess other({"--identity", "SOMETHING ELSE"});
+  testing::IdentifyingPeer unconfigured(LoadString(6019));
+  const std::vector<Case> cases{
+      {"port missing", (folders.root / "no-such-port").string(), "COM1 can not open."},
+      {"no answer", silent.Path(), LoadString(ids::kCommunicationError)},
+      {"not the instrument", other.Path(), LoadString(ids::kNotTheInstrument)},
+      {"configuration unanswered", unconfigured.Path(), LoadString(ids::kAskDemo)},
+  };
+  for (const Case& c : cases) {
+    folders.Settings().WriteSetting("Ports", "COM1", c.device);
+    folders.Settings().WriteSetting("EMV", "PORT_NUM", "1");
+    testing::EndAtTheBox operatorGone;
+    CPELKApp app{AppOptions{}};
+    EXPECT_FALSE(app.Start()) << c.name;
+    EXPECT_TRUE(TerminationGuard::StopRequested()) << c.name;
+    EXPECT_EQ(operatorGone.ignored, std::vector<std::string>{}) << c.name;
+    ASSERT_EQ(operatorGone.texts.size(), 1u) << c.name;
+    EXPECT_EQ(operatorGone.texts[0].rfind(c.box, 0), 0u) << c.name << ": " << operatorGone.texts[0];
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      EXPECT_FALSE(qobject_cast<MainFrame*>(w) && w->isVisible()) << c.name;
+    }
+  }
+}
+
 TEST(DesktopE2E, AProgramOfTwoUnitsRunsTwiceOnTheBuiltInInstrument) {
   Folders folders;
   AppOptions options;
@@ -181,8 +221,11 @@ TEST(DesktopE2E, OneCopyPerSessionAndALockLeftByAKilledCopyIsTakenOver) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return second.readAllStandardError().contains("Already Run"); },
                               10000));
   EXPECT_EQ(lockHolder(), first.processId());  // the second copy asks its operator, nothing more
-  second.kill();
-  second.waitForFinished(5000);
+  // Told to end while its box waits (the session ends): it goes, politely.
+  second.terminate();
+  EXPECT_TRUE(second.waitForFinished(5000)) << "the already-running box outlived SIGTERM";
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 0);
 
   ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
   first.waitForFinished(5000);

@@ -193,7 +193,9 @@ TEST(DesktopFiles, OpenRefuseFitAndSaveAsOnA205Instrument) {
                                       (dir / "notes.txt").string() +
                                           " not recognized.\nOnly Files with \"plk\" extension "
                                           "can be opened.",
-                                      ask, "Unexpected file format."}));
+                                      ask,
+                                      "Unexpected file format.\n" + (dir / "cut.plk").string() +
+                                          ": the file ends at byte 1000"}));
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(frame.windowTitle(), "copy.plk - HVT-KP4RS");
   EXPECT_TRUE(StoreDocument(doc) == work);

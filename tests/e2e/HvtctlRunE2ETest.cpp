@@ -455,6 +455,12 @@ TEST_F(HvtctlRunTest, OutputTellsWhatRunsAndErrorsNameTheirFile) {
   EXPECT_EQ(Finish(10000), 1);
   EXPECT_EQ(errors.rfind("hvtctl run: " + file.string() + ": cannot open " + missing + ": ", 0), 0u)
       << errors;
+  // The box names the device given; there is no COM port in it.
+  EXPECT_NE(output.find("message: " + missing + " can not open. " + missing +
+                        ": No such file or directory\n"),
+            std::string::npos)
+      << output;
+  EXPECT_EQ(output.find("COM"), std::string::npos) << output;
   sim = std::make_unique<testing::SimProcess>();
   sim->Command("silent 100");
   output.clear();
@@ -466,6 +472,40 @@ TEST_F(HvtctlRunTest, OutputTellsWhatRunsAndErrorsNameTheirFile) {
                    0),
       0u)
       << errors;
+  EXPECT_NE(output.find("message: Communication error. " + sim->Path() +
+                        ": no answer to the identification query\n"),
+            std::string::npos)
+      << output;
+}
+
+// A second run on a port the first one holds: the port is busy, and the
+// holder is named, not "permission error".
+TEST_F(HvtctlRunTest, APortHeldByAnotherRunIsInUseByThatProgram) {
+  sim = std::make_unique<testing::SimProcess>();
+  const fs::path file = Write("long.plk", LongUnit());
+  const QString device = QString::fromStdString(sim->Path());
+  StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device", device});
+  ASSERT_TRUE(WaitForLine("remaining", 5000)) << output;
+  const std::string holder = std::to_string(process.processId());
+
+  QProcess second;
+  second.setProcessEnvironment(process.processEnvironment());
+  second.start(HVTCTL_PATH,
+               {"run", QString::fromStdString(file.string()), "--unit", "1", "--device", device});
+  ASSERT_TRUE(second.waitForFinished(10000));
+  EXPECT_EQ(second.exitCode(), 1);
+  const std::string said = "in use by another program (hvtctl, PID " + holder + ")";
+  const std::string secondOutput = second.readAllStandardOutput().toStdString();
+  const std::string secondErrors = second.readAllStandardError().toStdString();
+  EXPECT_NE(
+      secondOutput.find("message: " + sim->Path() + " can not open. " + sim->Path() + ": " + said),
+      std::string::npos)
+      << secondOutput;
+  EXPECT_NE(secondErrors.find("cannot open " + sim->Path() + ": " + said), std::string::npos)
+      << secondErrors;
+
+  ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+  EXPECT_EQ(Finish(10000), 1) << "the first run goes on until it is stopped";
 }
 
 // The link fails in the middle of a test: the instrument may still be

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/CRsBasicProtocol.h"
 #include "support/FakeLink.h"
 
@@ -49,11 +51,13 @@ TEST_F(ProtocolTest, AnythingButAckRefusesTheLine) {
   Expect({{{kNak}, 0}});
   EXPECT_FALSE(protocol.SendCommand("CA"));
   EXPECT_EQ(device.written, B({0x05}));
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::Refused);
 
   device.written.clear();
   Expect({{{kAck}, 0}, {{kNak}, 0}});
   EXPECT_FALSE(protocol.SendCommand("CB"));
   EXPECT_EQ(device.written.size(), 6u);
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::Refused);
 }
 
 TEST_F(ProtocolTest, SilentInstrumentFailsAfterHalfASecondWithoutSpinning) {
@@ -62,37 +66,43 @@ TEST_F(ProtocolTest, SilentInstrumentFailsAfterHalfASecondWithoutSpinning) {
     device.pendingCalls = 0;
     EXPECT_FALSE(query ? protocol.Query("QA") : protocol.SendCommand("CA"));
     EXPECT_EQ(clock.now - start, 500u);
+    EXPECT_EQ(protocol.LastFailure(), LinkFailure::NoAnswer);
     // The wait sleeps in the device instead of polling the queue.
     EXPECT_LE(device.pendingCalls, 4);
   }
 }
 
 TEST_F(ProtocolTest, EachAnswerByteHasItsOwnHalfSecond) {
+  // The other end answers our ENQ with ACK and our frame with `answer`;
+  // our final ACK gets nothing.
+  auto answerWith = [this](std::function<void()> answer) {
+    device.onWrite = [this, answer](const Bytes& bytes) {
+      if (bytes == Bytes{kEnq}) device.Deliver({kAck}, 499);
+      if (bytes.front() == kStx) answer();
+    };
+  };
   // A slow but steady answer: every byte within 500 ms of the one before.
-  device.onWrite = [this, first = true](const Bytes&) mutable {
-    if (first) {
-      device.Deliver({kAck}, 499);
-      first = false;
-      return;
-    }
+  answerWith([this] {
     uint32_t at = 0;
     for (uint8_t b : AnswerFrame("AG10")) device.Deliver({b}, at += 450);
-  };
+  });
   EXPECT_TRUE(protocol.Query("QG"));
   EXPECT_EQ(protocol.GetAnswer(), "AG10");
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::None);
 
   // One gap of 500 ms is a time-out.
-  device.onWrite = [this, first = true](const Bytes&) mutable {
-    if (first) {
-      device.Deliver({kAck});
-      first = false;
-      return;
-    }
+  answerWith([this] {
     device.Deliver({kStx, 'A'});
     device.Deliver({'G'}, 500);
-  };
+  });
   EXPECT_FALSE(protocol.Query("QG"));
   EXPECT_EQ(protocol.GetAnswer(), "");
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::AnswerBrokeOff);
+
+  // The command went through, and then nothing at all came back.
+  answerWith([] {});
+  EXPECT_FALSE(protocol.Query("QG"));
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::NoAnswer);
 }
 
 TEST_F(ProtocolTest, QueryAcknowledgesAGoodAnswerOnly) {
@@ -105,6 +115,7 @@ TEST_F(ProtocolTest, QueryAcknowledgesAGoodAnswerOnly) {
   Expect({{{kAck}, 1}, {AnswerFrame("AAKA", false), 2}});
   EXPECT_FALSE(protocol.Query("QA"));
   EXPECT_EQ(protocol.GetAnswer(), "");
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::AnswerGarbled);
   // Nothing after the command frame: no ACK, no NAK.
   EXPECT_EQ(device.written, B({0x05, 0x02, 0x51, 0x41, 0x03, 0x13}));
 }
@@ -118,12 +129,14 @@ TEST_F(ProtocolTest, AnswersUpTo254BytesAreTaken) {
   Expect({{{kAck}, 0}, {AnswerFrame(longest + "y"), 0}});
   EXPECT_FALSE(protocol.Query("QA"));
   EXPECT_EQ(protocol.GetAnswer(), "");
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::AnswerGarbled);
 }
 
 TEST_F(ProtocolTest, AnswerMustStartWithStx) {
   Expect({{{kAck}, 0}, {B("AG00"), 0}});
   EXPECT_FALSE(protocol.Query("QG"));
   EXPECT_EQ(device.written.back(), BlockCheck("QG"));  // ends with our frame
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::AnswerGarbled);
 }
 
 TEST_F(ProtocolTest, StrayBytesBeforeATransactionArePurged) {
@@ -139,6 +152,7 @@ TEST_F(ProtocolTest, LineThatKeepsSendingFailsInThePurge) {
   const uint32_t start = clock.now;
   EXPECT_FALSE(protocol.SendCommand("CA"));
   EXPECT_TRUE(device.written.empty());
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::InputKeptComing);
   EXPECT_GT(clock.now - start, 500u);
   EXPECT_LT(clock.now - start, 520u);
 }
@@ -156,6 +170,7 @@ TEST_F(ProtocolTest, LongTextIsCutTo251Characters) {
 TEST_F(ProtocolTest, TextWithEtxIsNotSent) {
   EXPECT_FALSE(protocol.SendCommand(std::string("C\x03", 2)));
   EXPECT_TRUE(device.written.empty());
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::NotFramed);
 }
 
 TEST_F(ProtocolTest, TickCounterWrapDoesNotDisturbTimeOuts) {
@@ -170,7 +185,22 @@ TEST_F(ProtocolTest, TickCounterWrapDoesNotDisturbTimeOuts) {
 TEST_F(ProtocolTest, FailedWriteEndsTheTransaction) {
   device.failWrites = true;
   EXPECT_FALSE(protocol.SendCommand("CA"));
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::WriteFailed);
   EXPECT_FALSE(protocol.Query("QA"));
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::WriteFailed);
+
+  // Only the acknowledgement of a good answer fails: the answer stays.
+  device.failWrites = false;
+  device.onWrite = [this](const Bytes& bytes) {
+    if (bytes == Bytes{kEnq}) device.Deliver({kAck});
+    if (bytes.size() > 1) {
+      device.Deliver(AnswerFrame("AG00"));
+      device.failWrites = true;
+    }
+  };
+  EXPECT_FALSE(protocol.Query("QG"));
+  EXPECT_EQ(protocol.GetAnswer(), "AG00");
+  EXPECT_EQ(protocol.LastFailure(), LinkFailure::WriteFailed);
 }
 
 TEST(ProtocolPortTest, ConstructionSetsTheInstrumentsLineAndDestructionCloses) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/StringTable.h"
 #include "support/ViewRig.h"
 
@@ -73,8 +75,66 @@ TEST(Connect, MissingPortRetryThenAbort) {
   rig.device.openFails = true;
   rig.prompter.answers = {Answer::Retry, Answer::Abort};
   EXPECT_FALSE(rig.view->StartUp());
-  EXPECT_EQ(rig.prompter.Texts(),
-            (std::vector<std::string>{"COM1 can not open.", "COM1 can not open."}));
+  const std::string text = "COM1 can not open.\nCOM1 (/dev/sim): No such file or directory";
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{text, text}));
+}
+
+TEST(Connect, TheFailureBoxNamesThePortItsDeviceAndWhy) {
+  using Kind = OpenFailure::Kind;
+  struct Case {
+    const char* name;
+    std::function<void(ViewRig&)> arrange;
+    std::string text;
+  };
+  const std::vector<Case> cases{
+      {"held, and the system names the holder",
+       [](ViewRig& r) {
+         r.device.openFails = true;
+         r.device.openFailure = {Kind::InUse, "Permission error", "minicom", 4242, "", ""};
+       },
+       "COM5 can not open.\nCOM5 (/dev/ttyUSB4): in use by another program (minicom, PID 4242)"},
+      {"held by a lock that names nobody",
+       [](ViewRig& r) {
+         r.device.openFails = true;
+         r.device.openFailure = {Kind::InUse, "Permission error", "", 0, "", ""};
+       },
+       "COM5 can not open.\nCOM5 (/dev/ttyUSB4): in use by another program"},
+      {"for a group this user is not in",
+       [](ViewRig& r) {
+         r.device.openFails = true;
+         r.device.openFailure = {Kind::Forbidden, "Permission denied", "", 0, "dialout", "root"};
+       },
+       "COM5 can not open.\nCOM5 (/dev/ttyUSB4): not allowed for this user; only members of the "
+       "group dialout may open it"},
+      {"for its owner only",
+       [](ViewRig& r) {
+         r.device.openFails = true;
+         r.device.openFailure = {Kind::Forbidden, "Permission denied", "", 0, "", "root"};
+       },
+       "COM5 can not open.\nCOM5 (/dev/ttyUSB4): not allowed for this user; only its owner root "
+       "may open it"},
+      {"a port without a device", [](ViewRig& r) { r.doc.portNumber = 200; },
+       "COM200 can not open.\nCOM200: no device is set for this port"},
+      {"a device given instead of a number",
+       [](ViewRig& r) {
+         r.device.openFails = true;
+         r.view->connection.namedDevice = "/dev/nonexist";
+       },
+       "/dev/nonexist can not open.\n/dev/nonexist: No such file or directory"},
+      {"a silent instrument", [](ViewRig& r) { r.device.silent = true; },
+       "Communication error.\nCOM5 (/dev/ttyUSB4): no answer to the identification query"},
+      {"an instrument that turns the query down", [](ViewRig& r) { r.device.refuse["QA"] = 1; },
+       "Communication error.\nCOM5 (/dev/ttyUSB4): the identification query was refused"},
+  };
+  for (const Case& c : cases) {
+    ViewRig rig(ViewRig::DefaultOptions(), false, false);
+    rig.portPath = [](int n) { return n == 5 ? std::string("/dev/ttyUSB4") : std::string(); };
+    rig.doc.portNumber = 5;
+    c.arrange(rig);
+    rig.prompter.answers = {Answer::Abort};
+    EXPECT_FALSE(rig.view->StartUp()) << c.name;
+    EXPECT_EQ(rig.prompter.Texts(), std::vector<std::string>{c.text}) << c.name;
+  }
 }
 
 TEST(Connect, AfterStartUpRetryCancelAndNoSecondDemoNotice) {
@@ -84,7 +144,8 @@ TEST(Connect, AfterStartUpRetryCancelAndNoSecondDemoNotice) {
   rig.prompter.answers = {Answer::Cancel};
   EXPECT_TRUE(rig.view->connection.Connect());
   ASSERT_EQ(rig.prompter.shown.size(), 2u);
-  EXPECT_EQ(rig.prompter.shown[0].text, "Communication error.");
+  EXPECT_EQ(rig.prompter.shown[0].text,
+            "Communication error.\nCOM1 (/dev/sim): no answer to the identification query");
   EXPECT_EQ(rig.prompter.shown[0].buttons, Buttons::RetryCancel);
   EXPECT_EQ(rig.prompter.shown[0].owner, Owner::View);
   EXPECT_EQ(rig.doc.demoMode, 1);

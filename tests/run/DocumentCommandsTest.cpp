@@ -97,7 +97,8 @@ struct Files {
 TEST(DocumentCommands, RefusedFilesAreNamedWithTheirFullPathAndTheWorkStaysModified) {
   Files f;
   f.storage.files["/data/notes.txt"] = "anything";
-  f.storage.files["/data/other.plk"] = std::string("ABCDEFGH") + std::string(100, '\0');
+  // An older program's document: another header, then bytes of its own.
+  f.storage.files["/data/other.plk"] = std::string("\x0bPELK-DOC V2") + std::string(100, '\0');
   f.storage.files["/data/single.plk"] = f.Saved([](CPELKDoc& d) { d.SetDemoConfiguration(1); });
   f.rig.doc.unit(1).voltage = 77;
   f.rig.doc.SetModifiedFlag(true);
@@ -112,7 +113,8 @@ TEST(DocumentCommands, RefusedFilesAreNamedWithTheirFullPathAndTheWorkStaysModif
       ask,
       "/data/notes.txt not recognized.\nOnly Files with \"plk\" extension can be opened.",
       ask,
-      "/data/other.plk not recognized.\nThis file may not be an HVT-KP4RS Document.",
+      "/data/other.plk not recognized.\nThis file may not be an HVT-KP4RS Document.\nIts header "
+      "reads \"PELK-DOC V2\".",
       ask,
       "/data/single.plk cannot be opened. This file has differenet properties as to Injection "
       "Unit type.",
@@ -138,7 +140,7 @@ TEST(DocumentCommands, ATruncatedFileChangesNothingOfTheOpenDocument) {
   f.storage.files["/d/cut.plk"] = whole.substr(0, 1000);
   f.rig.prompter.answers = {Answer::No, Answer::Ok};
   f.Open("/d/cut.plk");
-  EXPECT_EQ(f.Messages().back(), "Unexpected file format.");
+  EXPECT_EQ(f.Messages().back(), "Unexpected file format.\n/d/cut.plk: the file ends at byte 1000");
   EXPECT_EQ(f.commands.PathName(), "/d/kept.plk");
   EXPECT_EQ(f.commands.Title(), "kept.plk");
   EXPECT_TRUE(f.rig.doc.IsModified());

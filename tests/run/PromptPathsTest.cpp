@@ -7,6 +7,7 @@
 
 #include "link/Connection.h"
 #include "link/InstrumentActivity.h"
+#include "link/PortMessages.h"
 #include "model/StringTable.h"
 #include "support/ViewRig.h"
 
@@ -65,18 +66,20 @@ std::vector<PromptPath> Paths() {
   // Asked when a test or the line was live: the instrument may go on.
   const std::string askDemoLive = askDemo + "\n" + T(ids::kMayStillInject);
   const std::string commError = T(ids::kCommunicationError);
+  const std::string noIdentification =
+      commError + "\nCOM1 (/dev/sim): " + T(ids::kIdentifyNoAnswer);
   return {
       {"StartUpPortMissingRetry",
        [](ViewRig& r) { r.device.openFails = true; },
        [](ViewRig& r) { r.view->StartUp(); },
-       {{"COM1 can not open."}, 1, Idle},
+       {{"COM1 can not open.\nCOM1 (/dev/sim): No such file or directory"}, 1, Idle},
        std::nullopt,
        false,
        Answer::Retry},
       {"StartUpSilentIgnore",
        [](ViewRig& r) { r.device.silent = true; },
        [](ViewRig& r) { r.view->StartUp(); },
-       {{commError, T(ids::kProceedToDemo)}, 1, Idle},
+       {{noIdentification, T(ids::kProceedToDemo)}, 1, Idle},
        std::nullopt,
        false,
        Answer::Ignore,

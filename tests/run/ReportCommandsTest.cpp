@@ -7,6 +7,7 @@
 #include "form/EquipmentNameInput.h"
 #include "form/TestConditionsInput.h"
 #include "report/RecordingCanvas.h"
+#include "run/ReportCommands.h"
 #include "support/ViewRig.h"
 
 namespace hvt {
@@ -200,6 +201,11 @@ struct RecordingPrinter : ReportPrinter {
     return true;
   }
   void Preview(ReportJob& job) override { previewPages = job.Pages(); }
+  bool ExportPdf(ReportJob&, const std::string& proposed) override {
+    proposals.push_back(proposed);
+    return false;
+  }
+  std::vector<std::string> proposals;
   int prints = 0;
   int pageCount = 0;
   int from = 0, to = 0;
@@ -245,6 +251,33 @@ TEST(ReportPrinting, PrintPreviewAndExportAreGrayedOnlyWhileARunIsActive) {
   rig.view->events.OnCommand(CommandId::FilePrint);
   EXPECT_EQ(printer.prints, 0) << "Ctrl+P during a run prints nothing";
   rig.view->runState = Idle;
+}
+
+TEST(ReportPrinting, ExportPdfProposesTheDocumentsNameBesideIt) {
+  EXPECT_EQ(ProposedPdfPath("/home/op/tests/EUT 12.plk", "/srv/old", "/home/op"),
+            "/home/op/tests/EUT 12.pdf");
+  EXPECT_EQ(ProposedPdfPath("/home/op/TEST.PLK", "", "/home/op"), "/home/op/TEST.pdf");
+  // The extension is only "plk" without its dot: the name is kept whole.
+  EXPECT_EQ(ProposedPdfPath("/home/op/testplk", "", "/home/op"), "/home/op/testplk.pdf");
+  EXPECT_EQ(ProposedPdfPath("/home/op/.plk", "", "/home/op"), "/home/op/.plk.pdf");
+  // Untitled: the folder last used for documents, else home.
+  EXPECT_EQ(ProposedPdfPath("", "/srv/tests", "/home/op"), "/srv/tests/report.pdf");
+  EXPECT_EQ(ProposedPdfPath("", "/srv/tests/", "/home/op"), "/srv/tests/report.pdf");
+  EXPECT_EQ(ProposedPdfPath("", "", "/home/op"), "/home/op/report.pdf");
+
+  ReportRig rig;
+  rig.StartUp();
+  RecordingPrinter printer;
+  rig.view->printer = &printer;
+  std::string document;
+  rig.view->report.documentPath = [&] { return document; };
+  rig.view->report.lastDocumentFolder = [] { return std::string("/srv/tests"); };
+  rig.view->report.homeFolder = "/home/op";
+  rig.view->events.OnCommand(CommandId::ExportPdf);
+  document = "/srv/tests/night run.plk";
+  rig.view->events.OnCommand(CommandId::ExportPdf);
+  EXPECT_EQ(printer.proposals,
+            (std::vector<std::string>{"/srv/tests/report.pdf", "/srv/tests/night run.pdf"}));
 }
 
 }  // namespace

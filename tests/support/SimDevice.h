@@ -31,6 +31,8 @@ class SimDevice : public SerialDevice {
   // for their text: one command failing while the rest of the link works.
   std::function<bool(const std::string&)> unanswered;
   bool openFails = false;
+  // What the device says of a failed open.
+  OpenFailure openFailure{OpenFailure::Kind::Other, "No such file or directory", "", 0, "", ""};
   // When set, only the device paths it accepts open (several ports).
   std::function<bool(const std::string& path)> opens;
   // Frames whose text begins with a key are refused with NAK that many more
@@ -46,6 +48,7 @@ class SimDevice : public SerialDevice {
     return open;
   }
   bool IsOpen() const override { return open; }
+  OpenFailure LastOpenFailure() const override { return openFailure; }
   bool Close() override {
     open = false;
     return true;

@@ -547,12 +547,17 @@ TEST_F(PlkCommandsTest, DumpReportsForeignAndTruncatedFiles) {
   Write(Path("foreign.plk"), foreign);
   EXPECT_EQ(Run({"dump", Path("foreign.plk")}), kExitUsage);
   EXPECT_EQ(err.str(), "hvtctl plk dump: " + Path("foreign.plk") + ": " + Path("foreign.plk") +
-                           " not recognized.\nThis file may not be an HVT-KP4RS Document.\n");
+                           " not recognized.\nThis file may not be an HVT-KP4RS Document.\n"
+                           "hvtctl plk dump: " +
+                           Path("foreign.plk") +
+                           ": Its header reads \"HVT-XP4 Remote Control Software Ver2.0.0\".\n");
   EXPECT_EQ(out.str(), "");
 
   Write(Path("short.plk"), bytes.substr(0, 9000));
   EXPECT_EQ(Run({"dump", Path("short.plk")}), kExitTruncated);
-  EXPECT_EQ(err.str(), "hvtctl plk dump: " + Path("short.plk") + ": Unexpected file format.\n");
+  EXPECT_EQ(err.str(), "hvtctl plk dump: " + Path("short.plk") +
+                           ": Unexpected file format.\nhvtctl plk dump: " + Path("short.plk") +
+                           ": the file ends at byte 9000\n");
 
   Write(Path("empty.plk"), "");
   EXPECT_EQ(Run({"dump", Path("empty.plk")}), kExitTruncated);

@@ -135,14 +135,19 @@ TEST_F(ReportPrintingTest, PrintingToAPdfPrinterAndExportPdfGiveHvtctlsReport) {
   // Export PDF: the same pages through the save dialog, written in one step.
   QDir exportDir(Path("export"));
   ASSERT_TRUE(exportDir.mkpath("."));
-  printer.askPdfPath = [&](const QString&) { return exportDir.filePath("report.pdf"); };
-  ASSERT_TRUE(printer.ExportPdf(job));
+  QString proposed;
+  printer.askPdfPath = [&](const QString& p) {
+    proposed = p;
+    return exportDir.filePath("report.pdf");
+  };
+  ASSERT_TRUE(printer.ExportPdf(job, "/srv/tests/night run.pdf"));
+  EXPECT_EQ(proposed, "/srv/tests/night run.pdf");
   EXPECT_EQ(PdfText(exportDir.filePath("report.pdf")), expected);
   EXPECT_EQ(exportDir.entryList(QDir::Files), QStringList{"report.pdf"});
   printer.askPdfPath = [](const QString&) { return QString(); };
-  EXPECT_FALSE(printer.ExportPdf(job)) << "a cancelled save dialog writes nothing";
+  EXPECT_FALSE(printer.ExportPdf(job, "report.pdf")) << "a cancelled save dialog writes nothing";
   printer.askPdfPath = [&](const QString&) { return Path("no-such-folder/report.pdf"); };
-  EXPECT_FALSE(printer.ExportPdf(job));
+  EXPECT_FALSE(printer.ExportPdf(job, "report.pdf"));
   EXPECT_EQ(errors.size(), 1) << "a failed write is told";
 }
 

@@ -13,12 +13,13 @@ namespace hvt {
 // start can say whether the device did not open or did not answer.
 class ObservedDevice : public SerialDevice {
  public:
-  // errorText gives the system's reason after a failed open.
+  // errorText gives the reason after a failed open, for the operator.
   ObservedDevice(SerialDevice& device, std::function<std::string()> errorText)
       : device(device), errorText(std::move(errorText)) {}
 
   bool Open(const std::string& path) override;
   bool IsOpen() const override { return device.IsOpen(); }
+  OpenFailure LastOpenFailure() const override { return device.LastOpenFailure(); }
   bool Close() override { return device.Close(); }
   bool SetQueueSizes(size_t input, size_t output) override {
     return device.SetQueueSizes(input, output);

@@ -9,7 +9,9 @@
 #include "hvtctl/PlkChecks.h"
 #include "hvtctl/PlkJson.h"
 #include "hvtctl/PlkList.h"
+#include "link/Connection.h"
 #include "model/DocumentFile.h"
+#include "model/DocumentOpen.h"
 #include "model/StringTable.h"
 #include "platform/CodePages.h"
 #include "platform/SystemLanguage.h"
@@ -358,12 +360,18 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
     return std::string(who) + ": " + path + ": " +
            FormatPath(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
   };
+  auto detail = [&](int id, const std::string& value) {
+    const std::string text = FormatText(LoadString(id), value);
+    return std::string(who) + ": " + path + ": " + codec.ToUtf8(text).value_or(text);
+  };
   PrepareNew(doc, PeekInjectionUnitType(bytes, codec).value_or(3));
-  switch (LoadDocument(doc, bytes, codec)) {
+  std::string header;
+  switch (LoadDocument(doc, bytes, codec, &header)) {
     case LoadOutcome::Loaded:
       return kExitOk;
     case LoadOutcome::HeaderDiffers:
-      err << message(ids::kNotAPlkDocument) << "\n";
+      err << message(ids::kNotAPlkDocument) << "\n"
+          << detail(ids::kHeaderReads, QuotedHeader(header, codec)) << "\n";
       return kExitUsage;
     case LoadOutcome::TypeDiffers:
       err << message(ids::kOtherInjectionUnitType) << "\n";
@@ -371,7 +379,8 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
     case LoadOutcome::UnexpectedEnd:
       break;
   }
-  err << message(ids::kUnexpectedFileFormat) << "\n";
+  err << message(ids::kUnexpectedFileFormat) << "\n"
+      << detail(ids::kFileEndsAt, std::to_string(bytes.size())) << "\n";
   return kExitTruncated;
 }
 

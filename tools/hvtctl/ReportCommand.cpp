@@ -219,6 +219,8 @@ std::optional<CPELKDoc> ReadInstrument(const Options& o, const TextCodec& codec,
   };
   CPELKView view(instrument,
                  CPELKView::Ports{device, clock, timers, prompter, form, settings, path});
+  view.connection.codec = &codec;
+  if (o.device) view.connection.namedDevice = *o.device;
   instrument.firstUpdate = 1;
   if (!view.connection.Connect() || instrument.demoMode) return std::nullopt;
   if (!view.configuration.QueryConfiguration()) {

@@ -15,6 +15,7 @@
 #include "hvtctl/ObservedDevice.h"
 #include "hvtctl/PlkCommands.h"
 #include "link/InstrumentActivity.h"
+#include "link/PortMessages.h"
 #include "link/PortPaths.h"
 #include "model/DocumentFile.h"
 #include "model/DocumentOpen.h"
@@ -294,6 +295,8 @@ class RunSession {
         prompter(out, *codec, o.answerDemo),
         view(doc, CPELKView::Ports{device, clock, timers, prompter, form, settings, PortPath()}) {
     doc.codePage = codec->CodePage();
+    view.connection.codec = codec.get();
+    view.connection.namedDevice = o.device;
     // A crash of hvtctl itself must not leave the test it started firing.
     last_gasp::Install();
     serial.onDescriptor = [](int fd) { last_gasp::SetPort(fd); };
@@ -396,17 +399,23 @@ class RunSession {
 
   std::optional<int> LoadInto() {
     // An empty file is not read at all: the new document stands.
-    switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec)) {
+    std::string header;
+    switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec, &header)) {
       case LoadOutcome::Loaded:
         break;
       case LoadOutcome::HeaderDiffers:
-        err << prefix << FormatText(Show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n";
+        err << prefix << FormatText(Show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n"
+            << prefix
+            << Show(FormatText(LoadString(ids::kHeaderReads), QuotedHeader(header, *codec)))
+            << "\n";
         return kExitUsage;
       case LoadOutcome::TypeDiffers:
         err << prefix << FormatText(Show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
         return kExitUsage;
       case LoadOutcome::UnexpectedEnd:
-        err << prefix << Show(LoadString(ids::kUnexpectedFileFormat)) << "\n";
+        err << prefix << Show(LoadString(ids::kUnexpectedFileFormat)) << "\n"
+            << prefix
+            << Show(FormatText(LoadString(ids::kFileEndsAt), std::to_string(bytes.size()))) << "\n";
         return kExitUsage;
     }
     doc.loadStatus = 0;
@@ -496,7 +505,10 @@ class RunSession {
   SettingsFile settings;
   CPELKDoc doc;
   QtSerialDevice serial;
-  ObservedDevice device{serial, [this] { return serial.ErrorText(); }};
+  ObservedDevice device{serial, [this] {
+                          return Show(OpenFailureReason(CommPort::OpenStep::Device,
+                                                        serial.LastOpenFailure(), *codec));
+                        }};
   SteadyClock clock;
   QtTimerHost timers;
   HeadlessForm form;

@@ -10,13 +10,16 @@
 #include "link/Connection.h"
 #include "link/InstrumentActivity.h"
 #include "link/InstrumentCommands.h"
+#include "link/PortMessages.h"
 #include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
 #include "model/Settings.h"
 #include "model/StringTable.h"
+#include "platform/CodePages.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/SettingsLocation.h"
 #include "platform/SteadyClock.h"
+#include "platform/SystemLanguage.h"
 
 namespace hvt {
 
@@ -167,7 +170,12 @@ int RunStopCommand(const std::vector<std::string>& args, std::ostream& out, std:
   QCoreApplication app(argc, argv);
   const SettingsFile settings = UserSettingsFile();
   QtSerialDevice serial;
-  ObservedDevice device(serial, [&serial] { return serial.ErrorText(); });
+  const auto codec = MakeCodec(CodePageFor(StringTable::CurrentLanguage()));
+  ObservedDevice device(serial, [&serial, &codec] {
+    const std::string reason =
+        OpenFailureReason(CommPort::OpenStep::Device, serial.LastOpenFailure(), *codec);
+    return codec->ToUtf8(reason).value_or(reason);
+  });
   SteadyClock clock;
   return StopOnDevice(target, device, clock, &settings, out, err);
 }
