@@ -405,8 +405,8 @@ void ParameterEntry::ShowTriggerStepHint() {
   const std::string unit = LoadString(variable ? kMsText : kDegText);
   const std::string dText = std::to_string(d);
   const bool wide = d > 1;
-  view.form.SetToolTip(C::TriggerStepEdit, wide ? Hint(kTriggerStepHint, dText, unit)
-                                                : dText + " - " + dText + unit);
+  view.form.SetToolTip(C::TriggerStepEdit,
+                       wide ? Hint(kTriggerStepHint, dText, unit) : dText + " - " + dText + unit);
   view.form.Enable(C::TriggerStepSpin, wide && w.triggerSweep != 0 && !view.RunActive());
 }
 

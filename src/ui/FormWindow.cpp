@@ -1,7 +1,5 @@
 #include "ui/FormWindow.h"
 
-#include "model/StringTable.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>

@@ -189,8 +189,8 @@ void MainFrame::BuildStatusBar() {
   // Its width is a row of blanks of a Latin face: a Japanese default face
   // has narrower blanks and would shrink the progress bar.
   QFont latin = progressPane->font();
-  latin.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                     QStringLiteral("Arial")});
+  latin.setFamilies(
+      {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
   progressPane->setFixedWidth(QFontMetrics(latin).horizontalAdvance(UiText(kProgressPane)) + 8);
   statusBar()->addPermanentWidget(progressPane);
   // The progress bar lies exactly over the pane, starting empty.

@@ -395,7 +395,9 @@ TEST(DesktopE2E, TheFormShowsTheDocumentWhateverTheWidgetsDoByThemselves) {
   CPELKView& view = app.View();
   app.Frame().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&app.Frame()));
-  const auto c = [&form](int id) { return form.findChild<QWidget*>(QStringLiteral("c%1").arg(id)); };
+  const auto c = [&form](int id) {
+    return form.findChild<QWidget*>(QStringLiteral("c%1").arg(id));
+  };
   const auto checked = [&](int id) { return static_cast<QAbstractButton*>(c(id))->isChecked(); };
   const auto click = [&](int id) {
     QTest::mouseClick(c(id), Qt::LeftButton, {}, QPoint(4, c(id)->height() / 2));

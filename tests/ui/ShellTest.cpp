@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -13,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -107,7 +107,10 @@ TEST(MainFrame, LockKeyPanesFollowTheKeysBeforeTheWarningAndOnlyWhereTheyCanBeRe
   keys->num = false;
   keys->scroll = true;
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return frame->LockKeyTexts() == QStringList({"CAP", "", "SCRL"}); }, 2000));
+      [&] {
+        return frame->LockKeyTexts() == QStringList({"CAP", "", "SCRL"});
+      },
+      2000));
   auto* scroll = frame->findChild<QLabel*>(QStringLiteral("LockPane59139"));
   auto* warning = frame->findChild<QLabel*>(QStringLiteral("WarningPane"));
   ASSERT_TRUE(scroll && warning);
