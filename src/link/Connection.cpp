@@ -21,17 +21,6 @@ constexpr int kErrorMessages[9] = {0, 6006, 6008, 6009, 6010, 6011, 6012, 6013, 
 
 }  // namespace
 
-std::string FormatText(const std::string& format, const std::string& value) {
-  std::string out = format;
-  for (const char* placeholder : {"%d", "%s", "%1"}) {
-    if (const size_t at = out.find(placeholder); at != std::string::npos) {
-      out.replace(at, 2, value);
-      break;
-    }
-  }
-  return out;
-}
-
 Connection::Connection(CPELKDoc& doc, CRsBasicProtocol& protocol, InstrumentCommands& commands,
                        Prompter& prompter, FormControls& form, TimerHost& timers)
     : codec(&Cp1252Codec::Instance()),

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "model/StringTable.h"
+
 namespace hvt {
 
 class CPELKDoc;
@@ -93,7 +95,5 @@ class Connection {
   TimerHost& timers;
 };
 
-// "COM%d can not open." and friends: the first %d or %s replaced.
-std::string FormatText(const std::string& format, const std::string& value);
 
 }  // namespace hvt

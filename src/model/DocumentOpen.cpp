@@ -57,18 +57,6 @@ namespace {
 
 constexpr size_t kQuotedLength = 60;
 
-// The first placeholder ("%d", "%s" or "%1") of a message replaced.
-std::string Insert(const std::string& format, const std::string& value) {
-  std::string out = format;
-  for (const char* placeholder : {"%d", "%s", "%1"}) {
-    if (const size_t at = out.find(placeholder); at != std::string::npos) {
-      out.replace(at, 2, value);
-      break;
-    }
-  }
-  return out;
-}
-
 std::string Escaped(std::string_view text, bool keepHighBytes) {
   std::string out;
   for (const char c : text) {
@@ -113,12 +101,12 @@ std::string RefusalText(OpenRefusal refusal, const std::string& path, size_t fil
   switch (refusal) {
     case OpenRefusal::UnexpectedEnd:
       return LoadString(id) + "\n" + path + ": " +
-             Insert(LoadString(ids::kFileEndsAt), std::to_string(fileSize));
+             FormatText(LoadString(ids::kFileEndsAt), std::to_string(fileSize));
     case OpenRefusal::NotADocument:
-      return Insert(LoadString(id), path) + "\n" +
-             Insert(LoadString(ids::kHeaderReads), QuotedHeader(headerFound, codec));
+      return FormatText(LoadString(id), path) + "\n" +
+             FormatText(LoadString(ids::kHeaderReads), QuotedHeader(headerFound, codec));
     default:
-      return Insert(LoadString(id), path);
+      return FormatText(LoadString(id), path);
   }
 }
 

@@ -71,4 +71,15 @@ const std::string& StringTable::Text(int id) {
 
 std::vector<int> StringTable::Ids(Language language) { return TableOf(language).ids; }
 
+std::string FormatText(const std::string& format, const std::string& value) {
+  std::string out = format;
+  for (const char* placeholder : {"%d", "%s", "%1"}) {
+    if (const size_t at = out.find(placeholder); at != std::string::npos) {
+      out.replace(at, 2, value);
+      break;
+    }
+  }
+  return out;
+}
+
 }  // namespace hvt

@@ -25,6 +25,9 @@ class StringTable {
 // Shorthand for StringTable::Text.
 inline const std::string& LoadString(int id) { return StringTable::Text(id); }
 
+// A message with its first placeholder ("%d", "%s" or "%1") replaced.
+std::string FormatText(const std::string& format, const std::string& value);
+
 // IDs used by the model.
 namespace ids {
 inline constexpr int kDocumentHeader = 130;
