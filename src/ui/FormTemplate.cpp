@@ -63,9 +63,11 @@ constexpr ControlTemplate kForm[] = {
     {1076, K::ValueDisplay, "Trigger", 98, SeqY(5) - 1, 64, 14},
     // The nesting arrows of the two bottom rows: a bracket from the row's
     // value back to the row above.
-    {1176, K::Rule, "", 164, SeqY(5) + 6, 3, 1},
+    // The right arrow's stubs end at its upright: past it they showed as
+    // dots on the panel's edge.
+    {1176, K::Rule, "", 164, SeqY(5) + 6, 2, 1},
     {1177, K::Rule, "", 166, SeqY(4) + 6, 1, 28},
-    {1178, K::Rule, "", 164, SeqY(4) + 6, 3, 1},
+    {1178, K::Rule, "", 164, SeqY(4) + 6, 2, 1},
     {1179, K::Rule, "", 92, SeqY(4) + 6, 4, 1},
     {1180, K::Rule, "", 92, SeqY(3) + 6, 1, 28},
     {1181, K::Rule, "", 92, SeqY(3) + 6, 4, 1},

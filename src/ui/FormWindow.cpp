@@ -278,6 +278,16 @@ QWidget* FormWindow::Create(const ControlTemplate& t) {
     }
     case ControlKind::Rule: {
       auto* line = new QFrame(this);
+      if (t.id >= 1176 && t.id <= 1181) {
+        // The sweep order's arrows are pieces one unit thick that must join:
+        // solid, filling their rectangles (a sunken frame that small draws
+        // only a dot or a part of itself).
+        line->setAutoFillBackground(true);
+        QPalette pal = line->palette();
+        pal.setColor(QPalette::Window, pal.color(QPalette::Dark));
+        line->setPalette(pal);
+        return line;
+      }
       line->setFrameShape(t.w >= t.h ? QFrame::HLine : QFrame::VLine);
       line->setFrameShadow(QFrame::Sunken);
       return line;
