@@ -198,6 +198,11 @@ void FormWindow::NameControls() {
   }
   for (int k = 0; k < 6; ++k)
     SetAccessibleName(Control(1064 + k), UiText(kSequenceRowName, QString::number(k + 1)));
+  // The two "Endless" boxes, told apart by the time they belong to.
+  for (const auto& [check, time] : {std::pair{1133, 1168}, std::pair{1134, 1091}}) {
+    if (auto* box = qobject_cast<QCheckBox*>(Control(check)))
+      SetAccessibleName(box, labelName(time) + QLatin1Char(' ') + box->text().remove('&'));
+  }
 }
 
 std::optional<ControlId> FormWindow::ControlOf(const QObject* object) const {

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <map>
 #include <set>
 
 #include "platform/SystemLanguage.h"
@@ -35,7 +36,7 @@ QString NameOf(QObject* o) { return Iface(o)->text(QAccessible::Name); }
 // The faults of the tree below `node`: controls to act on without a name,
 // named by their entry or text, or described with markup.
 void Walk(QAccessibleInterface* node, const QString& path, QStringList& faults,
-          std::set<QObject*>* reached = nullptr) {
+          std::set<QObject*>* reached = nullptr, std::map<QString, int>* checkNames = nullptr) {
   static const std::set<QAccessible::Role> kActedOn{
       QAccessible::PushButton,   QAccessible::CheckBox, QAccessible::RadioButton,
       QAccessible::ButtonMenu,   QAccessible::ComboBox, QAccessible::SpinBox,
@@ -52,8 +53,12 @@ void Walk(QAccessibleInterface* node, const QString& path, QStringList& faults,
     if (name.trimmed().isEmpty()) faults << here + " has no name";
     if (!value.isEmpty() && name == value) faults << here + " is named by its value " + value;
     if (Qt::mightBeRichText(node->text(QAccessible::Description))) faults << here + " markup";
+    // Two check boxes of one name cannot be told apart by ear.
+    if (checkNames && node->role() == QAccessible::CheckBox && ++(*checkNames)[name] == 2)
+      faults << here + " has the name of another check box: " + name;
   }
-  for (int i = 0; i < node->childCount(); ++i) Walk(node->child(i), here, faults, reached);
+  for (int i = 0; i < node->childCount(); ++i)
+    Walk(node->child(i), here, faults, reached, checkNames);
 }
 
 class Accessibility : public ::testing::TestWithParam<const char*> {};
@@ -72,7 +77,8 @@ TEST_P(Accessibility, EveryControlOfTheWindowAndItsDialogsIsNamed) {
   const auto c = [&app](int id) { return app.Window().Control(id); };
   QStringList faults;
   std::set<QObject*> reached;
-  Walk(Iface(&app.Frame()), "", faults, &reached);
+  std::map<QString, int> checkNames;
+  Walk(Iface(&app.Frame()), "", faults, &reached, &checkNames);
   for (const auto& [id, w] : app.Window().Controls()) {
     if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
         qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w))
