@@ -218,8 +218,10 @@ bool CPELKApp::Start() {
     instrument.maxVoltage = options.simulatedMaxVoltage;
     p.device = std::make_unique<sim::SimSerialDevice>(p.clock, instrument);
     // The built-in instrument sits on the port the settings name.
+    // Named from the table ("built-in"), so the port list speaks the
+    // edition's language.
     p.portPath = [port = p.doc.portNumber](int n) {
-      return n == port ? std::string("built-in") : std::string();
+      return n == port ? LoadString(3148) : std::string();
     };
   } else {
     auto device = std::make_unique<QtSerialDevice>();

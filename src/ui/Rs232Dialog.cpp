@@ -9,6 +9,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/QtDialogs.h"
 #include "ui/TemplateText.h"
+#include "ui/UiText.h"
 
 namespace hvt {
 
@@ -80,7 +81,7 @@ void Rs232Dialog::SetPortEntries(const std::vector<std::string>& texts) {
   combo->clear();
   for (size_t i = 0; i < texts.size(); ++i) {
     // The entry carries its index into the presenter's list as item data.
-    combo->addItem(QString::fromStdString(texts[i]), static_cast<int>(i));
+    combo->addItem(UiBytes(texts[i]), static_cast<int>(i));
   }
   // The device beside the name needs more than the template's 40 units:
   // the list grows to its entries and the dialog widens to keep its margin.

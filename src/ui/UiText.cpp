@@ -6,14 +6,15 @@
 
 namespace hvt {
 
-QString UiText(int id) {
+QString UiBytes(const std::string& bytes) {
   static const auto english = MakeCodec(1252);
   static const auto japanese = MakeCodec(932);
   const auto& codec = StringTable::CurrentLanguage() == Language::Japanese ? japanese : english;
-  const std::string& bytes = LoadString(id);
   if (auto utf8 = codec->ToUtf8(bytes)) return QString::fromStdString(*utf8);
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
+
+QString UiText(int id) { return UiBytes(LoadString(id)); }
 
 QString UiText(int id, const QString& argument) {
   QString text = UiText(id);
