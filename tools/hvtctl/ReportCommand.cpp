@@ -16,7 +16,7 @@
 #include "platform/QtSerialDevice.h"
 #include "platform/QtTimerHost.h"
 #include "platform/ReportPdf.h"
-#include "platform/SettingsLocation.h"
+#include "os/SettingsLocation.h"
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
 #include "run/CPELKView.h"

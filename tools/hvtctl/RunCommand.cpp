@@ -25,7 +25,7 @@
 #include "platform/LastGasp.h"
 #include "platform/QtSerialDevice.h"
 #include "platform/QtTimerHost.h"
-#include "platform/SettingsLocation.h"
+#include "os/SettingsLocation.h"
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TerminationGuard.h"

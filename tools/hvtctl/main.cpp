@@ -12,7 +12,7 @@
 #include "hvtctl/StopCommand.h"
 #include "model/StringTable.h"
 #include "platform/QtSerialDevice.h"
-#include "platform/SettingsLocation.h"
+#include "os/SettingsLocation.h"
 #include "platform/SystemLanguage.h"
 
 namespace {
