@@ -4,7 +4,9 @@
 #   scripts/test-windows.sh [BUILD_DIR]   (default build-windows/)
 # Installs the cross compiler, wine and GoogleTest's sources with apt-get
 # when they are missing (as root, or through sudo). The wine prefix lives in
-# the build folder. ccache is used when present.
+# the build folder. ccache is used when present; with WINDOWS_CCACHE_ROOT
+# set, its cache is a folder there named after the cross compiler's version
+# (CI keeps one under ~/.cache across runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build-windows}"
@@ -47,6 +49,10 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd .. && pwd)}"
   export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+  if [ -n "${WINDOWS_CCACHE_ROOT:-}" ]; then
+    export CCACHE_DIR="$WINDOWS_CCACHE_ROOT/mingw-$(x86_64-w64-mingw32-g++-posix -dumpfullversion)"
+    mkdir -p "$CCACHE_DIR"
+  fi
 fi
 
 step=$(stamp)
