@@ -2,7 +2,7 @@
 # Cross-builds the Qt-free core, the simulator engine and their tests for
 # 64-bit Windows with mingw-w64 and runs the tests under wine64.
 #   scripts/test-windows.sh [BUILD_DIR]   (default build-windows/)
-# Installs the cross compiler, wine and GoogleTest's sources with apt-get
+# Installs the cross compiler, wine64 and GoogleTest's sources with apt-get
 # when they are missing (as root, or through sudo). The wine prefix lives in
 # the build folder. ccache is used when present; with WINDOWS_CCACHE_ROOT
 # set, its cache is a folder there named after the cross compiler's version
@@ -14,7 +14,7 @@ stamp() { date +%s; }
 took() { echo "test-windows: $1 took $(( $(stamp) - $2 )) s"; }
 
 step=$(stamp)
-packages=(g++-mingw-w64-x86-64-posix wine64 googletest ccache)
+packages=(g++-mingw-w64-x86-64-posix wine64 wine googletest ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -34,13 +34,16 @@ export WINEPREFIX="$(cd "$dir" && pwd)/wine-prefix"
 # exception is printed regardless, and the crash guard looks for it.
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Debian 12 keeps wine64 and wineserver out of PATH.
 wine64=/usr/lib/wine/wine64
-command -v "$wine64" >/dev/null 2>&1 || wine64=wine64
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wine64" ] || wine64=wine64
+[ -x "$wineserver" ] || wineserver=wineserver
 
 step=$(stamp)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine64" wineboot --init >/dev/null 2>&1
-  wineserver -w 2>/dev/null || true
+  "$wineserver" -w 2>/dev/null || true
 fi
 took "wine prefix" "$step"
 
