@@ -170,4 +170,159 @@ bool AtomicReplace(const std::string& path, std::string_view bytes, std::string*
 
 }  // namespace hvt::os
 
+#else  // _WIN32
+
+#include "os/AtomicReplace.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <random>
+
+namespace hvt::os {
+namespace {
+
+constexpr std::wstring_view kSaveMark = L".hvt-save-";
+
+bool Fail(std::string* error, DWORD code) {
+  if (error) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = n && text ? std::string(text, n) : "error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+      message.pop_back();
+    }
+    *error = message;
+  }
+  return false;
+}
+
+// The program's paths are UTF-8, as Qt hands them over.
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+// Whether the process that made a temporary file has ended; a process we
+// may not ask about counts as running.
+bool Ended(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
+}
+
+// The process id of "PID-RANDOM", or 0 when the rest is not of that form.
+DWORD SaverOf(std::wstring_view rest) {
+  const size_t dash = rest.find(L'-');
+  if (dash == 0 || dash == std::wstring_view::npos || dash + 1 == rest.size()) return 0;
+  unsigned long pid = 0;
+  for (const wchar_t c : rest.substr(0, dash)) {
+    if (c < L'0' || c > L'9' || pid > 0xFFFFFFFFul / 10) return 0;
+    pid = pid * 10 + static_cast<unsigned long>(c - L'0');
+  }
+  for (const wchar_t c : rest.substr(dash + 1)) {
+    const bool alnum =
+        (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+    if (!alnum) return 0;
+  }
+  return static_cast<DWORD>(pid);
+}
+
+void RemoveStaleSaveFiles(const std::wstring& folder, const std::wstring& stem) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + stem + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring_view name(found.cFileName);
+    if (name.substr(0, stem.size()) != stem) continue;
+    const DWORD pid = SaverOf(name.substr(stem.size()));
+    if (pid == 0 || pid == GetCurrentProcessId() || !Ended(pid)) continue;
+    DeleteFileW((folder + std::wstring(name)).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+HANDLE CreateSaveFile(const std::wstring& folder, const std::wstring& stem, std::wstring& temp) {
+  static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
+  std::random_device random;
+  const std::wstring start = folder + stem + std::to_wstring(GetCurrentProcessId()) + L"-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = start;
+    for (int i = 0; i < 8; ++i) temp += kDigits[random() % (sizeof kDigits / sizeof *kDigits - 1)];
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
+// 0 or the reason the bytes did not all reach the disk.
+DWORD WriteAndFlush(HANDLE file, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    done += written;
+  }
+  return FlushFileBuffers(file) ? 0 : GetLastError();
+}
+
+}  // namespace
+
+bool AtomicReplace(const std::string& path, std::string_view bytes, std::string* error) {
+  const std::wstring target = Wide(path);
+  const size_t slash = target.find_last_of(L"/\\");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
+  const std::wstring name = target.substr(folder.size());
+  if (name.empty()) return Fail(error, ERROR_DIRECTORY);
+  std::wstring stem = L".";
+  stem.append(name);
+  stem.append(kSaveMark);
+  RemoveStaleSaveFiles(folder, stem);
+
+  // A read-only document is refused: the move would replace it regardless.
+  const DWORD previous = GetFileAttributesW(target.c_str());
+  const bool exists = previous != INVALID_FILE_ATTRIBUTES;
+  if (exists && (previous & FILE_ATTRIBUTE_DIRECTORY)) return Fail(error, ERROR_DIRECTORY);
+  if (exists && (previous & FILE_ATTRIBUTE_READONLY)) return Fail(error, ERROR_ACCESS_DENIED);
+
+  std::wstring temp;
+  HANDLE file = CreateSaveFile(folder, stem, temp);
+  if (file == INVALID_HANDLE_VALUE) return Fail(error, GetLastError());
+  DWORD code = WriteAndFlush(file, bytes);
+  if (!CloseHandle(file) && code == 0) code = GetLastError();
+  // The document's own hidden or system mark goes with the new content.
+  const DWORD kept = exists ? previous & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
+  if (code == 0 && kept) SetFileAttributesW(temp.c_str(), kept);
+  if (code == 0 && !MoveFileExW(temp.c_str(), target.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    code = GetLastError();
+  }
+  if (code != 0) {
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
+    return Fail(error, code);
+  }
+  return true;
+}
+
+}  // namespace hvt::os
+
 #endif

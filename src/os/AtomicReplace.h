@@ -1,7 +1,5 @@
 #pragma once
 
-#ifndef _WIN32
-
 #include <string>
 #include <string_view>
 
@@ -20,8 +18,11 @@ namespace hvt::os {
 //
 // On failure: false, no temporary file, and the system's reason (strerror)
 // in error. Only a failed sync of the folder comes after the rename.
+//
+// On Windows (path in UTF-8) the temporary file is flushed with
+// FlushFileBuffers and moved over the document with MoveFileExW and
+// MOVEFILE_WRITE_THROUGH; a read-only document is refused, a hidden one
+// stays hidden, and the reason is the system's message.
 bool AtomicReplace(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 }  // namespace hvt::os
-
-#endif

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -92,6 +95,30 @@ TEST_F(SettingsTest, UsesTheGivenProtection) {
 
 // Only the write bits come and go: the rest of the mode is the user's, on a
 // real write through the temporary copy and the rename.
+#ifdef _WIN32
+// Windows keeps no mode bits: taking the write bits away is the read-only
+// attribute, which a write lifts and sets again.
+TEST_F(SettingsTest, WritesKeepTheFileReadOnlyBetweenWrites) {
+  auto readOnly = [](const fs::path& p) {
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  };
+  SettingsFile settings(root / "kept.ini");
+  std::ofstream(settings.path()) << "[EMV]\nPORT_NUM=2\n";
+  ASSERT_FALSE(readOnly(settings.path()));
+  ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "1"));
+  EXPECT_TRUE(readOnly(settings.path()));
+  EXPECT_EQ(settings.ReadSetting("EMV", "PORT_NUM"), "2");
+  ASSERT_TRUE(settings.WriteSetting("EMV", "TYPE", "3"));  // writable again while writing
+  EXPECT_TRUE(readOnly(settings.path()));
+  EXPECT_EQ(settings.ReadSetting("EMV", "TYPE"), "3");
+  EXPECT_FALSE(fs::exists(root / "kept.ini.tmp"));
+
+  SettingsFile fresh(root / "fresh" / "s.ini");
+  ASSERT_TRUE(fresh.WriteSetting("EMV", "PORT_NUM", "4"));
+  EXPECT_TRUE(readOnly(fresh.path()));
+}
+#else
 TEST_F(SettingsTest, WritesKeepTheModeAndANewFileFollowsTheUmask) {
   using P = fs::perms;
   for (auto [kept, between] :
@@ -118,6 +145,7 @@ TEST_F(SettingsTest, WritesKeepTheModeAndANewFileFollowsTheUmask) {
     EXPECT_EQ(fs::status(settings.path()).permissions() & P::all, fresh);
   }
 }
+#endif
 
 TEST_F(SettingsTest, AnUnusablePathIsToldOnce) {
   fs::create_directories(root / "file.ini" / "is-a-folder");

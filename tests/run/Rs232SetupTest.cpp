@@ -73,6 +73,7 @@ TEST(Rs232Setup, TheListShowsEachDeviceAndSelectsTheExactPortNumber) {
 
   Ports ten({{1, "/dev/simA"}, {10, "/dev/simB"}});
   ten.SetUp();
+  ASSERT_EQ(ten.dialog.texts.size(), 2u);
   EXPECT_EQ(ten.dialog.texts[1], "COM10 (/dev/simB)");
   EXPECT_EQ(ten.dialog.selected, 0);  // COM1, not COM10
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,6 +13,7 @@
 #include "support/ModalPrompter.h"
 #include "support/RecordingForm.h"
 #include "support/SimDevice.h"
+#include "support/TempFolder.h"
 #include "support/UnitSetup.h"
 #include "support/VirtualTime.h"
 
@@ -52,11 +51,7 @@ struct ViewRig {
 
   // A new folder of its own for each rig, so that rigs in parallel test
   // processes never share a settings file.
-  static std::filesystem::path PrivateFolder() {
-    std::string name = (std::filesystem::temp_directory_path() / "hvt-rig-XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + name);
-    return name;
-  }
+  static std::filesystem::path PrivateFolder() { return NewTempFolder("hvt-rig"); }
 
   static sim::InstrumentOptions DefaultOptions() {
     sim::InstrumentOptions o;

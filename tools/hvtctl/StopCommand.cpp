@@ -15,9 +15,9 @@
 #include "model/CPELKDoc.h"
 #include "model/Settings.h"
 #include "model/StringTable.h"
+#include "os/SettingsLocation.h"
 #include "platform/CodePages.h"
 #include "platform/QtSerialDevice.h"
-#include "platform/SettingsLocation.h"
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
 

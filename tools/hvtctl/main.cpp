@@ -11,8 +11,8 @@
 #include "hvtctl/SettingsCommand.h"
 #include "hvtctl/StopCommand.h"
 #include "model/StringTable.h"
+#include "os/SettingsLocation.h"
 #include "platform/QtSerialDevice.h"
-#include "platform/SettingsLocation.h"
 #include "platform/SystemLanguage.h"
 
 namespace {
