@@ -277,15 +277,30 @@ struct RecordingEvents : FormEvents {
   std::vector<std::string> log;
 };
 
-TEST(QtForm, SpinArrowsReportThePressTheRepeatsAndTheRelease) {
+// The form in its window, wired to a recorder of the operator's events.
+struct FormOnFrame {
+  FormOnFrame() {
+    form.Connect(
+        &events, [](ControlId) { return true; }, [] { return false; });
+  }
+  static FormWindow* Placed(MainFrame& frame) {
+    auto* window = new FormWindow;
+    frame.SetForm(window);
+    return window;
+  }
   FrameRig rig;
-  MainFrame frame(rig.settings);
-  auto* window = new FormWindow;
-  frame.SetForm(window);
-  QtForm form(*window, frame, Cp1252Codec::Instance());
+  MainFrame frame{rig.settings};
+  FormWindow* window = Placed(frame);
+  QtForm form{*window, frame, Cp1252Codec::Instance()};
   RecordingEvents events;
-  form.Connect(
-      &events, [](ControlId) { return true; }, [] { return false; });
+};
+
+TEST(QtForm, SpinArrowsReportThePressTheRepeatsAndTheRelease) {
+  FormOnFrame on;
+  MainFrame& frame = on.frame;
+  FormWindow* window = on.window;
+  QtForm& form = on.form;
+  RecordingEvents& events = on.events;
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
   events.log.clear();
@@ -304,14 +319,11 @@ TEST(QtForm, SpinArrowsReportThePressTheRepeatsAndTheRelease) {
 }
 
 TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
-  FrameRig rig;
-  MainFrame frame(rig.settings);
-  auto* window = new FormWindow;
-  frame.SetForm(window);
-  QtForm form(*window, frame, Cp1252Codec::Instance());
-  RecordingEvents events;
-  form.Connect(
-      &events, [](ControlId) { return true; }, [] { return false; });
+  FormOnFrame on;
+  MainFrame& frame = on.frame;
+  FormWindow* window = on.window;
+  QtForm& form = on.form;
+  RecordingEvents& events = on.events;
   frame.show();
   frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
@@ -359,14 +371,11 @@ TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
 }
 
 TEST(QtForm, ListsStepButtonsAndMovesOverTheBareForm) {
-  FrameRig rig;
-  MainFrame frame(rig.settings);
-  auto* window = new FormWindow;
-  frame.SetForm(window);
-  QtForm form(*window, frame, Cp1252Codec::Instance());
-  RecordingEvents events;
-  form.Connect(
-      &events, [](ControlId) { return true; }, [] { return false; });
+  FormOnFrame on;
+  MainFrame& frame = on.frame;
+  FormWindow* window = on.window;
+  QtForm& form = on.form;
+  RecordingEvents& events = on.events;
   std::vector<MouseEvent> moves;
   FormInput input(window, [window](QObject* o) { return window->ControlOf(o); });
   input.onMouse = [&](const MouseEvent& e) {
