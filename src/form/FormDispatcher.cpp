@@ -26,17 +26,14 @@ bool FormDispatcher::Usable(ControlId id) const {
 }
 
 void FormDispatcher::OnClick(ControlId id) {
-  // A radio button toggles itself before the click arrives; the pairs
-  // show the document whatever the click did.
-  struct ShowPairs {
-    ~ShowPairs() {
-      if (radio) selections.ShowRadioPairs();
-    }
-    Selections& selections;
-    bool radio;
-  } showPairs{view.selections, id == C::PhaseRadio || id == C::VariableRadio ||
-                                   id == C::UnitNameRadio || id == C::UnitNoRadio};
-  if (!Usable(id)) return;
+  if (!Usable(id)) {
+    // A radio button toggles itself before the click arrives: a refused
+    // click must not leave it so (an accepted one shows the pairs itself).
+    if (id == C::PhaseRadio || id == C::VariableRadio || id == C::UnitNameRadio ||
+        id == C::UnitNoRadio)
+      view.selections.ShowRadioPairs();
+    return;
+  }
   Selections& s = view.selections;
   RunControl& run = view.run;
   switch (id) {

@@ -297,10 +297,7 @@ struct FormOnFrame {
 
 TEST(QtForm, SpinArrowsReportThePressTheRepeatsAndTheRelease) {
   FormOnFrame on;
-  MainFrame& frame = on.frame;
-  FormWindow* window = on.window;
-  QtForm& form = on.form;
-  RecordingEvents& events = on.events;
+  auto& [rig, frame, window, form, events] = on;
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
   events.log.clear();
@@ -320,10 +317,7 @@ TEST(QtForm, SpinArrowsReportThePressTheRepeatsAndTheRelease) {
 
 TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
   FormOnFrame on;
-  MainFrame& frame = on.frame;
-  FormWindow* window = on.window;
-  QtForm& form = on.form;
-  RecordingEvents& events = on.events;
+  auto& [rig, frame, window, form, events] = on;
   frame.show();
   frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
@@ -372,10 +366,7 @@ TEST(QtForm, ShowsWhatTheCoreSetsAndForwardsOnlyTheOperatorsActions) {
 
 TEST(QtForm, ListsStepButtonsAndMovesOverTheBareForm) {
   FormOnFrame on;
-  MainFrame& frame = on.frame;
-  FormWindow* window = on.window;
-  QtForm& form = on.form;
-  RecordingEvents& events = on.events;
+  auto& [rig, frame, window, form, events] = on;
   std::vector<MouseEvent> moves;
   FormInput input(window, [window](QObject* o) { return window->ControlOf(o); });
   input.onMouse = [&](const MouseEvent& e) {
