@@ -30,7 +30,7 @@
 
 #include "model/Settings.h"
 #include "ports/ControlId.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 #include "support/UnitSetup.h"

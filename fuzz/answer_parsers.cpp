@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "SimInstrument.h"
-#include "SimLine.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimLine.h"
 #include "link/Answers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,7 +4,7 @@
 
 #include "form/FormTables.h"
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -3,7 +3,7 @@
 #include "form/MemoEditor.h"
 #include "form/NameEditor.h"
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -5,7 +5,7 @@
 #include "model/StringTable.h"
 #include "ports/Dialogs.h"
 #include "ports/Prompter.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

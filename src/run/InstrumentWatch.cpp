@@ -1,7 +1,7 @@
 #include "run/InstrumentWatch.h"
 
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

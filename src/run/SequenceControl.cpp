@@ -5,7 +5,7 @@
 
 #include "form/UnitCells.h"
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

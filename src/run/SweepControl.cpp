@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "SimSerialDevice.h"
-#include "form/FormFilterTargets.h"
+#include "sim/SimSerialDevice.h"
+#include "run/FormFilterTargets.h"
 #include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
 #include "model/DocumentFile.h"
@@ -28,9 +28,9 @@
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TerminationGuard.h"
-#include "run/CPELKView.h"
-#include "run/DocumentCommands.h"
-#include "run/Rs232Command.h"
+#include "view/CPELKView.h"
+#include "view/DocumentCommands.h"
+#include "view/Rs232Command.h"
 #include "ui/AboutDialog.h"
 #include "ui/FormInput.h"
 #include "ui/FormWindow.h"

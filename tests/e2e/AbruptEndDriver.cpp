@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"
 

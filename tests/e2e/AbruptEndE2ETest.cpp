@@ -23,7 +23,7 @@
 
 #include "link/InstrumentActivity.h"
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "support/EndAtTheBox.h"
 #include "support/SimLogFile.h"

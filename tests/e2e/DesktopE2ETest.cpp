@@ -29,7 +29,7 @@
 #include "model/Settings.h"
 #include "model/StringTable.h"
 #include "platform/TerminationGuard.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "support/EndAtTheBox.h"
 #include "support/IdentifyingPeer.h"

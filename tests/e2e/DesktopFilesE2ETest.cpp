@@ -20,7 +20,7 @@
 
 #include "model/DocumentFile.h"
 #include "model/Settings.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"

@@ -15,7 +15,7 @@
 #include "platform/QtSerialDevice.h"
 #include "platform/QtTimerHost.h"
 #include "platform/SteadyClock.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/RecordingForm.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimProcess.h"

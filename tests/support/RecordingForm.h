@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "run/HeadlessForm.h"
+#include "view/HeadlessForm.h"
 
 namespace hvt::testing {
 

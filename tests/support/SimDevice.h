@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "SimInstrument.h"
+#include "sim/SimInstrument.h"
 #include "link/Frame.h"
 #include "link/SerialDevice.h"
 #include "support/VirtualTime.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "model/CPELKDoc.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt::testing {
 

@@ -9,7 +9,7 @@
 #include "model/CPELKDoc.h"
 #include "model/Settings.h"
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/ModalPrompter.h"
 #include "support/RecordingForm.h"
 #include "support/SimDevice.h"

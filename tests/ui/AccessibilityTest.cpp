@@ -20,7 +20,7 @@
 #include <set>
 
 #include "platform/SystemLanguage.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"

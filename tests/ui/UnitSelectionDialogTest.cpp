@@ -20,7 +20,7 @@
 
 #include "model/DocumentFile.h"
 #include "model/TextCodec.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "support/ScriptedPrompter.h"
 #include "support/VirtualTime.h"

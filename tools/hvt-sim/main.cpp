@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "SimControl.h"
-#include "SimInstrument.h"
-#include "SimLine.h"
-#include "SimLog.h"
+#include "sim/SimControl.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimLine.h"
+#include "sim/SimLog.h"
 #include "model/StringTable.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "platform/ReportPdf.h"
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
-#include "run/CPELKView.h"
-#include "run/HeadlessForm.h"
+#include "view/CPELKView.h"
+#include "view/HeadlessForm.h"
 
 namespace hvt {
 

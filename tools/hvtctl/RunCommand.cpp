@@ -29,8 +29,8 @@
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TerminationGuard.h"
-#include "run/CPELKView.h"
-#include "run/HeadlessForm.h"
+#include "view/CPELKView.h"
+#include "view/HeadlessForm.h"
 
 namespace hvt {
 

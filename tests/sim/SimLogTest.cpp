@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SimLog.h"
+#include "sim/SimLog.h"
 #include "link/Frame.h"
 
 namespace hvt::sim {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "SimInstrument.h"
-#include "SimLine.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimLine.h"
 
 namespace hvt::sim {
 

@@ -1,9 +1,9 @@
-#include "run/Rs232Command.h"
+#include "view/Rs232Command.h"
 
 #include "link/PortPaths.h"
 #include "link/Rs232Setup.h"
 #include "model/StringTable.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

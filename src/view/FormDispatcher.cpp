@@ -1,9 +1,9 @@
-#include "form/FormDispatcher.h"
+#include "view/FormDispatcher.h"
 
 #include <algorithm>
 
 #include "form/ParameterEntry.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "form/InputFilter.h"
+#include "run/InputFilter.h"
 #include "support/ViewRig.h"
 
 namespace hvt {

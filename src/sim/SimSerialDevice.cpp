@@ -1,4 +1,4 @@
-#include "SimSerialDevice.h"
+#include "sim/SimSerialDevice.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "SimInstrument.h"
+#include "sim/SimInstrument.h"
 
 namespace hvt::sim {
 

@@ -9,7 +9,7 @@
 #include "model/DocumentFile.h"
 #include "model/TextCodec.h"
 #include "ports/DocumentStorage.h"
-#include "run/DocumentCommands.h"
+#include "view/DocumentCommands.h"
 #include "support/ViewRig.h"
 
 namespace hvt {

@@ -7,7 +7,7 @@
 #include "form/EquipmentNameInput.h"
 #include "form/TestConditionsInput.h"
 #include "report/RecordingCanvas.h"
-#include "run/ReportCommands.h"
+#include "view/ReportCommands.h"
 #include "support/ViewRig.h"
 
 namespace hvt {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form/InputFilter.h"
+#include "run/InputFilter.h"
 
 namespace hvt {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "form/FormDispatcher.h"
-#include "form/FormFilterTargets.h"
+#include "view/FormDispatcher.h"
+#include "run/FormFilterTargets.h"
 #include "form/FormLayout.h"
-#include "form/InputFilter.h"
+#include "run/InputFilter.h"
 #include "form/NameMemoButtons.h"
 #include "form/ParameterEntry.h"
 #include "form/ProgramLists.h"
@@ -25,7 +25,7 @@
 #include "ports/ReportPrinter.h"
 #include "ports/TimerHost.h"
 #include "run/InstrumentWatch.h"
-#include "run/ReportCommands.h"
+#include "view/ReportCommands.h"
 #include "run/RunControl.h"
 #include "run/RunEnabling.h"
 #include "run/RunState.h"

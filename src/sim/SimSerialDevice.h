@@ -4,8 +4,8 @@
 #include <deque>
 #include <string>
 
-#include "SimInstrument.h"
-#include "SimLine.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimLine.h"
 #include "link/Clock.h"
 #include "link/SerialDevice.h"
 

@@ -1,4 +1,4 @@
-#include "SimLog.h"
+#include "sim/SimLog.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SimSerialDevice.h"
+#include "sim/SimSerialDevice.h"
 #include "link/CRsBasicProtocol.h"
 
 namespace hvt::sim {

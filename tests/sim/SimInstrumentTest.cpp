@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "SimControl.h"
-#include "SimInstrument.h"
-#include "SimLine.h"
+#include "sim/SimControl.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimLine.h"
 #include "link/Frame.h"
 
 namespace hvt::sim {

@@ -1,6 +1,6 @@
-#include "form/FormFilterTargets.h"
+#include "run/FormFilterTargets.h"
 
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

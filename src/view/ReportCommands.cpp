@@ -1,11 +1,11 @@
-#include "run/ReportCommands.h"
+#include "view/ReportCommands.h"
 
 #include <cctype>
 
 #include "form/EquipmentNameInput.h"
 #include "form/TestConditionsInput.h"
 #include "model/Settings.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -1,4 +1,4 @@
-#include "SimControl.h"
+#include "sim/SimControl.h"
 
 #include <algorithm>
 #include <charconv>

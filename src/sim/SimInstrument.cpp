@@ -1,4 +1,4 @@
-#include "SimInstrument.h"
+#include "sim/SimInstrument.h"
 
 #include <cstdio>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "run/DocumentCommands.h"
+#include "view/DocumentCommands.h"
 
 #include "link/Connection.h"
 #include "model/DocumentFile.h"
@@ -6,7 +6,7 @@
 #include "model/StringTable.h"
 #include "model/TextCodec.h"
 #include "ports/DocumentStorage.h"
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 

@@ -7,7 +7,7 @@
 
 #include "link/PortPaths.h"
 #include "link/Rs232Setup.h"
-#include "run/Rs232Command.h"
+#include "view/Rs232Command.h"
 #include "support/ViewRig.h"
 
 namespace hvt {

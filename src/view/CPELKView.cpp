@@ -1,4 +1,4 @@
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "form/InputFilter.h"
+#include "run/InputFilter.h"
 
-#include "run/CPELKView.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 
