@@ -11,18 +11,18 @@ core=(src/model/CPELKDoc.cpp src/model/DocumentFile.cpp src/model/Archive.cpp
       src/model/TextCodec.cpp src/model/Profile.cpp src/model/Settings.cpp
       src/model/StringTable.cpp src/model/CodePageText.cpp src/report/ReportContent.cpp src/report/ReportDrawing.cpp
       src/link/Frame.cpp src/link/Answers.cpp)
-sim=(tools/hvt-sim/SimInstrument.cpp tools/hvt-sim/SimLine.cpp)
+sim=(src/sim/SimInstrument.cpp src/sim/SimLine.cpp)
 flags=(-std=c++20 -O1 -g -Isrc -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 clang++ -std=c++20 -O1 -Isrc fuzz/make_seeds.cpp "${core[@]}" -o "$out/make_seeds"
 "$out/make_seeds" fuzz/corpus-document fuzz/corpus-settings
 for target in document_loader settings_reader report_pages frame_reader answer_parsers; do
-  clang++ "${flags[@]}" -Itools/hvt-sim "fuzz/$target.cpp" "${core[@]}" "${sim[@]}" -o "$out/$target"
+  clang++ "${flags[@]}" "fuzz/$target.cpp" "${core[@]}" "${sim[@]}" -o "$out/$target"
 done
 # The condition form needs the whole core (the view owns link and run) and
 # the simulated instrument behind it.
-form_core=(src/model/*.cpp src/link/*.cpp src/run/*.cpp src/form/*.cpp src/report/*.cpp)
-clang++ "${flags[@]}" -Itools/hvt-sim -Itests fuzz/form_events.cpp "${form_core[@]}" \
-  tools/hvt-sim/SimInstrument.cpp tools/hvt-sim/SimLine.cpp -o "$out/form_events"
+form_core=(src/model/*.cpp src/link/*.cpp src/run/*.cpp src/form/*.cpp src/report/*.cpp src/view/*.cpp)
+clang++ "${flags[@]}" -Itests fuzz/form_events.cpp "${form_core[@]}" \
+  "${sim[@]}" -o "$out/form_events"
 printf '\001\007\000\000\000\003' > fuzz/corpus-form/plain
 printf '\000%s' "$(seq 1 300 | tr -d '\n')" > fuzz/corpus-form/counting
 # Seeds for the link: good frames and answers, each in its own file.
