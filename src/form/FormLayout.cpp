@@ -4,7 +4,7 @@
 
 #include "form/FormTables.h"
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -30,8 +30,8 @@ constexpr ControlId kProgramArea[] = {
 }  // namespace
 
 void FormLayout::SetUp() {
-  FormControls& form = view.form;
-  CPELKDoc& doc = view.doc;
+  FormControls& form = with.form;
+  CPELKDoc& doc = with.doc;
   const form::ProgramListLook list = form::ProgramListStyle();
   form.SetItems(C::ProgramList, {});
   form.SetCell(C::ProgramList, 0, list.emptyItem);
@@ -41,41 +41,41 @@ void FormLayout::SetUp() {
   form.Show(C::PulseLabel, false);
   form.SetItems(C::PolarityCombo, form::PolarityItems());
   form.SetItems(C::PolarityStopCombo, form::PolarityItems());
-  form.SetItems(C::InjectionLineCombo, view.selections.InjectionItems());
-  form.SetItems(C::InjectionStopCombo, view.selections.InjectionItems());
-  form.SetItems(C::WidthCombo, view.selections.WidthItems());
-  form.SetItems(C::WidthStopCombo, view.selections.WidthItems());
+  form.SetItems(C::InjectionLineCombo, with.selections.InjectionItems());
+  form.SetItems(C::InjectionStopCombo, with.selections.InjectionItems());
+  form.SetItems(C::WidthCombo, with.selections.WidthItems());
+  form.SetItems(C::WidthStopCombo, with.selections.WidthItems());
   form.SetItems(C::ConditionTab, form::TabNames());
-  view.lists.SetUpOverview();
-  for (const form::SpinSetUp& spin : form::SpinSetUps(view.voltageLimit)) {
+  with.lists.SetUpOverview();
+  for (const form::SpinSetUp& spin : form::SpinSetUps(with.state.voltageLimit)) {
     form.SetSpinRange(spin.spin, spin.low, spin.high);
   }
   form.SetImage(C::Lamp, Image::None);
   for (const form::ToolTip& tip : form::ToolTips())
     form.SetToolTip(tip.control, LoadString(tip.textId));
   for (ControlId id : form::HiddenControls()) form.Show(id, false);
-  view.enabling.ShowConditionPanel(true);
+  with.run.ShowConditionPanel(true);
 }
 
 void FormLayout::OnTabSelected(int page) {
   page = std::clamp(page, 0, 1);
-  view.form.SetTabPage(C::ConditionTab, page);
+  with.form.SetTabPage(C::ConditionTab, page);
   ShowTabPage(page);
-  view.testModeTab = page;
-  view.workingUnit.testMode = page;
+  with.state.testModeTab = page;
+  with.state.workingUnit.testMode = page;
   // Kept with the unit, yet browsing the pages is no change to save.
-  if (view.activeUnit >= 1 && view.activeUnit <= kUnitCount)
-    view.doc.unit(view.activeUnit).testMode = page;
+  if (with.run.ActiveUnit() >= 1 && with.run.ActiveUnit() <= kUnitCount)
+    with.doc.unit(with.run.ActiveUnit()).testMode = page;
 }
 
 void FormLayout::ShowTabPage(int32_t page) {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   if (page != 1) {
     for (ControlId id : kSweepColumns) form.Show(id, false);
-    view.selections.ShowSequenceRows(0);
+    with.selections.ShowSequenceRows(0);
     return;
   }
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   form.Enable(C::PolarityStopCombo, w.polaritySweep != 0);
   form.Enable(C::WidthStopCombo, w.widthSweep != 0);
   form.Enable(C::InjectionStopCombo, w.injectionSweep != 0);
@@ -87,15 +87,15 @@ void FormLayout::ShowTabPage(int32_t page) {
     form.Enable(id, w.triggerSweep != 0);
   }
   for (ControlId id : kSweepColumns) form.Show(id, true);
-  view.selections.ShowSequenceRows(1);
+  with.selections.ShowSequenceRows(1);
 }
 
 void FormLayout::EnableProgramArea() {
-  FormControls& form = view.form;
-  const bool on = view.doc.programMode != 0;
+  FormControls& form = with.form;
+  const bool on = with.doc.programMode != 0;
   for (ControlId id : kProgramArea) form.Enable(id, on);
   if (on) {
-    view.lists.SetProgramButtons();
+    with.lists.SetProgramButtons();
   } else {
     form.Enable(C::ProgramUpButton, false);
     form.Enable(C::ProgramDownButton, false);
@@ -103,18 +103,18 @@ void FormLayout::EnableProgramArea() {
 }
 
 void FormLayout::OnPhaseLabel() {
-  if (view.RunActive()) return;
-  view.selections.OnPhase();
+  if (with.run.RunActive()) return;
+  with.selections.OnPhase();
 }
 
 void FormLayout::OnVariableLabel() {
-  if (view.RunActive()) return;
-  view.selections.OnVariable();
+  if (with.run.RunActive()) return;
+  with.selections.OnVariable();
 }
 
 bool FormLayout::OnContextMenu(bool insideConditionTab) {
-  if (view.RunActive()) return false;
-  view.entry.MoveFocus(C::ConditionTab);
+  if (with.run.RunActive()) return false;
+  with.entry.MoveFocus(C::ConditionTab);
   return insideConditionTab;
 }
 

@@ -4,13 +4,13 @@
 
 namespace hvt {
 
-class CPELKView;
+struct FormWiring;
 
 // The form as a whole: its one-time set-up, the MANUAL and SWEEP pages, the
 // program area, the clickable statics and the right-click condition.
 class FormLayout {
  public:
-  explicit FormLayout(CPELKView& view) : view(view) {}
+  explicit FormLayout(FormWiring& with) : with(with) {}
 
   // Fills the fixed contents of the controls, once, on the first update.
   void SetUp();
@@ -28,7 +28,7 @@ class FormLayout {
   bool OnContextMenu(bool insideConditionTab);
 
  private:
-  CPELKView& view;
+  FormWiring& with;
 };
 
 }  // namespace hvt

@@ -3,7 +3,7 @@
 #include "form/MemoEditor.h"
 #include "form/NameEditor.h"
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -25,73 +25,65 @@ bool ValidProgram(const CPELKDoc& doc) {
 // Fills the names dialog with all 50 names of one kind and runs it; false
 // on Cancel.
 template <typename Records>
-bool EditNames(CPELKView& view, const Records& records, int titleId, int captionId,
+bool EditNames(FormWiring& with, const Records& records, int titleId, int captionId,
                NameEditor& names) {
   for (const auto& record : records) names.names.push_back(record.name);
   names.columnTitle = LoadString(titleId);
   names.caption = LoadString(captionId);
   names.entryCount = static_cast<int>(records.size());
-  return view.dialogs->Run(names);
+  return with.dialogs->Run(names);
 }
 
 }  // namespace
 
-NameMemoButtons::NameMemoButtons(CPELKView& v) : view(v) {
-  auto& handlers = view.events.clickHandlers;
-  handlers[C::TestMemoButton] = [this] { OnTestMemo(); };
-  handlers[C::ProgramMemoButton] = [this] { OnProgramMemo(); };
-  handlers[C::UnitNameEditButton] = [this] { OnUnitNameEdit(); };
-  handlers[C::ProgramNameEditButton] = [this] { OnProgramNameEdit(); };
-}
-
 void NameMemoButtons::OnTestMemo() {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   MemoEditor memo;
   memo.caption = LoadString(kTestMemoCaption);
   memo.text = doc.testMemo;
-  if (!view.dialogs->Run(memo)) return;
+  if (!with.dialogs->Run(memo)) return;
   if (memo.text == doc.testMemo) return;
   doc.testMemo = memo.text;
   doc.SetModifiedFlag();
 }
 
 void NameMemoButtons::OnProgramMemo() {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   // A damaged file may leave no current program to hold the memo.
   if (!ValidProgram(doc)) return;
   ProgramRecord& program = doc.program(doc.currentProgram);
   MemoEditor memo;
   memo.caption = LoadString(kProgramMemoCaption);
   memo.text = program.memo;
-  if (!view.dialogs->Run(memo)) return;
+  if (!with.dialogs->Run(memo)) return;
   program.memo = memo.text;
   // The program memo counts as changed by every OK.
   doc.SetModifiedFlag();
 }
 
 void NameMemoButtons::OnUnitNameEdit() {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   NameEditor names;
-  if (!EditNames(view, doc.units, kUnitNameTitle, kUnitNameCaption, names)) return;
+  if (!EditNames(with, doc.units, kUnitNameTitle, kUnitNameCaption, names)) return;
   for (int n = 1; n <= kUnitCount; ++n) doc.unit(n).name = names.names[static_cast<size_t>(n - 1)];
   // The program list shows unit names.
-  view.lists.ShowProgram();
+  with.lists.ShowProgram();
   if (names.edited) doc.SetModifiedFlag();
-  if (view.activeUnit >= 1 && view.activeUnit <= kUnitCount) {
-    const std::string& name = doc.unit(view.activeUnit).name;
-    view.workingUnit.name = name;  // the working copy must not bring the old name back
-    view.form.SetText(C::UnitName, name);
+  if (with.run.ActiveUnit() >= 1 && with.run.ActiveUnit() <= kUnitCount) {
+    const std::string& name = doc.unit(with.run.ActiveUnit()).name;
+    with.state.workingUnit.name = name;  // the working copy must not bring the old name back
+    with.form.SetText(C::UnitName, name);
   }
 }
 
 void NameMemoButtons::OnProgramNameEdit() {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   NameEditor names;
-  if (!EditNames(view, doc.programs, kProgramNameTitle, kProgramNameCaption, names)) return;
+  if (!EditNames(with, doc.programs, kProgramNameTitle, kProgramNameCaption, names)) return;
   for (int n = 1; n <= kProgramCount; ++n) {
     doc.program(n).name = names.names[static_cast<size_t>(n - 1)];
   }
-  view.form.SetText(C::ProgramName, doc.CurrentProgram().name);
+  with.form.SetText(C::ProgramName, doc.CurrentProgram().name);
   if (names.edited) doc.SetModifiedFlag();
 }
 

@@ -2,7 +2,7 @@
 
 namespace hvt {
 
-class CPELKView;
+struct FormWiring;
 
 // The form's four text buttons: Test Memo (1057), Program Memo (1103),
 // Unit Name Edit (1070) and Program Name Edit (1104). Each opens its dialog
@@ -11,8 +11,7 @@ class CPELKView;
 // never gets here.
 class NameMemoButtons {
  public:
-  // Registers the four click handlers with the view's dispatcher.
-  explicit NameMemoButtons(CPELKView& view);
+  explicit NameMemoButtons(FormWiring& with) : with(with) {}
 
   void OnTestMemo();
   void OnProgramMemo();
@@ -20,7 +19,7 @@ class NameMemoButtons {
   void OnProgramNameEdit();
 
  private:
-  CPELKView& view;
+  FormWiring& with;
 };
 
 }  // namespace hvt

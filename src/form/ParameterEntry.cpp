@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -101,7 +101,7 @@ std::optional<ControlId> ParameterEntry::EditOfSpin(ControlId spin) {
 }
 
 std::optional<Field> ParameterEntry::FieldOf(ControlId edit) const {
-  const bool variable = view.workingUnit.triggerMode == 1;
+  const bool variable = with.state.workingUnit.triggerMode == 1;
   switch (edit) {
     case C::VoltageEdit:
       return Field::VoltageStart;
@@ -143,12 +143,12 @@ form::NumberForm ParameterEntry::FormOf(Field field) {
 }
 
 int32_t ParameterEntry::UpperBound(Field field) const {
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   int32_t bound = 0;
   switch (field) {
     case Field::VoltageStart:
     case Field::VoltageStop:
-      bound = view.voltageLimit;
+      bound = with.state.voltageLimit;
       break;
     case Field::VoltageStep:
       bound = Distance(w.voltageStop, w.voltage);
@@ -181,7 +181,7 @@ int32_t ParameterEntry::UpperBound(Field field) const {
 }
 
 int32_t ParameterEntry::LowerBound(Field field) const {
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   switch (field) {
     case Field::VoltageStart:
     case Field::VoltageStop:
@@ -190,7 +190,7 @@ int32_t ParameterEntry::LowerBound(Field field) const {
       return w.voltage == w.voltageStop ? 0 : 1;
     case Field::VariableStart:
     case Field::VariableStop:
-      return view.doc.minVariable;
+      return with.doc.minVariable;
     case Field::PhaseStart:
     case Field::PhaseStop:
     case Field::IntervalTime:
@@ -201,17 +201,17 @@ int32_t ParameterEntry::LowerBound(Field field) const {
 }
 
 int32_t& ParameterEntry::Working(Field field) {
-  if (field == Field::ProgramTimes) return view.workingTimes;
-  return view.workingUnit.*MemberOf(field);
+  if (field == Field::ProgramTimes) return with.state.workingTimes;
+  return with.state.workingUnit.*MemberOf(field);
 }
 
 void ParameterEntry::SetEditText(ControlId edit, const std::string& text) {
-  view.form.SetText(edit, text);
+  with.form.SetText(edit, text);
   OnChange(edit);
 }
 
 void ParameterEntry::OnFocusGained(ControlId edit) {
-  if (auto field = FieldOf(edit)) lastText[Index(*field)] = view.form.Text(edit);
+  if (auto field = FieldOf(edit)) lastText[Index(*field)] = with.form.Text(edit);
 }
 
 std::string ParameterEntry::RestoreText(Field field) {
@@ -228,7 +228,7 @@ void ParameterEntry::OnChange(ControlId edit) {
   const auto field = FieldOf(edit);
   if (!field) return;
   // While running, these two boxes show remaining times.
-  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && view.RunActive()) return;
+  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && with.run.RunActive()) return;
   if (depth >= kMaxDepth) return;
   ++depth;
   struct Leave {
@@ -237,7 +237,7 @@ void ParameterEntry::OnChange(ControlId edit) {
   } leave{depth};
 
   const bool voltage = IsVoltage(*field);
-  const std::string text = view.form.Text(edit);
+  const std::string text = with.form.Text(edit);
   if (!form::PassesForm(text, FormOf(*field))) {
     SetEditText(edit, RestoreText(*field));
     return;
@@ -249,17 +249,17 @@ void ParameterEntry::OnChange(ControlId edit) {
     return;
   }
   lastText[Index(*field)] = text;
-  view.form.SetSpinPosition(SpinOf(edit), value);
+  with.form.SetSpinPosition(SpinOf(edit), value);
   Store(*field, value);
   FollowUp(*field, value);
 }
 
 void ParameterEntry::Store(Field field, int32_t value) {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   if (field == Field::ProgramTimes) {
     // Compared with the program shown, not with the working copy: showing
     // another program sets this box, and that is no change of the document.
-    view.workingTimes = value;
+    with.state.workingTimes = value;
     if (doc.currentProgram < 1 || doc.currentProgram > kProgramCount) return;
     int32_t& times = doc.program(doc.currentProgram).times;
     if (times != value) {
@@ -274,15 +274,15 @@ void ParameterEntry::Store(Field field, int32_t value) {
     working = value;
     doc.SetModifiedFlag();
   }
-  if (!ValidUnit(view.activeUnit)) return;
+  if (!ValidUnit(with.run.ActiveUnit())) return;
   const bool always = field != Field::InjectionTime && field != Field::IntervalTime;
-  if (always || changed) doc.unit(view.activeUnit).*MemberOf(field) = value;
+  if (always || changed) doc.unit(with.run.ActiveUnit()).*MemberOf(field) = value;
 }
 
 void ParameterEntry::FollowUp(Field field, int32_t value) {
   switch (field) {
     case Field::VoltageStart:
-      if (!view.RunActive()) view.sweep.SetSequenceLabel(kSweepVoltage, VoltageDisplayText(value));
+      if (!with.run.RunActive()) with.run.SetSequenceLabel(kSweepVoltage, VoltageDisplayText(value));
       VoltageStepRule();
       ShowVoltageStepHint();
       break;
@@ -292,7 +292,7 @@ void ParameterEntry::FollowUp(Field field, int32_t value) {
       break;
     case Field::VariableStart:
     case Field::PhaseStart:
-      if (!view.RunActive()) view.sweep.SetSequenceLabel(kSweepTrigger, std::to_string(value));
+      if (!with.run.RunActive()) with.run.SetSequenceLabel(kSweepTrigger, std::to_string(value));
       TriggerStepRule();
       ShowTriggerStepHint();
       break;
@@ -302,7 +302,7 @@ void ParameterEntry::FollowUp(Field field, int32_t value) {
       ShowTriggerStepHint();
       break;
     case Field::ProgramTimes:
-      view.form.SetText(C::TimesLeft, std::to_string(value));
+      with.form.SetText(C::TimesLeft, std::to_string(value));
       break;
     default:
       break;
@@ -310,7 +310,7 @@ void ParameterEntry::FollowUp(Field field, int32_t value) {
 }
 
 void ParameterEntry::VoltageStepRule() {
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   const int32_t d = Distance(w.voltageStop, w.voltage);
   if (d < w.voltageStep || (d != 0 && w.voltageStep == 0)) {
     SetEditText(C::VoltageStepEdit, VoltageDisplayText(d));
@@ -318,7 +318,7 @@ void ParameterEntry::VoltageStepRule() {
 }
 
 void ParameterEntry::TriggerStepRule() {
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   const bool variable = w.triggerMode == 1;
   const int32_t d =
       variable ? Distance(w.variableStop, w.variable) : Distance(w.phaseStop, w.phase);
@@ -329,8 +329,8 @@ void ParameterEntry::TriggerStepRule() {
 void ParameterEntry::OnFocusLost(ControlId edit) {
   const auto field = FieldOf(edit);
   if (!field) return;
-  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && view.RunActive()) return;
-  const std::string text = view.form.Text(edit);
+  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && with.run.RunActive()) return;
+  const std::string text = with.form.Text(edit);
   if (!form::PassesForm(text, FormOf(*field))) return;
   const bool voltage = IsVoltage(*field);
   const int32_t value = std::max(form::TextValue(text, voltage), LowerBound(*field));
@@ -348,10 +348,10 @@ void ParameterEntry::OnSpin(ControlId spin, int position) {
 }
 
 void ParameterEntry::MoveFocus(ControlId to) {
-  const std::optional<ControlId> from = view.form.FocusedControl();
+  const std::optional<ControlId> from = with.form.FocusedControl();
   if (from == to) return;
   if (from && IsNumericEdit(*from)) OnFocusLost(*from);
-  view.form.Focus(to);
+  with.form.Focus(to);
   if (IsNumericEdit(to)) OnFocusGained(to);
 }
 
@@ -377,51 +377,51 @@ constexpr int kPhaseRangeHint = 3136;
 
 void ParameterEntry::ApplyVoltageLimit(int unitNumber) {
   if (!ValidUnit(unitNumber)) return;
-  view.voltageLimit = view.doc.VoltageLimit(view.doc.unit(unitNumber).terminator);
-  FormControls& form = view.form;
-  form.SetSpinRange(C::VoltageSpin, 1, view.voltageLimit);
-  form.SetSpinRange(C::VoltageStopSpin, 1, view.voltageLimit);
-  const std::string tip = Hint(kVoltageRangeHint, VoltageDisplayText(view.voltageLimit));
+  with.state.voltageLimit = with.doc.VoltageLimit(with.doc.unit(unitNumber).terminator);
+  FormControls& form = with.form;
+  form.SetSpinRange(C::VoltageSpin, 1, with.state.voltageLimit);
+  form.SetSpinRange(C::VoltageStopSpin, 1, with.state.voltageLimit);
+  const std::string tip = Hint(kVoltageRangeHint, VoltageDisplayText(with.state.voltageLimit));
   form.SetToolTip(C::VoltageEdit, tip);
   form.SetToolTip(C::VoltageStopEdit, tip);
 }
 
 void ParameterEntry::ShowVoltageStepHint() {
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   const int32_t d = Distance(w.voltageStop, w.voltage);
   const std::string dText = VoltageDisplayText(d);
   const bool wide = d > 1;
-  view.form.SetToolTip(C::VoltageStepEdit,
+  with.form.SetToolTip(C::VoltageStepEdit,
                        wide ? Hint(kVoltageStepHint, dText) : dText + " - " + dText + "kV");
   // The step spin stays locked while a run holds the form.
-  view.form.Enable(C::VoltageStepSpin, wide && w.voltageSweep != 0 && !view.RunActive());
+  with.form.Enable(C::VoltageStepSpin, wide && w.voltageSweep != 0 && !with.run.RunActive());
 }
 
 void ParameterEntry::ShowTriggerStepHint() {
-  const UnitRecord& w = view.workingUnit;
+  const UnitRecord& w = with.state.workingUnit;
   const bool variable = w.triggerMode == 1;
   const int32_t d =
       variable ? Distance(w.variableStop, w.variable) : Distance(w.phaseStop, w.phase);
   const std::string unit = LoadString(variable ? kMsText : kDegText);
   const std::string dText = std::to_string(d);
   const bool wide = d > 1;
-  view.form.SetToolTip(C::TriggerStepEdit,
+  with.form.SetToolTip(C::TriggerStepEdit,
                        wide ? Hint(kTriggerStepHint, dText, unit) : dText + " - " + dText + unit);
-  view.form.Enable(C::TriggerStepSpin, wide && w.triggerSweep != 0 && !view.RunActive());
+  with.form.Enable(C::TriggerStepSpin, wide && w.triggerSweep != 0 && !with.run.RunActive());
 }
 
 void ParameterEntry::ShowTriggerMode(int32_t mode) {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   form.SetToolTip(C::TriggerEdit, "");
   form.SetToolTip(C::TriggerStopEdit, "");
-  const UnitRecord w = view.workingUnit;  // the boxes write back into the working copy
+  const UnitRecord w = with.state.workingUnit;  // the boxes write back into the working copy
   std::string tip;
   std::string unit;
   if (mode == 1) {
     SetEditText(C::TriggerEdit, std::to_string(w.variable));
     SetEditText(C::TriggerStopEdit, std::to_string(w.variableStop));
     SetEditText(C::TriggerStepEdit, std::to_string(w.variableStep));
-    tip = Hint(kVariableRangeHint, std::to_string(view.doc.minVariable));
+    tip = Hint(kVariableRangeHint, std::to_string(with.doc.minVariable));
     unit = LoadString(kMsText);
   } else {
     SetEditText(C::TriggerEdit, std::to_string(w.phase));
@@ -437,11 +437,11 @@ void ParameterEntry::ShowTriggerMode(int32_t mode) {
 }
 
 void ParameterEntry::SetTriggerSpins(int32_t mode) {
-  FormControls& form = view.form;
-  const UnitRecord& w = view.workingUnit;
+  FormControls& form = with.form;
+  const UnitRecord& w = with.state.workingUnit;
   if (mode == 1) {
-    form.SetSpinRange(C::TriggerSpin, view.doc.minVariable, 999);
-    form.SetSpinRange(C::TriggerStopSpin, view.doc.minVariable, 999);
+    form.SetSpinRange(C::TriggerSpin, with.doc.minVariable, 999);
+    form.SetSpinRange(C::TriggerStopSpin, with.doc.minVariable, 999);
     form.SetSpinRange(C::TriggerStepSpin, 1, 999);
     form.SetSpinPosition(C::TriggerSpin, w.variable);
     form.SetSpinPosition(C::TriggerStopSpin, w.variableStop);

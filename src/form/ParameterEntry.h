@@ -10,7 +10,7 @@
 
 namespace hvt {
 
-class CPELKView;
+struct FormWiring;
 
 // Typed values of the condition form: the numeric boxes 1002..1010 with
 // their form check, bounds, spins, the step rule and the range hints.
@@ -34,7 +34,7 @@ class ParameterEntry {
   };
   static constexpr int kFieldCount = 12;
 
-  explicit ParameterEntry(CPELKView& view) : view(view) {}
+  explicit ParameterEntry(FormWiring& with) : with(with) {}
 
   static bool IsNumericEdit(ControlId id);
   // The edit box a spin control belongs to, if it is one of the form's.
@@ -75,7 +75,7 @@ class ParameterEntry {
   void VoltageStepRule();
   void TriggerStepRule();
 
-  CPELKView& view;
+  FormWiring& with;
   std::array<std::string, kFieldCount> lastText{};
   int depth = 0;  // nesting of change handling started by its own rewrites
 };

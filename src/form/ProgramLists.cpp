@@ -4,7 +4,7 @@
 
 #include "form/UnitCells.h"
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -105,32 +105,32 @@ std::vector<ListColumn> UnitOverviewColumns() {
 }
 
 void ProgramLists::ShowProgram() {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   const ProgramRecord& p = doc.CurrentProgram();
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   form.SetText(C::ProgramNumberEdit, std::to_string(doc.currentProgram));
   form.SetText(C::ProgramName, p.name);
   if (doc.programMode) SetProgramButtons();
-  view.entry.SetEditText(C::ProgramTimesEdit, std::to_string(p.times));
+  with.entry.SetEditText(C::ProgramTimesEdit, std::to_string(p.times));
   form.SetText(C::TimesLeft, std::to_string(p.times));
-  view.sendTimesLeft = p.times;
+  with.run.SetProgramTimes(p.times);
   FillProgramList();
 }
 
 void ProgramLists::FillProgramList() {
-  FormCellList list(view.form, C::ProgramList);
-  form::FillProgramList(view.doc, list);
+  FormCellList list(with.form, C::ProgramList);
+  form::FillProgramList(with.doc, list);
 }
 
 void ProgramLists::SetUnitButtons() {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   const std::optional<ControlId> focus = form.FocusedControl();
   std::optional<ControlId> disabled;
-  if (view.activeUnit >= kUnitCount) {
+  if (with.run.ActiveUnit() >= kUnitCount) {
     disabled = C::UnitUpButton;
     form.Enable(C::UnitUpButton, false);
     form.Enable(C::UnitDownButton, true);
-  } else if (view.activeUnit <= 1) {
+  } else if (with.run.ActiveUnit() <= 1) {
     disabled = C::UnitDownButton;
     form.Enable(C::UnitUpButton, true);
     form.Enable(C::UnitDownButton, false);
@@ -143,8 +143,8 @@ void ProgramLists::SetUnitButtons() {
 }
 
 void ProgramLists::SetProgramButtons() {
-  FormControls& form = view.form;
-  const int program = view.doc.currentProgram;
+  FormControls& form = with.form;
+  const int program = with.doc.currentProgram;
   const bool last = program >= kProgramCount;
   const bool first = program <= 1;
   // Read before disabling: a disabled button hands its focus on by itself.
@@ -156,61 +156,61 @@ void ProgramLists::SetProgramButtons() {
 }
 
 void ProgramLists::StepUnit(int direction) {
-  const int unit = std::clamp(view.activeUnit + direction, 1, kUnitCount);
-  if (unit == view.activeUnit) return;
-  view.activeUnit = unit;
-  view.doc.currentUnit = static_cast<uint16_t>(unit);
-  view.selections.SelectUnit(unit);
-  view.selections.RefreshForm();
+  const int unit = std::clamp(with.run.ActiveUnit() + direction, 1, kUnitCount);
+  if (unit == with.run.ActiveUnit()) return;
+  with.run.MakeActive(unit);
+  with.doc.currentUnit = static_cast<uint16_t>(unit);
+  with.selections.SelectUnit(unit);
+  with.selections.RefreshForm();
 }
 
 void ProgramLists::StepProgram(int direction) {
-  const int current = std::clamp<int>(view.doc.currentProgram, 1, kProgramCount);
+  const int current = std::clamp<int>(with.doc.currentProgram, 1, kProgramCount);
   const int program = std::clamp(current + direction, 1, kProgramCount);
-  if (program == view.doc.currentProgram) return;
-  view.doc.currentProgram = static_cast<uint16_t>(program);
+  if (program == with.doc.currentProgram) return;
+  with.doc.currentProgram = static_cast<uint16_t>(program);
   ShowProgram();
 }
 
 void ProgramLists::PressStepButton(ControlId button) {
   const StepButton* b = ByButton(button);
   if (!b) return;
-  view.form.Focus(button);
+  with.form.Focus(button);
   repeatArmed = 1;
-  repeatStartTick = view.clock.TickCount();
+  repeatStartTick = with.clock.TickCount();
   if (b->unit) {
     StepUnit(b->direction);
   } else {
     StepProgram(b->direction);
   }
-  view.timers.SetTimer(b->timer, kRepeatPeriodMs);
+  with.timers.SetTimer(b->timer, kRepeatPeriodMs);
 }
 
 void ProgramLists::ReleaseStepButton(ControlId button) {
-  if (const StepButton* b = ByButton(button)) view.timers.KillTimer(b->timer);
+  if (const StepButton* b = ByButton(button)) with.timers.KillTimer(b->timer);
 }
 
 void ProgramLists::DisarmRepeat() {
-  const std::optional<ControlId> focus = view.form.FocusedControl();
+  const std::optional<ControlId> focus = with.form.FocusedControl();
   if (focus && ByButton(*focus)) repeatArmed = 0;
 }
 
 bool ProgramLists::IsRepeatTimer(int id) { return ByTimer(id) != nullptr; }
 
-void ProgramLists::KillRepeat(int timer) { view.timers.KillTimer(timer); }
+void ProgramLists::KillRepeat(int timer) { with.timers.KillTimer(timer); }
 
 void ProgramLists::OnRepeatTimer(int id) {
   const StepButton* b = ByTimer(id);
   if (!b) return;
-  if (view.clock.TickCount() - repeatStartTick < kRepeatDelayMs) return;
-  if (view.form.FocusedControl() != b->button || !repeatArmed) {
+  if (with.clock.TickCount() - repeatStartTick < kRepeatDelayMs) return;
+  if (with.form.FocusedControl() != b->button || !repeatArmed) {
     KillRepeat(id);
     return;
   }
   // Held but pushed off the button: no step until it is back on it.
-  if (!view.form.IsButtonDown(b->button)) return;
+  if (!with.form.IsButtonDown(b->button)) return;
   if (b->unit) {
-    const int next = view.activeUnit + b->direction;
+    const int next = with.run.ActiveUnit() + b->direction;
     if (next < 1 || next > kUnitCount) {
       KillRepeat(id);
       return;
@@ -220,16 +220,16 @@ void ProgramLists::OnRepeatTimer(int id) {
   }
   StepProgram(b->direction);
   const int bound = b->direction > 0 ? kProgramCount : 1;
-  if (view.doc.currentProgram == bound) KillRepeat(id);
+  if (with.doc.currentProgram == bound) KillRepeat(id);
 }
 
-void ProgramLists::SetUpOverview() { view.form.SetColumns(C::UnitOverview, UnitOverviewColumns()); }
+void ProgramLists::SetUpOverview() { with.form.SetColumns(C::UnitOverview, UnitOverviewColumns()); }
 
 void ProgramLists::FillUnitOverview() {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   form.SetItems(C::UnitOverview, {});
   for (int u = 1; u <= kUnitCount; ++u) {
-    const form::UnitRowTexts row = form::UnitRow(view.doc, u);
+    const form::UnitRowTexts row = form::UnitRow(with.doc, u);
     const std::string* cells[] = {
         &row.number,     &row.polarity,   &row.width,      &row.voltage[0],
         &row.voltage[1], &row.voltage[2], &row.trigger[0], &row.trigger[1],
@@ -241,20 +241,22 @@ void ProgramLists::FillUnitOverview() {
 }
 
 void ProgramLists::CopyUnit() {
-  if (view.activeUnit < 1 || view.activeUnit > kUnitCount) return;
-  CopyConditions(view.doc.unit(view.activeUnit), view.unitClipboard);
-  view.clipboardFull = 1;
-  view.form.CommandStatesChanged();
+  if (with.run.ActiveUnit() < 1 || with.run.ActiveUnit() > kUnitCount) return;
+  CopyConditions(with.doc.unit(with.run.ActiveUnit()), with.state.unitClipboard);
+  with.state.clipboardFull = 1;
+  with.form.CommandStatesChanged();
 }
 
 void ProgramLists::PasteUnit() {
-  if (!CanPaste() || view.activeUnit < 1 || view.activeUnit > kUnitCount) return;
-  CopyConditions(view.unitClipboard, view.doc.unit(view.activeUnit));
-  view.selections.SelectUnit(view.activeUnit);
-  view.selections.RefreshForm();
-  view.doc.SetModifiedFlag();
+  if (!CanPaste() || with.run.ActiveUnit() < 1 || with.run.ActiveUnit() > kUnitCount) return;
+  CopyConditions(with.state.unitClipboard, with.doc.unit(with.run.ActiveUnit()));
+  with.selections.SelectUnit(with.run.ActiveUnit());
+  with.selections.RefreshForm();
+  with.doc.SetModifiedFlag();
 }
 
-bool ProgramLists::CanPaste() const { return view.clipboardFull == 1; }
+void ProgramLists::EmptyClipboard() { with.state.clipboardFull = 0; }
+
+bool ProgramLists::CanPaste() const { return with.state.clipboardFull == 1; }
 
 }  // namespace hvt

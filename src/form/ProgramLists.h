@@ -10,7 +10,7 @@
 
 namespace hvt {
 
-class CPELKView;
+struct FormWiring;
 
 // Timers of the step buttons' auto-repeat (the view's timers 7 to 10).
 inline constexpr int kUnitNextTimer = 7;
@@ -38,7 +38,7 @@ std::vector<ListColumn> UnitOverviewColumns();
 // buttons with their auto-repeat, and the unit clipboard (Copy, Paste).
 class ProgramLists {
  public:
-  explicit ProgramLists(CPELKView& view) : view(view) {}
+  explicit ProgramLists(FormWiring& with) : with(with) {}
 
   // Number, name, step buttons, repeat count and cells of the current
   // program.
@@ -76,6 +76,8 @@ class ProgramLists {
   void CopyUnit();
   void PasteUnit();
   bool CanPaste() const;
+  // A file was opened: what was copied belongs to the document left.
+  void EmptyClipboard();
 
   int32_t repeatArmed = 0;
   uint32_t repeatStartTick = 0;
@@ -83,7 +85,7 @@ class ProgramLists {
  private:
   void KillRepeat(int timer);
 
-  CPELKView& view;
+  FormWiring& with;
 };
 
 }  // namespace hvt

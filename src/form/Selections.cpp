@@ -5,7 +5,7 @@
 
 #include "form/FormTables.h"
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -14,6 +14,10 @@ namespace {
 using C = ControlId;
 
 bool ValidUnit(int n) { return n >= 1 && n <= kUnitCount; }
+
+// The form's names of the six sweep parameters: the document's own names
+// come from the report's texts, which stay English in the Japanese edition.
+constexpr int kSweepNameIds[6] = {3120, 3121, 3122, 3123, 3124, 3125};
 
 struct FlagRow {
   ControlId check;
@@ -68,39 +72,39 @@ constexpr ControlId kParameterControls[6] = {C::PolarityCombo,      C::WidthComb
 
 // Store one field of the active unit; the document is marked modified only
 // when the stored value really changes (and `mark` allows it).
-void StoreField(CPELKView& view, int32_t UnitRecord::*field, int32_t value, bool mark = true) {
-  view.workingUnit.*field = value;
-  if (!ValidUnit(view.activeUnit)) return;
-  int32_t& stored = view.doc.unit(view.activeUnit).*field;
+void StoreField(FormWiring& with, int32_t UnitRecord::*field, int32_t value, bool mark = true) {
+  with.state.workingUnit.*field = value;
+  if (!ValidUnit(with.run.ActiveUnit())) return;
+  int32_t& stored = with.doc.unit(with.run.ActiveUnit()).*field;
   if (stored == value) return;
   stored = value;
-  if (mark) view.doc.SetModifiedFlag();
+  if (mark) with.doc.SetModifiedFlag();
 }
 
 }  // namespace
 
 UnitRecord* Selections::ActiveUnit() {
-  return ValidUnit(view.activeUnit) ? &view.doc.unit(view.activeUnit) : nullptr;
+  return ValidUnit(with.run.ActiveUnit()) ? &with.doc.unit(with.run.ActiveUnit()) : nullptr;
 }
 
 void Selections::SyncOrder() {
-  if (UnitRecord* u = ActiveUnit()) view.workingUnit.sweepOrder = u->sweepOrder;
+  if (UnitRecord* u = ActiveUnit()) with.state.workingUnit.sweepOrder = u->sweepOrder;
 }
 
-int Selections::LastLine() const { return std::clamp(view.doc.lastLine, 1, 5); }
+int Selections::LastLine() const { return std::clamp(with.doc.lastLine, 1, 5); }
 
 std::vector<std::string> Selections::InjectionItems() const {
   std::vector<std::string> items;
   for (int code = 0; code < LastLine(); ++code)
-    items.push_back(view.doc.lineNames[static_cast<size_t>(code)]);
+    items.push_back(with.doc.lineNames[static_cast<size_t>(code)]);
   return items;
 }
 
 std::vector<std::string> Selections::WidthItems() const {
   std::vector<std::string> items;
-  const int last = std::min(view.doc.widthLast, 8);
+  const int last = std::min(with.doc.widthLast, 8);
   for (int i = 0; i <= last; ++i) {
-    const int32_t ns = view.doc.widthTable[static_cast<size_t>(i)];
+    const int32_t ns = with.doc.widthTable[static_cast<size_t>(i)];
     items.push_back(ns == -1 ? LoadString(ids::kTriangle) : std::to_string(ns));
   }
   return items;
@@ -108,7 +112,7 @@ std::vector<std::string> Selections::WidthItems() const {
 
 std::string Selections::ParameterText(int parameter) const {
   if (parameter < 0 || parameter > 5) return {};
-  return view.form.Text(kParameterControls[parameter]);
+  return with.form.Text(kParameterControls[parameter]);
 }
 
 int32_t Selections::CountedFlags(const UnitRecord& u) {
@@ -147,81 +151,81 @@ void Selections::RepairSweepOrder(UnitRecord& u) {
     if (flags[p]) order.push_back(p);
   std::copy(order.begin(), order.end(), u.sweepOrder.begin());
   u.sweepCount = CountedFlags(u);
-  view.doc.SetModifiedFlag();
+  with.doc.SetModifiedFlag();
 }
 
 void Selections::OnPolarity(int index) {
   if (index < 0 || index > 1) return;
   // This handler works on the current unit (the same as the active one
   // whenever the combo can be used).
-  const int n = ValidUnit(view.doc.currentUnit) ? view.doc.currentUnit : view.activeUnit;
+  const int n = ValidUnit(with.doc.currentUnit) ? with.doc.currentUnit : with.run.ActiveUnit();
   if (!ValidUnit(n)) return;
-  UnitRecord& u = view.doc.unit(n);
-  view.workingUnit.polarity = index;
+  UnitRecord& u = with.doc.unit(n);
+  with.state.workingUnit.polarity = index;
   if (u.polarity != index) {
     u.polarity = index;
-    view.doc.SetModifiedFlag();
+    with.doc.SetModifiedFlag();
   }
-  view.sweep.SetSequenceLabel(kSweepPolarity, view.form.Text(C::PolarityCombo));
-  view.form.SelectItem(C::PolarityStopCombo, 1 - index);
-  view.workingUnit.polarityStop = 1 - index;
+  with.run.SetSequenceLabel(kSweepPolarity, with.form.Text(C::PolarityCombo));
+  with.form.SelectItem(C::PolarityStopCombo, 1 - index);
+  with.state.workingUnit.polarityStop = 1 - index;
   u.polarityStop = 1 - index;  // always the opposite; no change of its own
 }
 
 void Selections::OnPolarityStop(int index) {
   if (index < 0 || index > 1) return;
-  StoreField(view, &UnitRecord::polarityStop, index);
-  view.form.SelectItem(C::PolarityCombo, 1 - index);
-  view.sweep.SetSequenceLabel(kSweepPolarity, view.form.Text(C::PolarityCombo));
+  StoreField(with, &UnitRecord::polarityStop, index);
+  with.form.SelectItem(C::PolarityCombo, 1 - index);
+  with.run.SetSequenceLabel(kSweepPolarity, with.form.Text(C::PolarityCombo));
 }
 
 void Selections::OnWidth(int index) {
-  if (index < 0 || index > std::min(view.doc.widthLast, 8)) return;
-  StoreField(view, &UnitRecord::widthIndex, index);
-  view.sweep.SetSequenceLabel(kSweepWidth, view.form.Text(C::WidthCombo));
+  if (index < 0 || index > std::min(with.doc.widthLast, 8)) return;
+  StoreField(with, &UnitRecord::widthIndex, index);
+  with.run.SetSequenceLabel(kSweepWidth, with.form.Text(C::WidthCombo));
 }
 
 void Selections::OnWidthStop(int index) {
-  if (index < 0 || index > std::min(view.doc.widthLast, 8)) return;
-  StoreField(view, &UnitRecord::widthIndexStop, index);
+  if (index < 0 || index > std::min(with.doc.widthLast, 8)) return;
+  StoreField(with, &UnitRecord::widthIndexStop, index);
 }
 
 void Selections::OnInjectionLine(int index) {
   const int last = LastLine();
   if (index < 0 || index >= last) return;
-  UnitRecord& w = view.workingUnit;
-  StoreField(view, &UnitRecord::injectionLine, index);
-  view.sweep.SetSequenceLabel(kSweepInjection, view.form.Text(C::InjectionLineCombo));
+  UnitRecord& w = with.state.workingUnit;
+  StoreField(with, &UnitRecord::injectionLine, index);
+  with.run.SetSequenceLabel(kSweepInjection, with.form.Text(C::InjectionLineCombo));
   if (index == w.injectionLineStop) {
     const int next = (index + 1) % last;
-    view.form.SelectItem(C::InjectionStopCombo, next);
+    with.form.SelectItem(C::InjectionStopCombo, next);
     w.injectionLineStop = next;  // the document keeps its stop value here
   }
   FillReturnCombo(index);
   const int plug = last - 1;
   if (index == w.returnLine || index == plug) {
     // The return line becomes "SG", the last entry.
-    view.form.SelectItem(C::ReturnLineCombo, static_cast<int>(ReturnItems(index).size()) - 1);
+    with.form.SelectItem(C::ReturnLineCombo, static_cast<int>(ReturnItems(index).size()) - 1);
     OnReturnLine();
   } else if (w.returnLine >= 0 && w.returnLine <= last) {
-    view.form.SetText(C::ReturnLineCombo, view.doc.lineNames[static_cast<size_t>(w.returnLine)]);
+    with.form.SetText(C::ReturnLineCombo, with.doc.lineNames[static_cast<size_t>(w.returnLine)]);
   } else {
-    view.form.SelectItem(C::ReturnLineCombo, -1);
+    with.form.SelectItem(C::ReturnLineCombo, -1);
   }
   FillTerminatorCombo();
 }
 
 void Selections::OnInjectionStop(int index) {
   if (index < 0 || index >= LastLine()) return;
-  StoreField(view, &UnitRecord::injectionLineStop, index);
+  StoreField(with, &UnitRecord::injectionLineStop, index);
 }
 
 void Selections::OnReturnLine() {
-  const std::string text = view.form.Text(C::ReturnLineCombo);
+  const std::string text = with.form.Text(C::ReturnLineCombo);
   for (int code = 0; code <= LastLine(); ++code) {
-    if (view.doc.lineNames[static_cast<size_t>(code)] == text) {
-      StoreField(view, &UnitRecord::returnLine, code);
-      view.sweep.SetSequenceLabel(kSweepReturn, text);
+    if (with.doc.lineNames[static_cast<size_t>(code)] == text) {
+      StoreField(with, &UnitRecord::returnLine, code);
+      with.run.SetSequenceLabel(kSweepReturn, text);
       return;
     }
   }
@@ -233,36 +237,36 @@ std::vector<std::string> Selections::ReturnItems(int32_t injectionLine) const {
   for (int code = 0; code <= last; ++code) {
     if (code == last - 1) continue;  // "PLUG" is no return line
     if (code == injectionLine && injectionLine != last - 1) continue;
-    items.push_back(view.doc.lineNames[static_cast<size_t>(code)]);
+    items.push_back(with.doc.lineNames[static_cast<size_t>(code)]);
   }
   return items;
 }
 
 void Selections::FillReturnCombo(int32_t injectionLine) {
-  view.form.SetItems(C::ReturnLineCombo, ReturnItems(injectionLine));
+  with.form.SetItems(C::ReturnLineCombo, ReturnItems(injectionLine));
 }
 
 std::vector<std::string> Selections::TerminatorItems() const {
-  const bool plug = view.workingUnit.injectionLine == LastLine() - 1;
+  const bool plug = with.state.workingUnit.injectionLine == LastLine() - 1;
   // Open, internal, then the external terminators.
   std::vector<std::string> items{LoadString(3140), LoadString(plug ? 3142 : 3141)};
-  if (view.doc.builtInTerminator) items.push_back(LoadString(3143));
+  if (with.doc.builtInTerminator) items.push_back(LoadString(3143));
   if (plug) items.push_back(LoadString(3144));
   return items;
 }
 
 void Selections::FillTerminatorCombo() {
   const std::vector<std::string> items = TerminatorItems();
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   form.SetItems(C::TerminatorCombo, items);
   const int32_t count = static_cast<int32_t>(items.size());
-  if (view.workingUnit.terminator < 0 || view.workingUnit.terminator >= count) {
+  if (with.state.workingUnit.terminator < 0 || with.state.workingUnit.terminator >= count) {
     // The entry is gone with the line change: back to Open, which is no
     // change made by the operator.
-    StoreField(view, &UnitRecord::terminator, kTerminatorOpen, false);
+    StoreField(with, &UnitRecord::terminator, kTerminatorOpen, false);
   }
-  form.SelectItem(C::TerminatorCombo, view.workingUnit.terminator);
-  view.entry.ApplyVoltageLimit(view.activeUnit);
+  form.SelectItem(C::TerminatorCombo, with.state.workingUnit.terminator);
+  with.entry.ApplyVoltageLimit(with.run.ActiveUnit());
 }
 
 void Selections::OnTerminator(int index) {
@@ -270,12 +274,12 @@ void Selections::OnTerminator(int index) {
   if (!u || index < 0 || index >= static_cast<int>(TerminatorItems().size())) return;
   if (index == u->terminator) return;
   u->terminator = index;
-  view.workingUnit.terminator = index;
-  view.entry.ApplyVoltageLimit(view.activeUnit);
+  with.state.workingUnit.terminator = index;
+  with.entry.ApplyVoltageLimit(with.run.ActiveUnit());
   // Values above the new limit are cut to it.
-  view.entry.OnChange(C::VoltageEdit);
-  view.entry.OnChange(C::VoltageStopEdit);
-  view.doc.SetModifiedFlag();
+  with.entry.OnChange(C::VoltageEdit);
+  with.entry.OnChange(C::VoltageStopEdit);
+  with.doc.SetModifiedFlag();
 }
 
 void Selections::OnSweepCheck(ControlId check) {
@@ -283,26 +287,26 @@ void Selections::OnSweepCheck(ControlId check) {
   const auto row =
       std::find_if(rows.begin(), rows.end(), [&](const FlagRow& r) { return r.check == check; });
   if (row == rows.end()) return;
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   const bool on = form.IsChecked(check);
   for (ControlId id : row->controls) form.Enable(id, on);
-  UnitRecord& w = view.workingUnit;
+  UnitRecord& w = with.state.workingUnit;
   const bool changed = (w.*(row->flag) != 0) != on;
-  StoreField(view, row->flag, on ? 1 : 0);
+  StoreField(with, row->flag, on ? 1 : 0);
   if (row->counts && changed) {
     w.sweepCount = std::clamp(w.sweepCount + (on ? 1 : -1), 0, 6);
-    StoreField(view, &UnitRecord::sweepCount, w.sweepCount);
-    view.sweepLevels = w.sweepCount;
+    StoreField(with, &UnitRecord::sweepCount, w.sweepCount);
+    with.state.sweepLevels = w.sweepCount;
   }
-  if (row->parameter == kSweepVoltage) view.entry.ShowVoltageStepHint();
-  if (row->parameter == kSweepTrigger) view.entry.ShowTriggerStepHint();
+  if (row->parameter == kSweepVoltage) with.entry.ShowVoltageStepHint();
+  if (row->parameter == kSweepTrigger) with.entry.ShowTriggerStepHint();
   if (row->orders && changed) {
     if (on) {
       std::string text = ParameterText(row->parameter);
       if (row->parameter == kSweepPolarity) text = LoadString(w.polarity == 0 ? 3000 : 3001);
       AddToSweepOrder(row->parameter, text);
     } else {
-      view.sweep.RemoveFromSweepOrder(row->parameter);
+      RemoveFromSweepOrder(row->parameter);
       SyncOrder();
     }
   }
@@ -311,10 +315,10 @@ void Selections::OnSweepCheck(ControlId check) {
 void Selections::AddToSweepOrder(int parameter, const std::string& text) {
   UnitRecord* u = ActiveUnit();
   if (!u) return;
-  view.sweep.FillSequenceCombos();
+  FillSequenceCombos();
   auto& order = u->sweepOrder;
-  const int i = std::clamp(6 - view.workingUnit.sweepCount, 0, 5);
-  FormControls& form = view.form;
+  const int i = std::clamp(6 - with.state.workingUnit.sweepCount, 0, 5);
+  FormControls& form = with.form;
   form.SetText(Offset(C::SequenceValue0, i), text);
   const int32_t q = order[static_cast<size_t>(i)];
   const auto found = std::find(order.begin(), order.end(), parameter);
@@ -322,7 +326,7 @@ void Selections::AddToSweepOrder(int parameter, const std::string& text) {
     const int j = static_cast<int>(found - order.begin());
     form.SetText(Offset(C::SequenceValue0, j), ParameterText(q));
     order[static_cast<size_t>(j)] = q;
-    form.SetText(Offset(C::SequenceCombo0, j), SweepControl::ParameterName(q));
+    form.SetText(Offset(C::SequenceCombo0, j), ParameterName(q));
   }
   order[static_cast<size_t>(i)] = parameter;
   SyncOrder();
@@ -330,15 +334,15 @@ void Selections::AddToSweepOrder(int parameter, const std::string& text) {
 }
 
 void Selections::ShowSequenceRows(int32_t active) {
-  if (!ValidUnit(view.activeUnit)) return;
-  FormControls& form = view.form;
-  const UnitRecord& u = view.doc.unit(view.activeUnit);
+  if (!ValidUnit(with.run.ActiveUnit())) return;
+  FormControls& form = with.form;
+  const UnitRecord& u = with.doc.unit(with.run.ActiveUnit());
   for (int k = 0; k < 6; ++k) {
     const int row = 5 - k;
     const ControlId combo = Offset(C::SequenceCombo0, row);
     const ControlId text = Offset(C::SequenceText0, row);
     const int32_t p = u.sweepOrder[static_cast<size_t>(row)];
-    if (p >= 0 && p < 6) form.SetText(combo, SweepControl::ParameterName(p));
+    if (p >= 0 && p < 6) form.SetText(combo, ParameterName(p));
     const bool inUse = k < u.sweepCount && active == 1;
     form.Enable(combo, inUse);
     if (!inUse) form.SetText(text, form.Text(combo));
@@ -353,10 +357,10 @@ void Selections::ShowSequenceRows(int32_t active) {
 void Selections::OnSequenceCombo(int row) {
   UnitRecord* u = ActiveUnit();
   if (!u || row < 0 || row > 5) return;
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   const std::string name = form.Text(Offset(C::SequenceCombo0, row));
   int32_t p = 0;
-  while (p < 6 && SweepControl::ParameterName(p) != name) ++p;
+  while (p < 6 && ParameterName(p) != name) ++p;
   if (p == 6 || name.empty()) return;
   form.SetText(Offset(C::SequenceValue0, row), ParameterText(p));
   auto& order = u->sweepOrder;
@@ -367,98 +371,98 @@ void Selections::OnSequenceCombo(int row) {
   const int j = static_cast<int>(held - order.begin());
   order[static_cast<size_t>(j)] = q;
   form.SetText(Offset(C::SequenceValue0, j), ParameterText(q));
-  form.SetText(Offset(C::SequenceCombo0, j), SweepControl::ParameterName(q));
+  form.SetText(Offset(C::SequenceCombo0, j), ParameterName(q));
   order[static_cast<size_t>(row)] = p;
   SyncOrder();
-  view.doc.SetModifiedFlag();
+  with.doc.SetModifiedFlag();
 }
 
 void Selections::OnEndless(ControlId check) {
-  const bool on = view.form.IsChecked(check);
+  const bool on = with.form.IsChecked(check);
   const bool injection = check == C::InjectionEndlessCheck;
-  StoreField(view, injection ? &UnitRecord::injectionEndless : &UnitRecord::intervalEndless,
+  StoreField(with, injection ? &UnitRecord::injectionEndless : &UnitRecord::intervalEndless,
              on ? 1 : 0);
-  view.form.Enable(injection ? C::InjectionTimeEdit : C::IntervalTimeEdit, !on);
-  view.form.Enable(injection ? C::InjectionTimeSpin : C::IntervalTimeSpin, !on);
+  with.form.Enable(injection ? C::InjectionTimeEdit : C::IntervalTimeEdit, !on);
+  with.form.Enable(injection ? C::InjectionTimeSpin : C::IntervalTimeSpin, !on);
 }
 
 void Selections::OnLineOption() {
-  StoreField(view, &UnitRecord::lineOption, view.form.IsChecked(C::LineOptionCheck) ? 1 : 0);
+  StoreField(with, &UnitRecord::lineOption, with.form.IsChecked(C::LineOptionCheck) ? 1 : 0);
 }
 
 void Selections::OnLineLabel() {
-  if (view.workingUnit.triggerMode != 1) return;
-  const int32_t value = view.workingUnit.lineOption ? 0 : 1;
-  view.form.Check(C::LineOptionCheck, value != 0);
-  StoreField(view, &UnitRecord::lineOption, value);
+  if (with.state.workingUnit.triggerMode != 1) return;
+  const int32_t value = with.state.workingUnit.lineOption ? 0 : 1;
+  with.form.Check(C::LineOptionCheck, value != 0);
+  StoreField(with, &UnitRecord::lineOption, value);
 }
 
 void Selections::OnProgramCheck() {
-  const int32_t value = view.form.IsChecked(C::ProgramCheck) ? 1 : 0;
-  if (view.doc.programMode != value) {
-    view.doc.programMode = value;
-    view.doc.SetModifiedFlag();
+  const int32_t value = with.form.IsChecked(C::ProgramCheck) ? 1 : 0;
+  if (with.doc.programMode != value) {
+    with.doc.programMode = value;
+    with.doc.SetModifiedFlag();
   }
-  view.layout.EnableProgramArea();
+  with.layout.EnableProgramArea();
 }
 
 void Selections::OnPhase() {
-  if (view.workingUnit.triggerMode != 0) StoreField(view, &UnitRecord::triggerMode, 0);
-  view.entry.SetTriggerSpins(0);
-  view.entry.ShowTriggerMode(0);
-  if (view.workingUnit.lineOption == 0) {
+  if (with.state.workingUnit.triggerMode != 0) StoreField(with, &UnitRecord::triggerMode, 0);
+  with.entry.SetTriggerSpins(0);
+  with.entry.ShowTriggerMode(0);
+  if (with.state.workingUnit.lineOption == 0) {
     // Phase always runs with LINE; not a change of the operator's own.
-    StoreField(view, &UnitRecord::lineOption, 1, false);
-    view.form.Check(C::LineOptionCheck, true);
+    StoreField(with, &UnitRecord::lineOption, 1, false);
+    with.form.Check(C::LineOptionCheck, true);
   }
-  view.form.Enable(C::LineOptionCheck, false);
+  with.form.Enable(C::LineOptionCheck, false);
   ShowRadioPairs();
 }
 
 void Selections::OnVariable() {
-  if (view.workingUnit.triggerMode != 1) StoreField(view, &UnitRecord::triggerMode, 1);
-  view.entry.SetTriggerSpins(1);
-  view.entry.ShowTriggerMode(1);
-  view.form.Enable(C::LineOptionCheck, true);
+  if (with.state.workingUnit.triggerMode != 1) StoreField(with, &UnitRecord::triggerMode, 1);
+  with.entry.SetTriggerSpins(1);
+  with.entry.ShowTriggerMode(1);
+  with.form.Enable(C::LineOptionCheck, true);
   ShowRadioPairs();
 }
 
 void Selections::ShowRadioPairs() {
-  const bool variable = view.workingUnit.triggerMode == 1;
-  view.form.Check(C::PhaseRadio, !variable);
-  view.form.Check(C::VariableRadio, variable);
-  view.form.Check(C::UnitNameRadio, view.doc.showUnitNames == 1);
-  view.form.Check(C::UnitNoRadio, view.doc.showUnitNames != 1);
+  const bool variable = with.state.workingUnit.triggerMode == 1;
+  with.form.Check(C::PhaseRadio, !variable);
+  with.form.Check(C::VariableRadio, variable);
+  with.form.Check(C::UnitNameRadio, with.doc.showUnitNames == 1);
+  with.form.Check(C::UnitNoRadio, with.doc.showUnitNames != 1);
 }
 
 void Selections::OnUnitNames(bool names) {
   const int32_t value = names ? 1 : 0;
-  if (view.doc.showUnitNames != value) {
-    view.doc.showUnitNames = value;
-    view.doc.SetModifiedFlag();
+  if (with.doc.showUnitNames != value) {
+    with.doc.showUnitNames = value;
+    with.doc.SetModifiedFlag();
   }
   ShowRadioPairs();
-  view.lists.ShowProgram();
+  with.lists.ShowProgram();
 }
 
 void Selections::SelectUnit(int unitNumber) {
-  CPELKDoc& doc = view.doc;
+  CPELKDoc& doc = with.doc;
   if (!ValidUnit(unitNumber)) unitNumber = 1;  // a damaged current unit number
   UnitRecord& u = doc.unit(unitNumber);
   RepairSweepOrder(u);
-  view.workingUnit = u;
-  view.testModeTab = u.testMode == 1 ? 1 : 0;
-  view.sweepLevels = u.sweepCount;
-  view.voltageLimit = doc.VoltageLimit(u.terminator);
-  view.workingTimes = doc.CurrentProgram().times;
-  view.sendTimesLeft = doc.CurrentProgram().times;
-  view.activeUnit = unitNumber;
+  with.state.workingUnit = u;
+  with.state.testModeTab = u.testMode == 1 ? 1 : 0;
+  with.state.sweepLevels = u.sweepCount;
+  with.state.voltageLimit = doc.VoltageLimit(u.terminator);
+  with.state.workingTimes = doc.CurrentProgram().times;
+  with.run.SetProgramTimes(doc.CurrentProgram().times);
+  with.run.MakeActive(unitNumber);
 }
 
 void Selections::RefreshForm() {
-  FormControls& form = view.form;
-  ParameterEntry& entry = view.entry;
-  const UnitRecord w = view.workingUnit;
+  FormControls& form = with.form;
+  ParameterEntry& entry = with.entry;
+  const UnitRecord w = with.state.workingUnit;
   const int32_t mode = w.triggerMode == 1 ? 1 : 0;
 
   form.SetSpinPosition(C::VoltageSpin, w.voltage);
@@ -483,8 +487,8 @@ void Selections::RefreshForm() {
 
   entry.SetEditText(C::VoltageEdit, VoltageDisplayText(w.voltage));
   entry.SetEditText(C::VoltageStopEdit, VoltageDisplayText(w.voltageStop));
-  entry.SetEditText(C::VoltageStepEdit, VoltageDisplayText(view.workingUnit.voltageStep));
-  entry.ApplyVoltageLimit(view.activeUnit);
+  entry.SetEditText(C::VoltageStepEdit, VoltageDisplayText(with.state.workingUnit.voltageStep));
+  entry.ApplyVoltageLimit(with.run.ActiveUnit());
   entry.ShowTriggerMode(mode);
 
   entry.SetEditText(C::InjectionTimeEdit, std::to_string(w.injectionTime));
@@ -498,32 +502,87 @@ void Selections::RefreshForm() {
 
   // Entries outside a combo's list select nothing; the stored value stays.
   form.SelectItem(C::PolarityCombo, w.polarity);
-  view.sweep.SetSequenceLabel(kSweepPolarity, form.Text(C::PolarityCombo));
+  with.run.SetSequenceLabel(kSweepPolarity, form.Text(C::PolarityCombo));
   form.SelectItem(C::PolarityStopCombo, w.polarityStop);
   form.SelectItem(C::InjectionLineCombo, w.injectionLine);
-  view.sweep.SetSequenceLabel(kSweepInjection, form.Text(C::InjectionLineCombo));
+  with.run.SetSequenceLabel(kSweepInjection, form.Text(C::InjectionLineCombo));
   form.SelectItem(C::InjectionStopCombo, w.injectionLineStop);
   FillReturnCombo(w.injectionLine);
   if (w.returnLine >= 0 && w.returnLine <= LastLine()) {
-    form.SetText(C::ReturnLineCombo, view.doc.lineNames[static_cast<size_t>(w.returnLine)]);
+    form.SetText(C::ReturnLineCombo, with.doc.lineNames[static_cast<size_t>(w.returnLine)]);
   } else {
     form.SelectItem(C::ReturnLineCombo, -1);
   }
-  view.sweep.SetSequenceLabel(kSweepReturn, form.Text(C::ReturnLineCombo));
+  with.run.SetSequenceLabel(kSweepReturn, form.Text(C::ReturnLineCombo));
   form.SelectItem(C::ReturnStopCombo, w.returnLineStop);
   form.SelectItem(C::WidthCombo, w.widthIndex);
-  view.sweep.SetSequenceLabel(kSweepWidth, form.Text(C::WidthCombo));
+  with.run.SetSequenceLabel(kSweepWidth, form.Text(C::WidthCombo));
   form.SelectItem(C::WidthStopCombo, w.widthIndexStop);
 
-  view.sweep.FillSequenceCombos();
+  FillSequenceCombos();
 
-  form.SetTabPage(C::ConditionTab, view.testModeTab);
-  view.layout.ShowTabPage(view.testModeTab);
+  form.SetTabPage(C::ConditionTab, with.state.testModeTab);
+  with.layout.ShowTabPage(with.state.testModeTab);
 
-  form.SetText(C::UnitNumberEdit, std::to_string(view.activeUnit));
+  form.SetText(C::UnitNumberEdit, std::to_string(with.run.ActiveUnit()));
 
-  view.lists.SetUnitButtons();
-  view.enabling.UpdateRunControls();
+  with.lists.SetUnitButtons();
+  with.run.UpdateRunControls();
+}
+
+std::string Selections::ParameterName(int parameter) {
+  return parameter >= 0 && parameter < 6 ? LoadString(kSweepNameIds[parameter]) : std::string();
+}
+
+void Selections::ShowRunUnit(int unitNumber) {
+  if (unitNumber < 1 || unitNumber > kUnitCount) return;
+  const UnitRecord& u = with.doc.unit(unitNumber);
+  with.state.sweepLevels = u.sweepCount;
+  with.form.SetText(ControlId::UnitNumberEdit, std::to_string(unitNumber));
+  with.form.SetText(ControlId::UnitName, u.name);
+  FillSequenceCombos();
+  ShowSequenceRows(u.testMode);
+}
+
+void Selections::FillSequenceCombos() {
+  const int32_t active = with.run.ActiveUnit();
+  if (!ValidUnit(active)) return;
+  const UnitRecord& u = with.doc.unit(active);
+  const int32_t flags[6] = {u.polaritySweep, u.widthSweep,     u.voltageSweep,
+                            u.triggerSweep,  u.injectionSweep, u.returnSweep};
+  std::vector<std::string> all, swept;
+  for (int p = 0; p < 6; ++p) {
+    all.push_back(LoadString(kSweepNameIds[p]));
+    if (flags[p]) swept.push_back(all.back());
+  }
+  for (int i = 0; i < 6; ++i) {
+    const bool shown = i >= 6 - with.state.sweepLevels;
+    with.form.SetItems(Offset(ControlId::SequenceCombo0, i), shown ? swept : all);
+  }
+}
+
+void Selections::RemoveFromSweepOrder(int parameter) {
+  FillSequenceCombos();
+  const int32_t active = with.run.ActiveUnit();
+  if (ValidUnit(active)) {
+    auto& order = with.doc.unit(active).sweepOrder;
+    int found = -1;
+    for (int i = 5; i >= 0; --i) {
+      if (order[static_cast<size_t>(i)] == parameter) {
+        found = i;
+        break;
+      }
+    }
+    const int outside = 5 - with.state.sweepLevels;
+    if (found >= 0 && outside >= 0 && outside <= found) {
+      for (int j = found; j > outside; --j) {
+        order[static_cast<size_t>(j)] = order[static_cast<size_t>(j - 1)];
+      }
+      order[static_cast<size_t>(outside)] = parameter;
+    }
+  }
+  ShowSequenceRows(with.state.testModeTab);
+  with.run.ShowSweepValues(false);
 }
 
 }  // namespace hvt

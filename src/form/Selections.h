@@ -8,14 +8,14 @@
 
 namespace hvt {
 
-class CPELKView;
+struct FormWiring;
 struct UnitRecord;
 
 // The chosen conditions of the form: combos, sweep flags, Endless, LINE,
 // Phase/Variable, the sequence panel; and loading and redrawing the unit.
 class Selections {
  public:
-  explicit Selections(CPELKView& view) : view(view) {}
+  explicit Selections(FormWiring& with) : with(with) {}
 
   // Combo handlers, with the entry chosen.
   void OnPolarity(int index);
@@ -45,6 +45,16 @@ class Selections {
   void FillTerminatorCombo();
   void AddToSweepOrder(int parameter, const std::string& text);
   void ShowSequenceRows(int32_t active);
+  // The sweep-order combos: the parameters each may name, and a parameter
+  // whose flag went off moved out of the swept levels.
+  void FillSequenceCombos();
+  void RemoveFromSweepOrder(int parameter);
+  // A sweep parameter's name as the form shows it.
+  static std::string ParameterName(int parameter);
+
+  // The running unit's number, name and sweep-order rows (a run shows each
+  // unit it reaches, not the working copy).
+  void ShowRunUnit(int unitNumber);
 
   // Loads unit n into the working copy (a number outside 1..50 shows unit 1).
   void SelectUnit(int unitNumber);
@@ -73,7 +83,7 @@ class Selections {
   void RepairSweepOrder(UnitRecord& unit);
   void SyncOrder();
 
-  CPELKView& view;
+  FormWiring& with;
 };
 
 }  // namespace hvt

@@ -5,7 +5,7 @@
 #include "model/StringTable.h"
 #include "ports/Dialogs.h"
 #include "ports/Prompter.h"
-#include "view/CPELKView.h"
+#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -306,27 +306,27 @@ void UnitSelection::OnClose() {
   blinking = false;
 }
 
-void UnitSelection::WriteBack(CPELKView& view) const {
-  CPELKDoc& d = view.doc;
+void UnitSelection::WriteBack(FormWiring& with) const {
+  CPELKDoc& d = with.doc;
   if (d.currentProgram < 1 || d.currentProgram > kProgramCount) return;
   ProgramRecord& program = d.program(d.currentProgram);
   for (int position = 1; position <= ProgramRecord::kPositions; ++position)
     program.step(position) = Step(position);
   d.programStepCount = stepCount;
-  view.lists.FillProgramList();
+  with.lists.FillProgramList();
   if (edited) d.SetModifiedFlag();
 }
 
-bool OpenProgramEditor(CPELKView& view) {
-  if (view.runState >= Running) return false;
+bool OpenProgramEditor(FormWiring& with) {
+  if (with.run.RunActive()) return false;
   // Off with TEST SEQUENCE: the list is grayed and takes no double click.
-  if (!view.form.IsEnabled(ControlId::ProgramList)) return false;
+  if (!with.form.IsEnabled(ControlId::ProgramList)) return false;
   // A damaged file can leave the current program number outside 1..50:
   // there is no program to edit then.
-  if (view.doc.currentProgram < 1 || view.doc.currentProgram > kProgramCount) return false;
-  UnitSelection editor(view.doc, view.prompter);
-  if (!view.dialogs->Run(editor)) return false;
-  editor.WriteBack(view);
+  if (with.doc.currentProgram < 1 || with.doc.currentProgram > kProgramCount) return false;
+  UnitSelection editor(with.doc, with.prompter);
+  if (!with.dialogs->Run(editor)) return false;
+  editor.WriteBack(with);
   return true;
 }
 

@@ -11,7 +11,7 @@
 namespace hvt {
 
 class CPELKDoc;
-class CPELKView;
+struct FormWiring;
 class Prompter;
 
 // Controls of the unit selection dialog by their IDs.
@@ -110,7 +110,7 @@ class UnitSelection : public TimerClient {
   // Positions 1..100 and the step count into the current program and the
   // document's step count; the form's program list is refilled; modified
   // only when the copy was edited.
-  void WriteBack(CPELKView& view) const;
+  void WriteBack(FormWiring& with) const;
 
   uint16_t Step(int position) const { return steps.at(static_cast<size_t>(position)); }
 
@@ -150,6 +150,6 @@ class UnitSelection : public TimerClient {
 
 // A double click on the form's program list: the editor on the current
 // program while no run is active. True when the operator chose OK.
-bool OpenProgramEditor(CPELKView& view);
+bool OpenProgramEditor(FormWiring& with);
 
 }  // namespace hvt

@@ -1,27 +1,27 @@
 #include "run/FormFilterTargets.h"
 
-#include "view/CPELKView.h"
+#include "run/RunWiring.h"
 
 namespace hvt {
 
-void FormFilterTargets::SelectTabPage(int page) { view.layout.OnTabSelected(page); }
+void FormFilterTargets::SelectTabPage(int page) { with.host.OnTabSelected(page); }
 
-void FormFilterTargets::StepUnit(int direction) { view.lists.StepUnit(direction); }
+void FormFilterTargets::StepUnit(int direction) { with.host.StepUnit(direction); }
 
-void FormFilterTargets::StepProgram(int direction) { view.lists.StepProgram(direction); }
+void FormFilterTargets::StepProgram(int direction) { with.host.StepProgram(direction); }
 
-void FormFilterTargets::PressStepButton(ControlId button) { view.lists.PressStepButton(button); }
+void FormFilterTargets::PressStepButton(ControlId button) { with.host.PressStepButton(button); }
 
-void FormFilterTargets::DisarmRepeat() { view.lists.DisarmRepeat(); }
+void FormFilterTargets::DisarmRepeat() { with.host.DisarmRepeat(); }
 
-void FormFilterTargets::SetCursor(CursorShape cursor) { view.form.SetCursor(cursor); }
+void FormFilterTargets::SetCursor(CursorShape cursor) { with.form.SetCursor(cursor); }
 
-bool FormFilterTargets::IsCloseEnabled() const { return view.form.IsCloseEnabled(); }
+bool FormFilterTargets::IsCloseEnabled() const { return with.form.IsCloseEnabled(); }
 
-bool ToolTipAllowed(const CPELKView& view, ControlId control) {
+bool ToolTipAllowed(const RunStatus& run, ControlId control) {
   const bool timeEdit =
       control == ControlId::InjectionTimeEdit || control == ControlId::IntervalTimeEdit;
-  return !(timeEdit && view.RunActive());
+  return !(timeEdit && run.RunActive());
 }
 
 }  // namespace hvt

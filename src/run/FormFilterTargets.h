@@ -4,13 +4,14 @@
 
 namespace hvt {
 
-class CPELKView;
+struct RunStatus;
+struct RunWiring;
 
 // What the input filter hands on, carried out on the view's parts: the tab
 // page, the unit and program numbers, the cursor, the frame's Close state.
 class FormFilterTargets : public FilterTargets {
  public:
-  explicit FormFilterTargets(CPELKView& view) : view(view) {}
+  explicit FormFilterTargets(RunWiring& with) : with(with) {}
 
   void SelectTabPage(int page) override;
   void StepUnit(int direction) override;
@@ -24,10 +25,10 @@ class FormFilterTargets : public FilterTargets {
   bool IsCloseEnabled() const override;
 
  private:
-  CPELKView& view;
+  RunWiring& with;
 };
 
 // A control's tooltip is not shown over the remaining times during a run.
-bool ToolTipAllowed(const CPELKView& view, ControlId control);
+bool ToolTipAllowed(const RunStatus& run, ControlId control);
 
 }  // namespace hvt

@@ -1,6 +1,6 @@
 #include "run/InputFilter.h"
 
-#include "view/CPELKView.h"
+#include "run/RunWiring.h"
 
 namespace hvt {
 
@@ -206,20 +206,20 @@ FilterDecision DecideMouse(const MouseEvent& event, const FilterState& state) {
 
 FilterState InputFilter::State(std::optional<ControlId> control) const {
   FilterState s;
-  s.runState = view.runState;
-  s.programMode = view.doc.programMode != 0;
-  s.enterLatch = view.enterLatch != 0;
+  s.runState = with.status.runState;
+  s.programMode = with.doc.programMode != 0;
+  s.enterLatch = enterLatch != 0;
   s.closeEnabled = targets.IsCloseEnabled();
-  s.tabPage = view.testModeTab;
-  if (view.activeUnit >= 1 && view.activeUnit <= kUnitCount) {
-    const UnitRecord& u = view.doc.unit(view.activeUnit);
+  s.tabPage = with.formState.testModeTab;
+  if (with.status.activeUnit >= 1 && with.status.activeUnit <= kUnitCount) {
+    const UnitRecord& u = with.doc.unit(with.status.activeUnit);
     s.sweepUnit = u.testMode == 1;
     s.voltageSweep = u.voltageSweep != 0;
     s.triggerSweep = u.triggerSweep != 0;
     s.injectionEndless = u.injectionEndless != 0;
     s.intervalEndless = u.intervalEndless != 0;
   }
-  s.controlEnabled = control && view.form.IsEnabled(*control);
+  s.controlEnabled = control && with.form.IsEnabled(*control);
   return s;
 }
 
@@ -245,18 +245,18 @@ void InputFilter::Apply(const FilterDecision& d, const MouseEvent* mouse) {
     targets.SetCursor(cursor);
   }
   if (d.selectPage) {
-    view.form.Focus(C::ConditionTab);
+    with.form.Focus(C::ConditionTab);
     targets.SelectTabPage(*d.selectPage);
-    view.clock.Sleep(kPageSwitchSettleMs);
-    view.form.DropPendingInput();
+    with.clock.Sleep(kPageSwitchSettleMs);
+    with.form.DropPendingInput();
   }
   if (d.unitStep != 0) targets.StepUnit(d.unitStep);
   if (d.programStep != 0) targets.StepProgram(d.programStep);
   if (d.pressStepButton) targets.PressStepButton(*d.pressStepButton);
   if (d.disarmRepeat) targets.DisarmRepeat();
-  if (d.endRun) view.run.EndRun();
-  if (d.togglePause) view.run.TogglePause();
-  if (d.setEnterLatch) view.enterLatch = *d.setEnterLatch ? 1 : 0;
+  if (d.endRun) with.run.EndRun();
+  if (d.togglePause) with.run.TogglePause();
+  if (d.setEnterLatch) enterLatch = *d.setEnterLatch ? 1 : 0;
 }
 
 }  // namespace hvt

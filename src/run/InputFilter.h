@@ -9,7 +9,7 @@
 
 namespace hvt {
 
-class CPELKView;
+struct RunWiring;
 
 // Program cursor over the program list, else the I-beam over an editable
 // field, else the arrow.
@@ -94,7 +94,7 @@ bool IsEditableField(ControlId id, const FilterState& state);
 // actions on the view and its targets, and keeps the cursor state.
 class InputFilter {
  public:
-  InputFilter(CPELKView& view, FilterTargets& targets) : view(view), targets(targets) {}
+  InputFilter(RunWiring& with, FilterTargets& targets) : with(with), targets(targets) {}
 
   Disposition OnKey(const KeyEvent& event);
   Disposition OnMouse(const MouseEvent& event);
@@ -110,8 +110,10 @@ class InputFilter {
  private:
   void Apply(const FilterDecision& decision, const MouseEvent* mouse);
 
-  CPELKView& view;
+  RunWiring& with;
   FilterTargets& targets;
+  // Enter was pressed on an edit field and its release is still to come.
+  int32_t enterLatch = 0;
 };
 
 }  // namespace hvt

@@ -8,7 +8,7 @@
 
 namespace hvt {
 
-class CPELKView;
+struct RunWiring;
 
 // A test this program did not start is watched on its own timer.
 inline constexpr int kLeftTestTimer = 4;
@@ -23,7 +23,7 @@ inline constexpr unsigned kLeftTestMs = 1000;
 // if nothing ran.
 class InstrumentWatch {
  public:
-  explicit InstrumentWatch(CPELKView& view) : view(view) {}
+  explicit InstrumentWatch(RunWiring& with) : with(with) {}
 
   // After a successful identification with an instrument (never in
   // demonstration mode): "QG" once. A busy instrument is said in one box;
@@ -55,7 +55,7 @@ class InstrumentWatch {
   void LeaveFound(const InstrumentActivity& found);
   void SetWarning(std::string text);
 
-  CPELKView& view;
+  RunWiring& with;
   int32_t leftTest = 0;
   std::string warning;
 };

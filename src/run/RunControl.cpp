@@ -4,7 +4,7 @@
 
 #include "model/Settings.h"
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "run/RunWiring.h"
 
 namespace hvt {
 
@@ -27,96 +27,117 @@ bool Twice(F&& send) {
 }  // namespace
 
 void RunControl::SetLamp(bool lit) {
-  view.form.SetImage(C::Lamp, lit ? Image::LampLit : Image::None);
+  with.form.SetImage(C::Lamp, lit ? Image::LampLit : Image::None);
 }
 
 void RunControl::FailRun(RunEnd how) {
-  if (lastRunEnd == RunEnd::None) lastRunEnd = how;
+  if (lastRunEnd != RunEnd::None) return;
+  lastRunEnd = how;
+  if (how == RunEnd::InstrumentReport || how == RunEnd::CommunicationFailure) {
+    with.events.Failed(how);
+  }
+}
+
+void RunControl::MakeActive(int32_t unitNumber) { state.activeUnit = unitNumber; }
+
+void RunControl::ForgetSecondsDigit() { state.lastSecondDigit = 0; }
+
+void RunControl::AdvanceSweep(int unitNumber) {
+  with.sweep.AdvanceSweep(unitNumber);
+  if (with.doc.unit(unitNumber).injectionEndless) {
+    state.endlessInjection = 1;
+    with.enabling.UpdateRunControls();
+  }
+  with.events.PointStarted(unitNumber);
 }
 
 void RunControl::StartRun() {
-  CPELKDoc& doc = view.doc;
-  FormControls& form = view.form;
-  InstrumentCommands& commands = view.commands;
+  CPELKDoc& doc = with.doc;
+  FormControls& form = with.form;
+  InstrumentCommands& commands = with.commands;
   const bool demo = doc.demoMode != 0;
 
-  if (view.watch.LeftTestRunning() && !view.RunActive()) return;
-  if (doc.programMode && view.sequence.RunPositions().empty()) {
-    view.connection.ShowMessage(LoadString(kNoUnitsText));
+  if (with.watch.LeftTestRunning() && !state.RunActive()) return;
+  if (doc.programMode && with.sequence.RunPositions().empty()) {
+    with.connection.ShowMessage(LoadString(kNoUnitsText));
     return;
   }
-  view.pollTicks = 5;
+  state.pollTicks = 5;
 
   bool next = false;
-  if (view.endlessInjection || view.endlessInterval) {
-    if (view.endlessInjection) {
+  if (state.endlessInjection || state.endlessInterval) {
+    if (state.endlessInjection) {
       form.Show(C::PulseLabel, false);
-      view.endlessInjection = 0;
+      state.endlessInjection = 0;
     } else {
       form.Show(C::PulseLabel, true);
-      view.endlessInterval = 0;
+      state.endlessInterval = 0;
     }
     if (!demo) {
-      --view.secondsLeft;
-      view.sequence.ShowProgress(false);
+      --state.secondsLeft;
+      with.sequence.ShowProgress(false);
     }
     Twice([&] { return commands.SendStart(); });
     next = true;
   } else {
     lastRunEnd = RunEnd::None;
     form.SetToolTip(C::Start, LoadString(kNextText));
-    view.timers.KillTimer(kLineWatchTimer);
+    with.timers.KillTimer(kLineWatchTimer);
     form.SetStatusText(LoadString(kStartText) + "   0%");
     if (demo) form.Show(C::PulseLabel, true);
-    view.pollTicks = 0;
-    view.totalSeconds = 0;
-    view.lastUnitToggle = 0;
+    state.pollTicks = 0;
+    state.totalSeconds = 0;
+    state.lastUnitToggle = 0;
     if (doc.programMode) {
-      view.sequence.PrepareProgramRun();
+      const SequenceControl::ProgramStart start = with.sequence.PrepareProgramRun();
+      state.totalSeconds = start.totalSeconds;
+      state.activeUnit = start.firstUnit;
+      if (doc.unit(start.firstUnit).injectionEndless) state.endlessInjection = 1;
+      with.sequence.ShowProgramStart(start.firstUnit);
     } else {
-      view.totalSeconds = view.sweep.UnitRunSeconds(view.activeUnit, false);
-      if (demo) view.endlessInjection = doc.unit(view.activeUnit).injectionEndless;
+      state.totalSeconds = with.sweep.UnitRunSeconds(state.activeUnit, false);
+      if (demo) state.endlessInjection = doc.unit(state.activeUnit).injectionEndless;
     }
-    view.sweep.LoadRunCounters(view.activeUnit);
-    view.secondsLeft = view.totalSeconds;
-    view.showTimesLeft = view.sendTimesLeft;
-    const int unit = view.activeUnit;
+    with.sweep.LoadRunCounters(state.activeUnit);
+    state.secondsLeft = state.totalSeconds;
+    with.sequence.StartRepetitions();
+    const int unit = state.activeUnit;
     if (!Twice([&] { return commands.SendUnit(unit); })) {
       FailRun(RunEnd::CommunicationFailure);
-      doc.demoMode = view.connection.AskDemo();
-      view.runState = Running;
+      doc.demoMode = with.connection.AskDemo();
+      state.runState = Running;
       EndRun();
       return;
     }
     if (startVeto && startVeto()) {
       FailRun(RunEnd::Stopped);
-      view.runState = Running;  // so that EndRun restores the form
+      state.runState = Running;  // so that EndRun restores the form
       EndRun();
       return;
     }
     if (!Twice([&] { return commands.SendStart(); })) {
       FailRun(RunEnd::CommunicationFailure);
-      doc.demoMode = view.connection.AskDemo();
-      view.runState = Running;
+      doc.demoMode = with.connection.AskDemo();
+      state.runState = Running;
       EndRun();
       return;
     }
-    view.timers.SetTimer(kPollTimer, kPollMs);
+    with.timers.SetTimer(kPollTimer, kPollMs);
   }
 
-  view.enabling.EnableFrameForRun(false);
-  view.enabling.EnableFormForRun(false);
+  with.enabling.EnableFrameForRun(false);
+  with.enabling.EnableFormForRun(false);
   if (demo) {
-    view.runState = Running;
-    if (view.oneShotMode) form.Enable(C::Trigger, true);
+    state.runState = Running;
+    if (state.oneShotMode) form.Enable(C::Trigger, true);
   } else {
-    view.runState = next ? Running : Waiting;
+    state.runState = next ? Running : Waiting;
     form.Enable(C::Start, false);
   }
-  view.lastInjectionCount = 0;
-  view.lastIntervalCount = 0;
-  view.enabling.UpdateRunControls();
-  view.timers.SetTimer(kBlinkTimer, kBlinkMs);
+  state.lastInjectionCount = 0;
+  state.lastIntervalCount = 0;
+  with.enabling.UpdateRunControls();
+  with.timers.SetTimer(kBlinkTimer, kBlinkMs);
   for (ControlId id : {C::InjectionTimeEdit, C::IntervalTimeEdit}) {
     form.SetTabStop(id, false);
     form.Enable(id, true);
@@ -124,51 +145,58 @@ void RunControl::StartRun() {
   }
   Twice([&] { return commands.SendStepCode(10); });
   form.Focus(C::Stop);
+  if (next) {
+    with.events.Next();
+  } else {
+    with.events.RunStarted(state.activeUnit, doc.programMode != 0);
+    if (demo) with.events.PointStarted(state.activeUnit);
+  }
 }
 
 void RunControl::EndRun() {
-  if (!view.RunActive()) return;
+  if (!state.RunActive()) return;
   FailRun(RunEnd::Stopped);
-  CPELKDoc& doc = view.doc;
-  FormControls& form = view.form;
+  CPELKDoc& doc = with.doc;
+  FormControls& form = with.form;
   // The stop goes out before the form is redrawn: the redraw takes a few
   // milliseconds the instrument would go on injecting.
-  view.timers.KillTimer(kPollTimer);
-  view.watch.NoteStop(Twice([&] { return view.commands.SendStop(); }));
+  with.timers.KillTimer(kPollTimer);
+  const bool stopAccepted = Twice([&] { return with.commands.SendStop(); });
+  with.events.Stopped(lastRunEnd, stopAccepted);
 
   form.SetStatusText(LoadString(kReadyText));
-  view.sequence.ShowProgress(true);
-  view.timers.KillTimer(kBlinkTimer);
-  view.timers.KillTimer(kPollTimer);
+  with.sequence.ShowProgress(true);
+  with.timers.KillTimer(kBlinkTimer);
+  with.timers.KillTimer(kPollTimer);
   form.Show(C::PulseLabel, false);
   form.SetImage(C::Start, Image::StartNormal);
   form.SetImage(C::Pause, Image::PauseNormal);
-  view.enabling.ShowConditionPanel(true);
-  view.activeUnit = doc.currentUnit;
-  view.selections.SelectUnit(view.activeUnit);
-  view.selections.RefreshForm();
-  view.lists.ShowProgram();
-  if (!doc.demoMode && view.commands.QueryLineState() == 0 && form.IsChecked(C::Line)) {
+  with.enabling.ShowConditionPanel(true);
+  state.activeUnit = doc.currentUnit;
+  with.host.SelectUnit(state.activeUnit);
+  with.host.RefreshForm();
+  with.host.ShowProgram();
+  if (!doc.demoMode && with.commands.QueryLineState() == 0 && form.IsChecked(C::Line)) {
     form.SetImage(C::Line, Image::LineOff);
     form.Check(C::Line, false);
   }
-  view.enabling.EnableFrameForRun(true);
+  with.enabling.EnableFrameForRun(true);
   if (form.IsChecked(C::Line)) {
     SetLamp(true);
-    view.runState = LineOn;
-    view.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
+    state.runState = LineOn;
+    with.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
     form.EnableClose(false);
   } else {
     SetLamp(false);
-    view.runState = Idle;
+    state.runState = Idle;
   }
-  view.enabling.EnableFormForRun(true);
-  view.endlessInjection = 0;
-  view.endlessInterval = 0;
-  view.lists.ShowProgram();
-  view.sweep.ShowSweepValues(false);
-  view.enabling.UpdateRunControls();
-  view.enabling.ShowRemainingTimes(false);
+  with.enabling.EnableFormForRun(true);
+  state.endlessInjection = 0;
+  state.endlessInterval = 0;
+  with.host.ShowProgram();
+  with.sweep.ShowSweepValues(false);
+  with.enabling.UpdateRunControls();
+  with.enabling.ShowRemainingTimes(false);
   for (ControlId id : {C::InjectionTimeEdit, C::IntervalTimeEdit}) {
     form.SetTabStop(id, true);
     form.Repaint(id);
@@ -179,49 +207,52 @@ void RunControl::EndRun() {
 void RunControl::TogglePause() {
   // The run state first: PAUSE acts on every button-down, grayed or not, and
   // asking an idle instrument would block the form for nothing.
-  if (view.runState < Running || view.runState == Waiting || view.oneShotMode) return;
-  if (!view.connection.IsTestRunning()) return;
-  FormControls& form = view.form;
+  if (state.runState < Running || state.runState == Waiting || state.oneShotMode) return;
+  if (!with.connection.IsTestRunning()) return;
+  FormControls& form = with.form;
   form.SetImage(C::Pause, Image::PauseNormal);
   SetLamp(true);
-  const bool pause = view.runState != Paused;
-  if (view.doc.demoMode) {
-    view.runState = pause ? Paused : Running;
+  const bool pause = state.runState != Paused;
+  if (with.doc.demoMode) {
+    state.runState = pause ? Paused : Running;
   } else {
-    if (!Twice([&] { return view.commands.SendPause(pause); })) {
-      view.timers.KillTimer(kPollTimer);
+    if (!Twice([&] { return with.commands.SendPause(pause); })) {
+      with.timers.KillTimer(kPollTimer);
       FailRun(RunEnd::CommunicationFailure);
-      if (view.connection.IsTestRunning()) view.doc.demoMode = view.connection.AskDemo();
+      if (with.connection.IsTestRunning()) with.doc.demoMode = with.connection.AskDemo();
       EndRun();
-      view.enabling.UpdateRunControls();
+      with.enabling.UpdateRunControls();
       return;
     }
-    const std::string answer = view.commands.QueryStatus();
+    const std::string answer = with.commands.QueryStatus();
     if (!answer.empty()) {
-      view.runState = (status::Flags(answer, 2) & status::kPaused) ? Paused : Running;
+      state.runState = (status::Flags(answer, 2) & status::kPaused) ? Paused : Running;
     }
   }
-  if (view.runState == Running) {
-    view.sequence.ShowProgress(false);
+  if (state.runState == Running) {
+    with.sequence.ShowProgress(false);
+    with.events.Resumed();
   } else {
     form.SetStatusText(LoadString(kPauseText));
+    with.events.Paused();
   }
-  view.enabling.UpdateRunControls();
+  with.enabling.UpdateRunControls();
 }
 
 void RunControl::ToggleLine() {
-  FormControls& form = view.form;
-  const bool ok = Twice([&] { return view.commands.SendLine(form.IsChecked(C::Line)); });
+  FormControls& form = with.form;
+  const bool ok = Twice([&] { return with.commands.SendLine(form.IsChecked(C::Line)); });
+  if (ok) with.events.LineSwitched(form.IsChecked(C::Line));
   if (ok && form.IsChecked(C::Line)) {
-    view.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
-    view.runState = LineOn;
+    with.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
+    state.runState = LineOn;
     form.SetImage(C::Line, Image::LineOn);
     form.EnableClose(false);
     SetLamp(true);
   } else if (ok) {
     EndRun();
-    view.timers.KillTimer(kLineWatchTimer);
-    view.runState = Idle;
+    with.timers.KillTimer(kLineWatchTimer);
+    state.runState = Idle;
     form.SetImage(C::Line, Image::LineOff);
     form.EnableClose(true);
     SetLamp(false);
@@ -233,54 +264,55 @@ void RunControl::ToggleLine() {
     // same way and ask again, is stopped before asking.
     FailRun(RunEnd::CommunicationFailure);
     EndRun();
-    view.timers.KillTimer(kLineWatchTimer);
-    view.runState = Idle;
-    view.doc.demoMode = view.connection.AskDemo();
+    with.timers.KillTimer(kLineWatchTimer);
+    state.runState = Idle;
+    with.doc.demoMode = with.connection.AskDemo();
     form.SetImage(C::Line, Image::LineOff);
-    view.enabling.EnableFrameForRun(true);
+    with.enabling.EnableFrameForRun(true);
     SetLamp(false);
     form.Check(C::Line, false);
   }
-  view.enabling.UpdateRunControls();
+  with.enabling.UpdateRunControls();
   form.Repaint(C::InjectionTimeEdit);
   form.Repaint(C::IntervalTimeEdit);
 }
 
 void RunControl::EndForExit() {
-  if (view.runState >= Running) EndRun();
-  if (view.runState == LineOn) {
-    view.form.Check(C::Line, false);
+  if (state.runState >= Running) EndRun();
+  if (state.runState == LineOn) {
+    with.form.Check(C::Line, false);
     ToggleLine();
   }
   // Whatever is still exposed: a test left running that the operator chose
   // to watch, a stop whose answer was lost.
-  view.commands.StopExposed();
+  with.commands.StopExposed();
 }
 
 void RunControl::SendUpdate() {
-  const int unit = view.activeUnit;
-  const bool ok = Twice([&] { return view.commands.SendLevels(unit); });
-  view.sweep.ShowSweepValues(true);
+  const int unit = state.activeUnit;
+  const bool ok = Twice([&] { return with.commands.SendLevels(unit); });
+  with.sweep.ShowSweepValues(true);
   if (!ok) {
-    view.timers.KillTimer(kPollTimer);
+    with.timers.KillTimer(kPollTimer);
     FailRun(RunEnd::CommunicationFailure);
-    view.doc.demoMode = view.connection.AskDemo();
+    with.doc.demoMode = with.connection.AskDemo();
     EndRun();
     return;
   }
-  view.form.MessageBeep(Beep::Standard);
+  with.form.MessageBeep(Beep::Standard);
 }
 
 void RunControl::OnTriggerButton() {
-  if (!view.connection.IsTestRunning()) return;
-  Twice([&] { return view.commands.SendTrigger(); });
-  view.form.MessageBeep(Beep::Standard);
+  if (!with.connection.IsTestRunning()) return;
+  Twice([&] { return with.commands.SendTrigger(); });
+  with.events.SingleShot();
+  with.form.MessageBeep(Beep::Standard);
 }
 
 void RunControl::OnOneShotMode() {
-  view.oneShotMode = view.form.IsChecked(C::OneShotMode) ? 1 : 0;
-  if (!view.oneShotMode) view.runState = view.form.IsChecked(C::Line) ? LineOn : Idle;
-  view.enabling.UpdateRunControls();
+  state.oneShotMode = with.form.IsChecked(C::OneShotMode) ? 1 : 0;
+  if (!state.oneShotMode) state.runState = with.form.IsChecked(C::Line) ? LineOn : Idle;
+  with.enabling.UpdateRunControls();
 }
 
 void RunControl::OnTimer(int id) {
@@ -289,7 +321,7 @@ void RunControl::OnTimer(int id) {
       BlinkTick();
       break;
     case kPollTimer:
-      if (view.doc.demoMode) {
+      if (with.doc.demoMode) {
         DemoTick();
       } else {
         PollTick();
@@ -304,226 +336,249 @@ void RunControl::OnTimer(int id) {
 }
 
 void RunControl::BlinkTick() {
-  view.timers.KillTimer(kBlinkTimer);
-  if (view.RunActive()) {
-    FormControls& form = view.form;
-    const bool endless = view.endlessInjection || view.endlessInterval;
-    if (++view.blinkPhase % 2 == 1) {
-      if (view.runState == Paused) {
+  with.timers.KillTimer(kBlinkTimer);
+  if (state.RunActive()) {
+    FormControls& form = with.form;
+    const bool endless = state.endlessInjection || state.endlessInterval;
+    if (++state.blinkPhase % 2 == 1) {
+      if (state.runState == Paused) {
         form.SetImage(C::Pause, Image::PauseDark);
       } else {
         form.SetImage(C::Lamp, Image::LampDim);
         if (endless) form.SetImage(C::Start, Image::StartDark);
       }
     } else {
-      if (view.runState == Paused) {
+      if (state.runState == Paused) {
         form.SetImage(C::Pause, Image::PauseNormal);
       } else {
         form.SetImage(C::Lamp, Image::LampLit);
         if (endless) form.SetImage(C::Start, Image::StartNormal);
       }
-      view.blinkPhase = 0;
+      state.blinkPhase = 0;
     }
   }
-  view.timers.SetTimer(kBlinkTimer, kBlinkMs);
+  with.timers.SetTimer(kBlinkTimer, kBlinkMs);
 }
 
 void RunControl::RowBlink() {
-  if (!view.doc.programMode) return;
-  view.sequence.SetProgramRowText(view.showPos, view.rowBlinkPhase == 1);
-  view.rowBlinkPhase = view.rowBlinkPhase ? 0 : 1;
+  if (!with.doc.programMode) return;
+  with.sequence.SetProgramRowText(with.sequenceState.showPos, state.rowBlinkPhase == 1);
+  state.rowBlinkPhase = state.rowBlinkPhase ? 0 : 1;
 }
 
 void RunControl::PollTick() {
   RowBlink();
-  ++view.pollTicks;
-  view.timers.KillTimer(kPollTimer);
+  ++state.pollTicks;
+  with.timers.KillTimer(kPollTimer);
   const std::string answer = CheckRunStatus();
   if (answer.empty()) {
     EndRun();
     return;
   }
   const bool ok =
-      view.runState == Paused ? PausedTick(view.activeUnit) : StatusTick(view.activeUnit, answer);
+      state.runState == Paused ? PausedTick(state.activeUnit) : StatusTick(state.activeUnit, answer);
   if (ok) {
-    view.timers.SetTimer(kPollTimer, kPollMs);
+    with.timers.SetTimer(kPollTimer, kPollMs);
   } else {
     FailRun(RunEnd::CommunicationFailure);
-    view.connection.ShowMessage(LoadString(ids::kCommunicationError));
+    with.connection.ShowMessage(LoadString(ids::kCommunicationError));
     EndRun();
   }
 }
 
 std::string RunControl::CheckRunStatus() {
-  const std::string answer = view.commands.QueryStatus();
+  const std::string answer = with.commands.QueryStatus();
   if (answer.empty()) {
-    view.timers.KillTimer(kPollTimer);
+    with.timers.KillTimer(kPollTimer);
     FailRun(RunEnd::CommunicationFailure);
-    view.connection.ShowMessage(LoadString(ids::kCommunicationError));
+    with.connection.ShowMessage(LoadString(ids::kCommunicationError));
     return {};
   }
   const int flags = status::Flags(answer, 2);
   if (flags & status::kRunning) return answer;
-  view.timers.KillTimer(kPollTimer);
+  with.timers.KillTimer(kPollTimer);
   if (flags & status::kStopped) {
     FailRun(RunEnd::InstrumentReport);
-    view.connection.ReportStopReason(answer);
+    with.connection.ReportStopReason(answer);
   } else {
     FailRun(RunEnd::Completed);
-    view.form.SetProgress(100);
-    view.clock.Sleep(100);
-    view.form.MessageBeep(Beep::Asterisk);
+    with.form.SetProgress(100);
+    with.clock.Sleep(100);
+    with.form.MessageBeep(Beep::Asterisk);
   }
   return {};
 }
 
 bool RunControl::StatusTick(int unitNumber, const std::string& status) {
   if (unitNumber < 1 || unitNumber > kUnitCount) return false;
-  view.runState = Running;
+  state.runState = Running;
   int32_t injection = 0, interval = 0, toggle = 0, digit = 0;
-  InstrumentCommands& commands = view.commands;
-  if (!Twice([&] {
-        return commands.QueryProgress(unitNumber, injection, interval, view.sweepPoint, toggle,
-                                      digit);
-      })) {
-    return false;
-  }
+  InstrumentCommands& commands = with.commands;
+  const SweepPoint before = with.sweepState.sweepPoint;
+  SweepPoint point = before;
+  const bool answered = Twice([&] {
+    return commands.QueryProgress(unitNumber, injection, interval, point, toggle, digit);
+  });
+  with.sweep.TakePoint(point);
+  if (!answered) return false;
 
   // The instrument's seconds digit drives the countdown; Endless phases and
   // the waiting state do not count.
-  if (digit != view.lastSecondDigit &&
-      (view.lastInjectionCount != 0 || view.lastIntervalCount != 0) &&
-      view.lastInjectionCount != 10000 && view.lastIntervalCount != 1000) {
-    if (view.secondsLeft != 0) {
-      view.secondsLeft -= SecondsBetweenDigits(view.lastSecondDigit, digit);
+  if (digit != state.lastSecondDigit &&
+      (state.lastInjectionCount != 0 || state.lastIntervalCount != 0) &&
+      state.lastInjectionCount != 10000 && state.lastIntervalCount != 1000) {
+    if (state.secondsLeft != 0) {
+      state.secondsLeft -= SecondsBetweenDigits(state.lastSecondDigit, digit);
     }
-    view.sequence.ShowProgress(false);
-    view.lastSecondDigit = digit;
+    with.sequence.ShowProgress(false);
+    state.lastSecondDigit = digit;
   }
 
-  FormControls& form = view.form;
-  const UnitRecord& u = view.doc.unit(unitNumber);
+  FormControls& form = with.form;
+  const UnitRecord& u = with.doc.unit(unitNumber);
   if (injection != 0) {
-    view.endlessInjection = injection == 10000 ? 1 : 0;
-    if (view.oneShotMode) form.Enable(C::Trigger, true);
+    state.endlessInjection = injection == 10000 ? 1 : 0;
+    if (state.oneShotMode) form.Enable(C::Trigger, true);
     form.Show(C::PulseLabel, true);
-    view.sweep.ShowSweepValues(true);
-    view.injectionLeft = injection;
-    view.intervalLeft = u.intervalTime;
+    with.sweep.ShowSweepValues(true);
+    with.sweep.SetPhaseTimes(injection, u.intervalTime);
   } else {
     form.Show(C::PulseLabel, false);
     if (interval > 0) {
-      if (view.oneShotMode) form.Enable(C::Trigger, false);
-      view.intervalLeft = interval;
-      view.endlessInterval = interval == 1000 ? 1 : 0;
-      view.injectionLeft = u.injectionTime;
+      if (state.oneShotMode) form.Enable(C::Trigger, false);
+      state.endlessInterval = interval == 1000 ? 1 : 0;
+      with.sweep.SetPhaseTimes(u.injectionTime, interval);
     }
   }
   if (injection == 0 && interval <= 0) {
-    view.runState = Waiting;
+    state.runState = Waiting;
     Twice([&] { return commands.SendStepCode(10); });
   }
   const bool nextUnit = (status::Flags(status, 2) & status::kNextUnit) != 0;
-  if (view.doc.programMode && !view.sequence.FeedProgram(nextUnit, toggle)) {
-    FailRun(RunEnd::CommunicationFailure);
-    return false;
+  if (with.doc.programMode) {
+    int32_t reached = 0;
+    if (!with.sequence.FeedProgram(nextUnit, toggle, reached)) {
+      FailRun(RunEnd::CommunicationFailure);
+      return false;
+    }
+    if (reached != 0) {
+      state.activeUnit = reached;
+      with.sequence.ShowUnitReached(reached);
+      state.lastUnitToggle = toggle;
+      with.events.UnitStarted(reached, with.sequenceState.showPos);
+    }
   }
-  view.lastInjectionCount = injection;
-  view.lastIntervalCount = interval;
-  view.enabling.ShowRemainingTimes(true);
-  view.enabling.UpdateRunControls();
+  // A new grid point: the instrument stepped a value, or began an injection
+  // phase again.
+  const SweepPoint& now = with.sweepState.sweepPoint;
+  if (now.voltage != before.voltage || now.phase != before.phase ||
+      now.variable != before.variable || injection > state.lastInjectionCount) {
+    with.events.PointStarted(state.activeUnit);
+  }
+  state.lastInjectionCount = injection;
+  state.lastIntervalCount = interval;
+  with.enabling.ShowRemainingTimes(true);
+  with.enabling.UpdateRunControls();
   return true;
 }
 
 bool RunControl::PausedTick(int unitNumber) {
   if (unitNumber < 1 || unitNumber > kUnitCount) return false;
-  const std::string voltage = view.commands.QueryVoltage();
-  const std::string trigger = voltage.empty() ? std::string() : view.commands.QueryTriggerValue();
-  if (!voltage.empty()) view.sweepPoint.voltage = DecimalValue(voltage);
+  const std::string voltage = with.commands.QueryVoltage();
+  const std::string trigger = voltage.empty() ? std::string() : with.commands.QueryTriggerValue();
+  SweepPoint point = with.sweepState.sweepPoint;
+  if (!voltage.empty()) point.voltage = DecimalValue(voltage);
   if (!trigger.empty()) {
-    if (view.doc.unit(unitNumber).triggerMode == 0) {
-      view.sweepPoint.phase = DecimalValue(trigger);
+    if (with.doc.unit(unitNumber).triggerMode == 0) {
+      point.phase = DecimalValue(trigger);
     } else {
-      view.sweepPoint.variable = DecimalValue(trigger);
+      point.variable = DecimalValue(trigger);
     }
   }
-  view.sweep.ShowSweepValues(true);
+  with.sweep.TakePoint(point);
+  with.sweep.ShowSweepValues(true);
   return !voltage.empty() && !trigger.empty();
 }
 
 void RunControl::DemoTick() {
   RowBlink();
-  ++view.pollTicks;
-  if (view.runState == Paused || view.pollTicks < 5) return;
-  if (DemoSecond(view.activeUnit)) {
-    if (view.doc.programMode) {
-      if (view.sequence.OnLastUnitOfLastRepetition()) FailRun(RunEnd::Completed);
-      view.sequence.AdvanceDemoProgram();
+  ++state.pollTicks;
+  if (state.runState == Paused || state.pollTicks < 5) return;
+  if (DemoSecond(state.activeUnit)) {
+    if (with.doc.programMode) {
+      if (with.sequence.OnLastUnitOfLastRepetition()) FailRun(RunEnd::Completed);
+      if (const int32_t unit = with.sequence.AdvanceDemoProgram()) {
+        state.activeUnit = unit;
+        state.endlessInjection = with.doc.unit(unit).injectionEndless;
+        with.sequence.ShowDemoUnit(unit);
+        with.events.UnitStarted(unit, with.sequenceState.showPos);
+        with.events.PointStarted(unit);
+      }
     } else {
       FailRun(RunEnd::Completed);
-      view.form.SetProgress(100);
-      view.clock.Sleep(100);
+      with.form.SetProgress(100);
+      with.clock.Sleep(100);
       EndRun();
     }
   }
-  view.pollTicks = 0;
+  state.pollTicks = 0;
 }
 
 int32_t RunControl::DemoSecond(int unitNumber) {
   if (unitNumber < 1 || unitNumber > kUnitCount) return 1;
-  const UnitRecord& u = view.doc.unit(unitNumber);
-  FormControls& form = view.form;
-  SweepControl& sweep = view.sweep;
+  const UnitRecord& u = with.doc.unit(unitNumber);
+  FormControls& form = with.form;
+  SweepControl& sweep = with.sweep;
   const bool sweepUnit = sweep.IsSweepUnit(unitNumber);
   int32_t finished = 0;
 
-  if (!view.endlessInjection && !view.endlessInterval) --view.secondsLeft;
-  view.sequence.ShowProgress(false);
+  if (!state.endlessInjection && !state.endlessInterval) --state.secondsLeft;
+  with.sequence.ShowProgress(false);
 
-  if (view.endlessInjection) {
+  if (state.endlessInjection) {
     // Waits for NEXT.
-  } else if (view.injectionLeft > 0) {
+  } else if (with.sweepState.injectionLeft > 0) {
     form.Show(C::PulseLabel, true);
-    if (--view.injectionLeft == 0) {
-      view.endlessInterval = u.intervalEndless;
+    if (sweep.CountDownInjection() == 0) {
+      state.endlessInterval = u.intervalEndless;
       const bool intervalFollows = u.intervalEndless || u.intervalTime > 0;
       if (intervalFollows) {
         form.Show(C::PulseLabel, false);
-        if (view.oneShotMode) form.Enable(C::Trigger, false);
+        if (state.oneShotMode) form.Enable(C::Trigger, false);
       }
       if (sweepUnit && sweep.RemainingSteps(unitNumber, true) != 0) {
         finished = 0;
-      } else if (!view.doc.programMode || view.sequence.OnLastUnitOfLastRepetition()) {
+      } else if (!with.doc.programMode || with.sequence.OnLastUnitOfLastRepetition()) {
         finished = 1;
       } else {
         finished = intervalFollows ? 0 : 1;
       }
-      if (!intervalFollows && sweepUnit) sweep.AdvanceSweep(unitNumber);
+      if (!intervalFollows && sweepUnit) AdvanceSweep(unitNumber);
     }
-  } else if (!view.endlessInterval) {
-    if (--view.intervalLeft <= 0) {
+  } else if (!state.endlessInterval) {
+    if (sweep.CountDownInterval() <= 0) {
       form.Show(C::PulseLabel, true);
-      if (view.oneShotMode) form.Enable(C::Trigger, true);
+      if (state.oneShotMode) form.Enable(C::Trigger, true);
       if (sweepUnit && sweep.RemainingSteps(unitNumber, true) != 0) {
-        sweep.AdvanceSweep(unitNumber);
+        AdvanceSweep(unitNumber);
       } else {
         finished = 1;
       }
     }
   }
-  view.enabling.UpdateRunControls();
-  view.enabling.ShowRemainingTimes(true);
+  with.enabling.UpdateRunControls();
+  with.enabling.ShowRemainingTimes(true);
   return finished;
 }
 
 void RunControl::LineWatchTick() {
-  if (view.runState != LineOn || view.doc.demoMode) return;
-  view.timers.KillTimer(kLineWatchTimer);
-  if (view.connection.CheckLineStatus() == 1) {
-    view.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
+  if (state.runState != LineOn || with.doc.demoMode) return;
+  with.timers.KillTimer(kLineWatchTimer);
+  if (with.connection.CheckLineStatus() == 1) {
+    with.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
     return;
   }
-  view.form.Check(C::Line, false);
+  with.form.Check(C::Line, false);
   ToggleLine();
 }
 

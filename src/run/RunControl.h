@@ -4,24 +4,23 @@
 #include <functional>
 #include <string>
 
+#include "ports/RunEvents.h"
+#include "run/RunState.h"
+
 namespace hvt {
 
-class CPELKView;
-
-// How the last run ended, for callers that report it (the command line).
-enum class RunEnd {
-  None,                  // no run yet, or one in progress
-  Completed,             // the instrument (or the demonstration clock) finished it
-  Stopped,               // STOP, Esc, LINE off
-  InstrumentReport,      // the instrument stopped it and said why
-  CommunicationFailure,  // a command or status query failed
-};
+struct RunWiring;
 
 // The run state machine: the run controls, the timers that carry a run
 // forward, status polling, and the demonstration clock.
 class RunControl {
  public:
-  explicit RunControl(CPELKView& view) : view(view) {}
+  RunControl(RunWiring& with, RunStatus& state) : with(with), state(state) {}
+
+  // The unit the form shows and START runs; the form asks for it.
+  void MakeActive(int32_t unitNumber);
+  // The instrument's seconds digit is read afresh (a unit was sent).
+  void ForgetSecondsDigit();
 
   // Control handlers.
   void StartRun();
@@ -50,6 +49,9 @@ class RunControl {
     return digit - last + (digit < last ? 10 : 0);
   }
 
+  // The first cause of the run's end counts; later ones are ignored.
+  void FailRun(RunEnd how);
+
   RunEnd lastRunEnd = RunEnd::None;
   // Asked just before START is sent: true means the operator wants out, and
   // the instrument is then not started at all.
@@ -61,10 +63,12 @@ class RunControl {
   void DemoTick();
   void LineWatchTick();
   void RowBlink();
-  void FailRun(RunEnd how);
   void SetLamp(bool lit);
+  // A demonstration step to the next grid point.
+  void AdvanceSweep(int unitNumber);
 
-  CPELKView& view;
+  RunWiring& with;
+  RunStatus& state;
 };
 
 }  // namespace hvt

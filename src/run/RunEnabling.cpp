@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "view/CPELKView.h"
+#include "run/RunWiring.h"
 
 namespace hvt {
 
@@ -69,16 +69,16 @@ constexpr ControlId kConditionPanel[] = {
 }  // namespace
 
 void RunEnabling::UpdateRunControls() {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   const bool lineChecked = form.IsChecked(C::Line);
-  const bool validUnit = view.activeUnit >= 1 && view.activeUnit <= kUnitCount;
-  const UnitRecord* unit = validUnit ? &view.doc.unit(view.activeUnit) : nullptr;
+  const bool validUnit = with.status.activeUnit >= 1 && with.status.activeUnit <= kUnitCount;
+  const UnitRecord* unit = validUnit ? &with.doc.unit(with.status.activeUnit) : nullptr;
   const bool lineOption = unit && unit->lineOption;
-  switch (view.runState) {
+  switch (with.status.runState) {
     case Idle:
     case LineOn:
       // A test this program did not start runs on the instrument.
-      form.Enable(C::Start, !view.watch.LeftTestRunning());
+      form.Enable(C::Start, !with.watch.LeftTestRunning());
       form.Enable(C::Stop, false);
       form.Enable(C::Pause, false);
       form.Enable(C::Line, true);
@@ -87,15 +87,15 @@ void RunEnabling::UpdateRunControls() {
       form.Show(C::Update, false);
       break;
     case Running: {
-      form.Enable(C::Start, view.endlessInjection || view.endlessInterval);
+      form.Enable(C::Start, with.status.endlessInjection || with.status.endlessInterval);
       form.Enable(C::Stop, true);
-      form.Enable(C::Pause, !view.oneShotMode);
+      form.Enable(C::Pause, !with.status.oneShotMode);
       form.Enable(C::Line, lineChecked && lineOption);
       form.Enable(C::OneShotMode, false);
       // Nothing is left to update when both quantities are swept.
       const bool bothSwept =
           unit && unit->testMode == 1 && unit->voltageSweep && unit->triggerSweep;
-      form.Show(C::Update, !view.doc.programMode && !bothSwept);
+      form.Show(C::Update, !with.doc.programMode && !bothSwept);
       break;
     }
     case Waiting:
@@ -121,10 +121,10 @@ void RunEnabling::UpdateRunControls() {
 }
 
 void RunEnabling::EnableFormForRun(bool enable) {
-  FormControls& form = view.form;
-  const bool validUnit = view.activeUnit >= 1 && view.activeUnit <= kUnitCount;
-  const UnitRecord u = validUnit ? view.doc.unit(view.activeUnit) : UnitRecord{};
-  const bool programMode = view.doc.programMode != 0;
+  FormControls& form = with.form;
+  const bool validUnit = with.status.activeUnit >= 1 && with.status.activeUnit <= kUnitCount;
+  const UnitRecord u = validUnit ? with.doc.unit(with.status.activeUnit) : UnitRecord{};
+  const bool programMode = with.doc.programMode != 0;
   const bool sweep = u.testMode == 1;
 
   if (!enable) {
@@ -146,7 +146,7 @@ void RunEnabling::EnableFormForRun(bool enable) {
     if (programMode || (sweep && u.voltageSweep)) {
       EnableAll(form, {C::VoltageEdit, C::VoltageSpin}, false);
     }
-    if (programMode || (sweep && u.triggerSweep) || (view.oneShotMode && u.triggerMode == 1)) {
+    if (programMode || (sweep && u.triggerSweep) || (with.status.oneShotMode && u.triggerMode == 1)) {
       EnableAll(form, {C::TriggerEdit, C::TriggerSpin}, false);
     }
     EnableAll(form,
@@ -161,11 +161,11 @@ void RunEnabling::EnableFormForRun(bool enable) {
   form.Enable(C::PolarityStopCombo, u.polaritySweep);
   EnableAll(form, {C::VoltageStopEdit, C::VoltageStopSpin, C::VoltageStepEdit},
             u.voltageSweep != 0);
-  view.entry.ShowVoltageStepHint();  // the step spin follows the range left
+  with.host.ShowVoltageStepHint();  // the step spin follows the range left
   form.Enable(C::WidthStopCombo, u.widthSweep);
   EnableAll(form, {C::TriggerStopEdit, C::TriggerStopSpin, C::TriggerStepEdit},
             u.triggerSweep != 0);
-  view.entry.ShowTriggerStepHint();
+  with.host.ShowTriggerStepHint();
   form.Enable(C::InjectionStopCombo, u.injectionSweep);
   form.Enable(C::ReturnStopCombo, u.returnSweep);
   EnableAll(form,
@@ -174,9 +174,9 @@ void RunEnabling::EnableFormForRun(bool enable) {
             programMode);
   form.Enable(C::InjectionTimeSpin, !u.injectionEndless);
   form.Enable(C::IntervalTimeSpin, !u.intervalEndless);
-  view.lists.SetUnitButtons();
-  if (programMode) view.lists.SetProgramButtons();
-  view.selections.ShowSequenceRows(view.testModeTab);
+  with.host.SetUnitButtons();
+  if (programMode) with.host.SetProgramButtons();
+  with.host.ShowSequenceRows(with.formState.testModeTab);
   // A Phase unit keeps LINE checked and locked.
   form.Enable(C::LineOptionCheck, u.triggerMode == 1);
   EnableAll(form, {C::PolaritySweepCheck,   C::WidthSweepCheck,     C::VoltageSweepCheck,
@@ -192,12 +192,12 @@ void RunEnabling::EnableFormForRun(bool enable) {
 }
 
 void RunEnabling::EnableFrameForRun(bool enable) {
-  view.form.EnableClose(enable);
-  view.form.EnableFrame(enable);
+  with.form.EnableClose(enable);
+  with.form.EnableFrame(enable);
 }
 
 void RunEnabling::FreezeSequenceCombos() {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   for (int i = 0; i < 6; ++i) {
     const ControlId combo = Offset(ControlId::SequenceCombo0, i);
     const ControlId text = Offset(ControlId::SequenceText0, i);
@@ -208,7 +208,7 @@ void RunEnabling::FreezeSequenceCombos() {
 }
 
 void RunEnabling::ShowConditionPanel(bool show) {
-  FormControls& form = view.form;
+  FormControls& form = with.form;
   form.Show(C::ConditionTab, show);
   for (int k = 0; k <= 6; ++k) form.Show(Offset(C::Rule0, k), show);
   for (ControlId id : kConditionPanel) form.Show(id, show);
@@ -216,41 +216,41 @@ void RunEnabling::ShowConditionPanel(bool show) {
 }
 
 void RunEnabling::ShowRemainingTimes(bool running) {
-  FormControls& form = view.form;
-  const bool validUnit = view.activeUnit >= 1 && view.activeUnit <= kUnitCount;
-  const UnitRecord u = validUnit ? view.doc.unit(view.activeUnit) : UnitRecord{};
-  const UnitRecord& w = view.workingUnit;
+  FormControls& form = with.form;
+  const bool validUnit = with.status.activeUnit >= 1 && with.status.activeUnit <= kUnitCount;
+  const UnitRecord u = validUnit ? with.doc.unit(with.status.activeUnit) : UnitRecord{};
+  const UnitRecord& w = with.formState.workingUnit;
   auto number = [](int32_t v) { return std::to_string(v); };
 
   std::string injection;
   if (u.injectionEndless) {
     injection = running ? "Endless" : number(w.injectionTime);
   } else {
-    const int32_t v = running ? view.injectionLeft : w.injectionTime;
+    const int32_t v = running ? with.sweepState.injectionLeft : w.injectionTime;
     injection = v == 10000 ? "" : number(v);
   }
   std::string interval;
   if (u.intervalEndless) {
     interval = running ? "Endless" : number(w.intervalTime);
   } else {
-    interval = number(running ? view.intervalLeft : w.intervalTime);
+    interval = number(running ? with.sweepState.intervalLeft : w.intervalTime);
   }
   // Set as the program sets an edit: its change handling runs too.
-  view.entry.SetEditText(C::InjectionTimeEdit, injection);
-  view.entry.SetEditText(C::IntervalTimeEdit, interval);
+  with.host.SetEditText(C::InjectionTimeEdit, injection);
+  with.host.SetEditText(C::IntervalTimeEdit, interval);
   // Remaining times are shown, not typed: Tab must not stop on them.
   for (ControlId id : {C::InjectionTimeEdit, C::IntervalTimeEdit}) {
-    form.SetTabStop(id, !view.RunActive());
+    form.SetTabStop(id, !with.status.RunActive());
   }
 }
 
-bool RunEnabling::TimesRunColoured() const { return view.RunActive(); }
+bool RunEnabling::TimesRunColoured() const { return with.status.RunActive(); }
 
 bool RunEnabling::IsCommandEnabled(CommandId command) const {
   switch (command) {
     case CommandId::AppExit:
     case CommandId::Rs232Setup:
-      return view.runState < LineOn;
+      return with.status.runState < LineOn;
     case CommandId::AppAbout:
     case CommandId::FileNew:
     case CommandId::FileOpen:
@@ -263,9 +263,9 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FileRecent2:
     case CommandId::FileRecent3:
     case CommandId::FileRecent4:
-      return view.runState < Running;
+      return with.status.runState < Running;
     case CommandId::PasteUnit:
-      return view.lists.CanPaste();
+      return with.host.CanPaste();
     default:
       // Save As, Print Setup and the two Option commands have no rule of
       // their own: during a run their menus are grayed whole.

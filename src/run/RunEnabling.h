@@ -4,13 +4,13 @@
 
 namespace hvt {
 
-class CPELKView;
+struct RunWiring;
 
 // What the operator may touch while a run is on: the run buttons, the
 // condition controls, the frame's menus and Close, the remaining times.
 class RunEnabling {
  public:
-  explicit RunEnabling(CPELKView& view) : view(view) {}
+  explicit RunEnabling(RunWiring& with) : with(with) {}
 
   void UpdateRunControls();
   void EnableFormForRun(bool enable);
@@ -26,7 +26,7 @@ class RunEnabling {
   bool IsCommandEnabled(CommandId command) const;
 
  private:
-  CPELKView& view;
+  RunWiring& with;
 };
 
 }  // namespace hvt

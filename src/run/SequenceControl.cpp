@@ -5,7 +5,7 @@
 
 #include "form/UnitCells.h"
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "run/RunWiring.h"
 
 namespace hvt {
 
@@ -23,7 +23,7 @@ int32_t IntervalSeconds(const UnitRecord& u) { return u.intervalEndless ? 1 : u.
 
 std::vector<int32_t> SequenceControl::RunPositions() const {
   std::vector<int32_t> out;
-  const int32_t last = 2 * view.doc.programStepCount - 1;
+  const int32_t last = 2 * with.doc.programStepCount - 1;
   for (int32_t pos = 1; pos <= last && pos <= ProgramRecord::kPositions; pos += 2) {
     if (UnitAt(pos) != 0) out.push_back(pos);
   }
@@ -32,7 +32,7 @@ std::vector<int32_t> SequenceControl::RunPositions() const {
 
 int32_t SequenceControl::UnitAt(int32_t position) const {
   if (position < 1 || position > ProgramRecord::kPositions) return 0;
-  const uint16_t code = view.doc.CurrentProgram().step(position);
+  const uint16_t code = with.doc.CurrentProgram().step(position);
   return code >= 1 && code <= kUnitCount ? code : 0;
 }
 
@@ -48,127 +48,123 @@ bool SequenceControl::IsLastRunPosition(int32_t position) const {
 }
 
 bool SequenceControl::OnLastUnitOfLastRepetition() const {
-  return IsLastRunPosition(view.showPos) && view.sendTimesLeft <= 1;
+  return IsLastRunPosition(state.showPos) && state.sendTimesLeft <= 1;
 }
 
 void SequenceControl::ShowTimesLeft(int32_t times) {
-  view.form.SetText(ControlId::TimesLeft, std::to_string(times));
+  with.form.SetText(ControlId::TimesLeft, std::to_string(times));
 }
 
-void SequenceControl::PrepareProgramRun() {
+SequenceControl::ProgramStart SequenceControl::PrepareProgramRun() {
   positions = RunPositions();
-  if (positions.empty()) return;
-  const CPELKDoc& doc = view.doc;
+  if (positions.empty()) return {};
+  const CPELKDoc& doc = with.doc;
   long long t = 0;
   for (size_t k = 0; k < positions.size(); ++k) {
-    t += view.sweep.UnitRunSeconds(UnitAt(positions[k]), false);
+    t += with.sweep.UnitRunSeconds(UnitAt(positions[k]), false);
     if (k >= 1) t += IntervalSeconds(doc.unit(UnitAt(positions[k - 1])));
   }
-  const long long m = view.sendTimesLeft;
+  const long long m = state.sendTimesLeft;
   const UnitRecord& last = doc.unit(UnitAt(positions.back()));
   long long total = last.intervalEndless ? (t + 1) * m - 1 : (m - 1) * last.intervalTime + t * m;
   total = std::clamp<long long>(total, INT32_MIN, INT32_MAX);
-  view.totalSeconds = static_cast<int32_t>(total);
-
-  const int32_t first = UnitAt(positions.front());
-  view.activeUnit = first;
-  ShowRunUnit(first);
-  if (doc.unit(first).injectionEndless) view.endlessInjection = 1;
-  view.sendPos = positions.front();
-  view.showPos = positions.front();
-  view.sweep.ShowSweepValues(false);
-  view.lists.FillUnitOverview();
-  view.enabling.ShowConditionPanel(false);
-  view.form.SelectRow(ControlId::UnitOverview, first - 1);
+  state.sendPos = positions.front();
+  state.showPos = positions.front();
+  return {UnitAt(positions.front()), static_cast<int32_t>(total)};
 }
 
-bool SequenceControl::FeedProgram(bool nextUnitRequest, int32_t unitToggle) {
+void SequenceControl::ShowProgramStart(int32_t first) {
+  ShowRunUnit(first);
+  with.sweep.ShowSweepValues(false);
+  with.host.FillUnitOverview();
+  with.enabling.ShowConditionPanel(false);
+  with.form.SelectRow(ControlId::UnitOverview, first - 1);
+}
+
+bool SequenceControl::FeedProgram(bool nextUnitRequest, int32_t unitToggle, int32_t& reached) {
+  reached = 0;
   if (positions.empty()) return true;
   if (nextUnitRequest) {
     int32_t unit = 0;
-    view.sendPos = NextRunPosition(view.sendPos);
-    if (view.sendPos <= ProgramRecord::kPositions) {
-      unit = UnitAt(view.sendPos);
-    } else if (view.sendTimesLeft > 1) {
-      view.sendPos = positions.front();
-      --view.sendTimesLeft;
-      unit = UnitAt(view.sendPos);
+    state.sendPos = NextRunPosition(state.sendPos);
+    if (state.sendPos <= ProgramRecord::kPositions) {
+      unit = UnitAt(state.sendPos);
+    } else if (state.sendTimesLeft > 1) {
+      state.sendPos = positions.front();
+      --state.sendTimesLeft;
+      unit = UnitAt(state.sendPos);
     }
     // Otherwise the instrument finishes the unit it holds.
-    if (unit != 0 && !view.commands.SendUnit(unit) && !view.commands.SendUnit(unit)) {
+    if (unit != 0 && !with.commands.SendUnit(unit) && !with.commands.SendUnit(unit)) {
       // Recorded before EndRun, which would take the end for an operator's stop.
-      if (view.run.lastRunEnd == RunEnd::None) view.run.lastRunEnd = RunEnd::CommunicationFailure;
-      view.doc.demoMode = view.connection.AskDemo();
-      view.run.EndRun();
+      with.run.FailRun(RunEnd::CommunicationFailure);
+      with.doc.demoMode = with.connection.AskDemo();
+      with.run.EndRun();
       return false;
     }
   }
-  if (unitToggle != view.lastUnitToggle) {
-    if (!IsLastRunPosition(view.showPos)) {
-      SetProgramRowText(view.showPos, true);
-      view.showPos = NextRunPosition(view.showPos);
-      if (!view.commands.SendStepCode(20)) view.commands.SendStepCode(20);
+  if (unitToggle != with.status.lastUnitToggle) {
+    if (!IsLastRunPosition(state.showPos)) {
+      SetProgramRowText(state.showPos, true);
+      state.showPos = NextRunPosition(state.showPos);
+      if (!with.commands.SendStepCode(20)) with.commands.SendStepCode(20);
     } else {
-      --view.showTimesLeft;
-      ShowTimesLeft(view.showTimesLeft);
-      SetProgramRowText(view.showPos, true);
-      view.showPos = positions.front();
+      --state.showTimesLeft;
+      ShowTimesLeft(state.showTimesLeft);
+      SetProgramRowText(state.showPos, true);
+      state.showPos = positions.front();
     }
-    const int32_t unit = UnitAt(view.showPos);
-    view.activeUnit = unit;
-    view.sweep.LoadRunCounters(unit);
-    ShowRunUnit(unit);
-    view.injectionLeft = view.doc.unit(unit).injectionTime;
-    view.intervalLeft = view.doc.unit(unit).intervalTime;
-    view.sweep.ShowSweepValues(true);
-    view.form.SelectRow(ControlId::UnitOverview, unit - 1);
-    view.lastUnitToggle = unitToggle;
+    reached = UnitAt(state.showPos);
   }
   return true;
 }
 
-void SequenceControl::AdvanceDemoProgram() {
-  SetProgramRowText(view.showPos, true);
-  if (IsLastRunPosition(view.showPos)) {
-    if (view.sendTimesLeft <= 1 || positions.empty()) {
-      view.form.SetProgress(100);
-      view.clock.Sleep(100);
-      view.run.EndRun();
-      return;
-    }
-    view.showPos = positions.front();
-    --view.sendTimesLeft;
-    ShowTimesLeft(view.sendTimesLeft);
-  } else {
-    view.showPos = NextRunPosition(view.showPos);
-  }
-  const int32_t unit = UnitAt(view.showPos);
-  view.activeUnit = unit;
-  view.sweep.LoadRunCounters(unit);
+void SequenceControl::ShowUnitReached(int32_t unit) {
+  with.sweep.LoadRunCounters(unit);
   ShowRunUnit(unit);
-  view.endlessInjection = view.doc.unit(unit).injectionEndless;
-  view.sweep.ShowSweepValues(true);
-  view.enabling.ShowRemainingTimes(true);
-  view.enabling.UpdateRunControls();
-  view.form.SelectRow(ControlId::UnitOverview, unit - 1);
+  with.sweep.SetPhaseTimes(with.doc.unit(unit).injectionTime, with.doc.unit(unit).intervalTime);
+  with.sweep.ShowSweepValues(true);
+  with.form.SelectRow(ControlId::UnitOverview, unit - 1);
+}
+
+int32_t SequenceControl::AdvanceDemoProgram() {
+  SetProgramRowText(state.showPos, true);
+  if (IsLastRunPosition(state.showPos)) {
+    if (state.sendTimesLeft <= 1 || positions.empty()) {
+      with.form.SetProgress(100);
+      with.clock.Sleep(100);
+      with.run.EndRun();
+      return 0;
+    }
+    state.showPos = positions.front();
+    --state.sendTimesLeft;
+    ShowTimesLeft(state.sendTimesLeft);
+  } else {
+    state.showPos = NextRunPosition(state.showPos);
+  }
+  return UnitAt(state.showPos);
+}
+
+void SequenceControl::ShowDemoUnit(int32_t unit) {
+  with.sweep.LoadRunCounters(unit);
+  ShowRunUnit(unit);
+  with.sweep.ShowSweepValues(true);
+  with.enabling.ShowRemainingTimes(true);
+  with.enabling.UpdateRunControls();
+  with.form.SelectRow(ControlId::UnitOverview, unit - 1);
 }
 
 void SequenceControl::ShowRunUnit(int unitNumber) {
   if (unitNumber < 1 || unitNumber > kUnitCount) return;
-  const UnitRecord& u = view.doc.unit(unitNumber);
-  view.sweepLevels = u.sweepCount;
-  view.form.SetText(ControlId::UnitNumberEdit, std::to_string(unitNumber));
-  view.form.SetText(ControlId::UnitName, u.name);
-  view.sweep.FillSequenceCombos();
-  view.selections.ShowSequenceRows(u.testMode);
-  view.enabling.FreezeSequenceCombos();
+  with.host.ShowRunUnit(unitNumber);
+  with.enabling.FreezeSequenceCombos();
 }
 
 void SequenceControl::SetProgramRowText(int32_t position, bool visible) {
   if (position < 1 || position > ProgramRecord::kPositions) return;
-  const uint16_t code = view.doc.CurrentProgram().step(position);
-  view.form.SetCell(ControlId::ProgramList, position - 1,
-                    visible ? form::StepText(view.doc, code) : std::string(7, ' '));
+  const uint16_t code = with.doc.CurrentProgram().step(position);
+  with.form.SetCell(ControlId::ProgramList, position - 1,
+                    visible ? form::StepText(with.doc, code) : std::string(7, ' '));
 }
 
 std::string SequenceControl::RemainingTimeText(int32_t r) {
@@ -200,13 +196,13 @@ std::string SequenceControl::ProgressText(int32_t totalSeconds, int32_t secondsL
 
 void SequenceControl::ShowProgress(bool final) {
   if (final) {
-    view.form.SetProgress(0);
+    with.form.SetProgress(0);
     return;
   }
   int percent = 0;
-  const std::string text = ProgressText(view.totalSeconds, view.secondsLeft, &percent);
-  view.form.SetProgress(percent);
-  view.form.SetStatusText(text);
+  const std::string text = ProgressText(with.status.totalSeconds, with.status.secondsLeft, &percent);
+  with.form.SetProgress(percent);
+  with.form.SetStatusText(text);
 }
 
 }  // namespace hvt

@@ -3,15 +3,12 @@
 #include <cstdlib>
 
 #include "model/StringTable.h"
-#include "view/CPELKView.h"
+#include "run/RunWiring.h"
 
 namespace hvt {
 
 namespace {
 
-// The form's names of the six sweep parameters: the document's own names
-// come from the report's texts, which stay English in the Japanese edition.
-constexpr int kSweepNameIds[6] = {3120, 3121, 3122, 3123, 3124, 3125};
 constexpr int kPlusText = 3000;
 constexpr int kMinusText = 3001;
 
@@ -49,13 +46,13 @@ long long ValuesFrom(int32_t s, int32_t start, int32_t stop, int32_t step) {
 std::vector<int> SweepControl::RunLevels(int unitNumber) const {
   std::vector<int> levels;
   if (!ValidUnit(unitNumber)) return levels;
-  const UnitRecord& u = view.doc.unit(unitNumber);
+  const UnitRecord& u = with.doc.unit(unitNumber);
   if (u.testMode != 1) return levels;
   // With an instrument only what the unit command carries is stepped: the
   // instrument is told of no polarity or width sweep. Lines are never
   // stepped, so they are no level either (one that never carries would hold
   // the levels outside it for ever).
-  const bool demo = view.doc.demoMode != 0;
+  const bool demo = with.doc.demoMode != 0;
   const bool swept[4] = {demo && u.polaritySweep != 0, demo && u.widthSweep != 0,
                          u.voltageSweep != 0, u.triggerSweep != 0};
   bool placed[4] = {};
@@ -79,20 +76,20 @@ bool SweepControl::IsSweepUnit(int unitNumber) const { return !RunLevels(unitNum
 
 void SweepControl::LoadRunCounters(int unitNumber) {
   if (!ValidUnit(unitNumber)) return;
-  const UnitRecord& u = view.doc.unit(unitNumber);
-  view.sweepPoint = SweepPoint{u.polarity, u.widthIndex,    u.voltage,   u.phase,
+  const UnitRecord& u = with.doc.unit(unitNumber);
+  state.sweepPoint = SweepPoint{u.polarity, u.widthIndex,    u.voltage,   u.phase,
                                u.variable, u.injectionLine, u.returnLine};
-  view.injectionLeft = u.injectionEndless ? 1 : u.injectionTime;
-  view.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
+  state.injectionLeft = u.injectionEndless ? 1 : u.injectionTime;
+  state.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
 }
 
 int32_t SweepControl::PolarityStop(const UnitRecord& u) const {
   // The direction comes from the active unit's stop value.
-  return ValidUnit(view.activeUnit) ? view.doc.unit(view.activeUnit).polarityStop : u.polarityStop;
+  return ValidUnit(with.status.activeUnit) ? with.doc.unit(with.status.activeUnit).polarityStop : u.polarityStop;
 }
 
 int32_t SweepControl::StepParameter(int parameter, const UnitRecord& u) {
-  SweepPoint& p = view.sweepPoint;
+  SweepPoint& p = state.sweepPoint;
   switch (parameter) {
     case kSweepPolarity: {
       p.polarity += u.polarity > PolarityStop(u) ? -1 : 1;
@@ -126,7 +123,7 @@ int32_t SweepControl::StepParameter(int parameter, const UnitRecord& u) {
 
 long long SweepControl::LevelValuesFrom(int parameter, const UnitRecord& u,
                                         bool fromCurrent) const {
-  const SweepPoint& p = view.sweepPoint;
+  const SweepPoint& p = state.sweepPoint;
   switch (parameter) {
     case kSweepPolarity: {
       const int32_t s = fromCurrent ? p.polarity : u.polarity;
@@ -155,13 +152,13 @@ long long SweepControl::LevelValuesFrom(int parameter, const UnitRecord& u,
 
 int32_t SweepControl::SweepStep(int level, int unitNumber) {
   if (!ValidUnit(unitNumber) || level < 0 || level > 5) return 0;
-  const UnitRecord& u = view.doc.unit(unitNumber);
+  const UnitRecord& u = with.doc.unit(unitNumber);
   return StepParameter(u.sweepOrder[static_cast<size_t>(level)], u);
 }
 
 void SweepControl::AdvanceSweep(int unitNumber) {
   if (!ValidUnit(unitNumber)) return;
-  const UnitRecord& u = view.doc.unit(unitNumber);
+  const UnitRecord& u = with.doc.unit(unitNumber);
   // Innermost level first; a carry moves one level out, and a carry of the
   // outermost wraps the grid to its start (the caller has asked
   // RemainingSteps whether the sweep is over).
@@ -169,20 +166,25 @@ void SweepControl::AdvanceSweep(int unitNumber) {
   for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
     if (!StepParameter(*it, u)) break;
   }
-  if (u.injectionEndless) {
-    view.injectionLeft = 1;
-    view.endlessInjection = 1;
-    view.enabling.UpdateRunControls();
-  } else {
-    view.injectionLeft = u.injectionTime;
-  }
-  view.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
+  state.injectionLeft = u.injectionEndless ? 1 : u.injectionTime;
+  state.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
   ShowSweepValues(true);
 }
 
+void SweepControl::TakePoint(const SweepPoint& point) { state.sweepPoint = point; }
+
+void SweepControl::SetPhaseTimes(int32_t injection, int32_t interval) {
+  state.injectionLeft = injection;
+  state.intervalLeft = interval;
+}
+
+int32_t SweepControl::CountDownInjection() { return --state.injectionLeft; }
+
+int32_t SweepControl::CountDownInterval() { return --state.intervalLeft; }
+
 int32_t SweepControl::RemainingSteps(int unitNumber, bool fromCurrent) const {
   if (!ValidUnit(unitNumber)) return 0;
-  const UnitRecord& u = view.doc.unit(unitNumber);
+  const UnitRecord& u = with.doc.unit(unitNumber);
   // The product of the values still ahead in each level the run steps: 0
   // exactly when every level stands on its last value, which ends a sweep.
   long long n = 1;
@@ -196,7 +198,7 @@ int32_t SweepControl::RemainingSteps(int unitNumber, bool fromCurrent) const {
 
 int32_t SweepControl::UnitRunSeconds(int unitNumber, bool fromCurrent) const {
   if (!ValidUnit(unitNumber)) return 0;
-  const UnitRecord& u = view.doc.unit(unitNumber);
+  const UnitRecord& u = with.doc.unit(unitNumber);
   const long long injection = u.injectionEndless ? 1 : u.injectionTime;
   if (!IsSweepUnit(unitNumber)) return static_cast<int32_t>(injection);
   const long long r = RemainingSteps(unitNumber, fromCurrent);
@@ -208,10 +210,10 @@ int32_t SweepControl::UnitRunSeconds(int unitNumber, bool fromCurrent) const {
 }
 
 std::string SweepControl::ParameterText(int parameter, bool current) const {
-  if (!ValidUnit(view.activeUnit)) return {};
-  const UnitRecord& u = view.doc.unit(view.activeUnit);
-  const SweepPoint& p = view.sweepPoint;
-  const CPELKDoc& doc = view.doc;
+  if (!ValidUnit(with.status.activeUnit)) return {};
+  const UnitRecord& u = with.doc.unit(with.status.activeUnit);
+  const SweepPoint& p = state.sweepPoint;
+  const CPELKDoc& doc = with.doc;
   auto lineName = [&](int32_t code) {
     return code >= 0 && code < 6 ? doc.lineNames[static_cast<size_t>(code)] : std::string();
   };
@@ -238,64 +240,21 @@ std::string SweepControl::ParameterText(int parameter, bool current) const {
   }
 }
 
-std::string SweepControl::ParameterName(int parameter) {
-  return parameter >= 0 && parameter < 6 ? LoadString(kSweepNameIds[parameter]) : std::string();
-}
-
 void SweepControl::ShowSweepValues(bool current) {
-  if (!ValidUnit(view.activeUnit)) return;
+  if (!ValidUnit(with.status.activeUnit)) return;
   for (int parameter = 0; parameter < 6; ++parameter)
     SetSequenceLabel(parameter, ParameterText(parameter, current));
 }
 
 void SweepControl::SetSequenceLabel(int parameter, const std::string& text) {
-  if (!ValidUnit(view.activeUnit)) return;
-  const auto& order = view.doc.unit(view.activeUnit).sweepOrder;
+  if (!ValidUnit(with.status.activeUnit)) return;
+  const auto& order = with.doc.unit(with.status.activeUnit).sweepOrder;
   for (int i = 0; i < 6; ++i) {
     if (order[static_cast<size_t>(i)] == parameter) {
-      view.form.SetText(Offset(ControlId::SequenceValue0, i), text);
+      with.form.SetText(Offset(ControlId::SequenceValue0, i), text);
       return;
     }
   }
-}
-
-void SweepControl::FillSequenceCombos() {
-  if (!ValidUnit(view.activeUnit)) return;
-  const UnitRecord& u = view.doc.unit(view.activeUnit);
-  const int32_t flags[6] = {u.polaritySweep, u.widthSweep,     u.voltageSweep,
-                            u.triggerSweep,  u.injectionSweep, u.returnSweep};
-  std::vector<std::string> all, swept;
-  for (int p = 0; p < 6; ++p) {
-    all.push_back(LoadString(kSweepNameIds[p]));
-    if (flags[p]) swept.push_back(all.back());
-  }
-  for (int i = 0; i < 6; ++i) {
-    const bool active = i >= 6 - view.sweepLevels;
-    view.form.SetItems(Offset(ControlId::SequenceCombo0, i), active ? swept : all);
-  }
-}
-
-void SweepControl::RemoveFromSweepOrder(int parameter) {
-  FillSequenceCombos();
-  if (ValidUnit(view.activeUnit)) {
-    auto& order = view.doc.unit(view.activeUnit).sweepOrder;
-    int found = -1;
-    for (int i = 5; i >= 0; --i) {
-      if (order[static_cast<size_t>(i)] == parameter) {
-        found = i;
-        break;
-      }
-    }
-    const int outside = 5 - view.sweepLevels;
-    if (found >= 0 && outside >= 0 && outside <= found) {
-      for (int j = found; j > outside; --j) {
-        order[static_cast<size_t>(j)] = order[static_cast<size_t>(j - 1)];
-      }
-      order[static_cast<size_t>(outside)] = parameter;
-    }
-  }
-  view.selections.ShowSequenceRows(view.testModeTab);
-  ShowSweepValues(false);
 }
 
 }  // namespace hvt

@@ -270,7 +270,7 @@ bool CPELKApp::Start() {
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(
-      &view.events, [&view](ControlId id) { return ToolTipAllowed(view, id); },
+      &view.events, [&view](ControlId id) { return ToolTipAllowed(view.runStatus, id); },
       [&view] { return view.enabling.TimesRunColoured(); });
   p.input =
       std::make_unique<FormInput>(p.window, [w = p.window](QObject* o) { return w->ControlOf(o); });

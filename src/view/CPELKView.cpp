@@ -14,39 +14,53 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       prompter(ports.prompter),
       form(ports.form),
       settings(ports.settings),
+      runEvents(*this),
+      formWiring{doc,       form,      clock,      timers, prompter, dialogs,
+                 formState, *this,     selections, entry,  lists,    layout},
+      runWiring{doc,          form,         clock,         timers,     prompter,
+                commands,     connection,   *this,         runEvents,  formState,
+                runStatus,    sweepState,   sequenceState, run,        sweep,
+                sequence,     enabling,     watch},
       protocol(ports.device, ports.clock, ports.portPath),
-      commands(
-          document, protocol, sweepPoint,
-          CommandHooks{[this] { return oneShotMode != 0; }, [this] { return testModeTab; },
-                       [this] { return ReportedVoltageLimit(); },
-                       [this] { return workingUnit.voltage; }, [this] { lastSecondDigit = 0; }}),
+      commands(document, protocol, sweepState.sweepPoint,
+               CommandHooks{[this] { return runStatus.oneShotMode != 0; },
+                            [this] { return formState.testModeTab; },
+                            [this] { return ReportedVoltageLimit(); },
+                            [this] { return formState.workingUnit.voltage; },
+                            [this] { run.ForgetSecondsDigit(); }}),
       connection(document, protocol, commands, ports.prompter, ports.form, ports.timers),
-      configuration(document, protocol, commands, ports.settings, voltageLimit),
-      sweep(*this),
-      sequence(*this),
-      enabling(*this),
-      lists(*this),
-      entry(*this),
-      selections(*this),
-      layout(*this),
-      filterTargets(*this),
-      filter(*this, filterTargets),
+      configuration(document, protocol, commands, ports.settings, formState.voltageLimit),
+      sweep(runWiring, sweepState),
+      sequence(runWiring, sequenceState),
+      enabling(runWiring),
+      lists(formWiring),
+      entry(formWiring),
+      selections(formWiring),
+      layout(formWiring),
+      filterTargets(runWiring),
+      filter(runWiring, filterTargets),
       events(*this),
-      run(*this),
-      watch(*this),
-      nameMemo(*this),
+      run(runWiring, runStatus),
+      watch(runWiring),
+      nameMemo(formWiring),
       report(*this) {
-  activeUnit = doc.currentUnit;
+  run.MakeActive(doc.currentUnit);
   events.keyFilter = [this](const KeyEvent& e) { return filter.OnKey(e); };
   events.mouseFilter = [this](const MouseEvent& e) { return filter.OnMouse(e); };
   events.listDoubleClick = [this](ControlId id, int) {
-    if (id == ControlId::ProgramList) OpenProgramEditor(*this);
+    if (id == ControlId::ProgramList) OpenProgramEditor(formWiring);
   };
   // A step button's clicked notification comes when it is released.
   for (ControlId button : {ControlId::UnitUpButton, ControlId::UnitDownButton,
                            ControlId::ProgramUpButton, ControlId::ProgramDownButton}) {
     events.clickHandlers[button] = [this, button] { lists.ReleaseStepButton(button); };
   }
+  events.clickHandlers[ControlId::TestMemoButton] = [this] { nameMemo.OnTestMemo(); };
+  events.clickHandlers[ControlId::ProgramMemoButton] = [this] { nameMemo.OnProgramMemo(); };
+  events.clickHandlers[ControlId::UnitNameEditButton] = [this] { nameMemo.OnUnitNameEdit(); };
+  events.clickHandlers[ControlId::ProgramNameEditButton] = [this] {
+    nameMemo.OnProgramNameEdit();
+  };
   events.commandHandlers[CommandId::CopyUnit] = [this] { lists.CopyUnit(); };
   events.commandHandlers[CommandId::PasteUnit] = [this] { lists.PasteUnit(); };
   connection.mayStillInject = [this] { watch.WarnMayStillInject(); };
@@ -103,7 +117,68 @@ int32_t CPELKView::ReportedVoltageLimit() const {
     }
     if (limit > 0) return limit;
   }
-  return voltageLimit;
+  return formState.voltageLimit;
 }
+
+void CPELKView::EventHub::RunStarted(int32_t unit, bool programRun) {
+  for (RunEvents* l : listeners) l->RunStarted(unit, programRun);
+}
+void CPELKView::EventHub::UnitStarted(int32_t unit, int32_t position) {
+  for (RunEvents* l : listeners) l->UnitStarted(unit, position);
+}
+void CPELKView::EventHub::PointStarted(int32_t unit) {
+  for (RunEvents* l : listeners) l->PointStarted(unit);
+}
+void CPELKView::EventHub::Paused() {
+  for (RunEvents* l : listeners) l->Paused();
+}
+void CPELKView::EventHub::Resumed() {
+  for (RunEvents* l : listeners) l->Resumed();
+}
+void CPELKView::EventHub::Next() {
+  for (RunEvents* l : listeners) l->Next();
+}
+void CPELKView::EventHub::SingleShot() {
+  for (RunEvents* l : listeners) l->SingleShot();
+}
+void CPELKView::EventHub::LineSwitched(bool on) {
+  for (RunEvents* l : listeners) l->LineSwitched(on);
+}
+void CPELKView::EventHub::Failed(RunEnd how) {
+  for (RunEvents* l : listeners) l->Failed(how);
+}
+void CPELKView::EventHub::Stopped(RunEnd how, bool stopAccepted) {
+  view.watch.NoteStop(stopAccepted);
+  for (RunEvents* l : listeners) l->Stopped(how, stopAccepted);
+}
+
+void CPELKView::MakeActive(int32_t unitNumber) { run.MakeActive(unitNumber); }
+void CPELKView::SetProgramTimes(int32_t times) { sequence.SetProgramTimes(times); }
+void CPELKView::UpdateRunControls() { enabling.UpdateRunControls(); }
+void CPELKView::ShowConditionPanel(bool show) { enabling.ShowConditionPanel(show); }
+void CPELKView::SetSequenceLabel(int parameter, const std::string& text) {
+  sweep.SetSequenceLabel(parameter, text);
+}
+void CPELKView::ShowSweepValues(bool current) { sweep.ShowSweepValues(current); }
+
+void CPELKView::SelectUnit(int unitNumber) { selections.SelectUnit(unitNumber); }
+void CPELKView::RefreshForm() { selections.RefreshForm(); }
+void CPELKView::ShowRunUnit(int unitNumber) { selections.ShowRunUnit(unitNumber); }
+void CPELKView::ShowSequenceRows(int32_t page) { selections.ShowSequenceRows(page); }
+void CPELKView::ShowProgram() { lists.ShowProgram(); }
+void CPELKView::FillUnitOverview() { lists.FillUnitOverview(); }
+void CPELKView::SetUnitButtons() { lists.SetUnitButtons(); }
+void CPELKView::SetProgramButtons() { lists.SetProgramButtons(); }
+bool CPELKView::CanPaste() const { return lists.CanPaste(); }
+void CPELKView::SetEditText(ControlId edit, const std::string& text) {
+  entry.SetEditText(edit, text);
+}
+void CPELKView::ShowVoltageStepHint() { entry.ShowVoltageStepHint(); }
+void CPELKView::ShowTriggerStepHint() { entry.ShowTriggerStepHint(); }
+void CPELKView::StepUnit(int direction) { lists.StepUnit(direction); }
+void CPELKView::StepProgram(int direction) { lists.StepProgram(direction); }
+void CPELKView::PressStepButton(ControlId button) { lists.PressStepButton(button); }
+void CPELKView::DisarmRepeat() { lists.DisarmRepeat(); }
+void CPELKView::OnTabSelected(int page) { layout.OnTabSelected(page); }
 
 }  // namespace hvt

@@ -31,14 +31,19 @@
 #include "run/RunState.h"
 #include "run/SequenceControl.h"
 #include "run/SweepControl.h"
+#include "form/FormWiring.h"
+#include "run/RunWiring.h"
+#include "ports/RunEvents.h"
 
 namespace hvt {
 
 class SettingsFile;
 
-// The main view's core: the run, the link and the form's state, without any
-// widget. Widgets forward events here and show what the ports are told.
-class CPELKView : public TimerClient {
+// The main view's core, without any widget: it owns the run, the link and
+// the form's parts with their states, wires them to the ports and to each
+// other, and holds no rule of its own. Widgets forward events here and show
+// what the ports are told.
+class CPELKView : public TimerClient, private RunHost, private FormHost {
  public:
   struct Ports {
     SerialDevice& device;
@@ -66,11 +71,13 @@ class CPELKView : public TimerClient {
 
   void OnTimer(int id) override;
 
-  bool RunActive() const { return runState >= Running; }
+  bool RunActive() const override { return runStatus.RunActive(); }
   // The highest voltage a status answer may report for the unit it runs.
   int32_t ReportedVoltageLimit() const;
   // Whether a menu command may be started in the present run state.
   bool IsCommandEnabled(CommandId command) const { return enabling.IsCommandEnabled(command); }
+  // Another listener of the run's events (the view itself listens first).
+  void AddRunListener(RunEvents& listener) { runEvents.listeners.push_back(&listener); }
 
   CPELKDoc& doc;
   Clock& clock;
@@ -79,44 +86,12 @@ class CPELKView : public TimerClient {
   FormControls& form;
   SettingsFile& settings;
 
-  // Run state and counters.
-  int32_t runState = Idle;
-  int32_t oneShotMode = 0;
-  int32_t activeUnit = 1;
-  int32_t endlessInjection = 0;
-  int32_t endlessInterval = 0;
-  int32_t pollTicks = 0;
-  int32_t totalSeconds = 0;
-  int32_t secondsLeft = 0;
-  int32_t lastInjectionCount = 0;
-  int32_t lastIntervalCount = 0;
-  int32_t lastUnitToggle = 0;
-  int32_t lastSecondDigit = 0;
-  int32_t enterLatch = 0;
-  int32_t blinkPhase = 0;
-  int32_t rowBlinkPhase = 0;
-
-  // Sweep.
-  SweepPoint sweepPoint;
-  int32_t injectionLeft = 0;
-  int32_t intervalLeft = 0;
-  int32_t sweepLevels = 0;
-
-  // Sequence.
-  int32_t sendPos = 1;
-  int32_t showPos = 1;
-  int32_t sendTimesLeft = 1;
-  int32_t showTimesLeft = 1;
-
-  // The form's working copy of the active unit and its limits.
-  UnitRecord workingUnit;
-  int32_t testModeTab = 0;
-  int32_t voltageLimit = 800;
-  int32_t workingTimes = 1;  // repeat count of the current program
-
-  // The unit clipboard of Copy/Paste; emptied when a file is opened.
-  UnitRecord unitClipboard;
-  int32_t clipboardFull = 0;
+  // The parts' states. Each has one writer, its owner (the form's parts, the
+  // run, the sweep, the sequence); everyone else reads.
+  FormState formState;
+  RunStatus runStatus;
+  SweepState sweepState;
+  SequenceState sequenceState;
 
   // The modal dialogs; the desktop program sets its own, everything else
   // gets dialogs that are cancelled at once.
@@ -125,6 +100,61 @@ class CPELKView : public TimerClient {
   ReportPrinter* printer = &NoPrinter();
   // Page count of the current print job, fixed when the job is prepared.
   int32_t reportPageCount = 1;
+
+ private:
+  // The run's events, handed on to the instrument watch and to every
+  // listener in the order they were added.
+  struct EventHub : RunEvents {
+    explicit EventHub(CPELKView& view) : view(view) {}
+    void RunStarted(int32_t unit, bool programRun) override;
+    void UnitStarted(int32_t unit, int32_t position) override;
+    void PointStarted(int32_t unit) override;
+    void Paused() override;
+    void Resumed() override;
+    void Next() override;
+    void SingleShot() override;
+    void LineSwitched(bool on) override;
+    void Failed(RunEnd how) override;
+    void Stopped(RunEnd how, bool stopAccepted) override;
+    CPELKView& view;
+    std::vector<RunEvents*> listeners;
+  };
+
+  // RunHost: what the form asks of the run.
+  int32_t ActiveUnit() const override { return runStatus.activeUnit; }
+  void MakeActive(int32_t unitNumber) override;
+  void SetProgramTimes(int32_t times) override;
+  void UpdateRunControls() override;
+  void ShowConditionPanel(bool show) override;
+  void SetSequenceLabel(int parameter, const std::string& text) override;
+  void ShowSweepValues(bool current) override;
+
+  // FormHost: what the run asks of the form.
+  void SelectUnit(int unitNumber) override;
+  void RefreshForm() override;
+  void ShowRunUnit(int unitNumber) override;
+  void ShowSequenceRows(int32_t page) override;
+  void ShowProgram() override;
+  void FillUnitOverview() override;
+  void SetUnitButtons() override;
+  void SetProgramButtons() override;
+  bool CanPaste() const override;
+  void SetEditText(ControlId edit, const std::string& text) override;
+  void ShowVoltageStepHint() override;
+  void ShowTriggerStepHint() override;
+  void StepUnit(int direction) override;
+  void StepProgram(int direction) override;
+  void PressStepButton(ControlId button) override;
+  void DisarmRepeat() override;
+  void OnTabSelected(int page) override;
+
+  EventHub runEvents;
+
+ public:
+  // What the form's and the run's parts were handed (a test may build one
+  // more part on them).
+  FormWiring formWiring;
+  RunWiring runWiring;
 
   CRsBasicProtocol protocol;
   InstrumentCommands commands;

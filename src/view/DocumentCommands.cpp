@@ -78,7 +78,7 @@ void DocumentCommands::OnFileNew() {
   if (!SaveModified()) return;
   view.doc.OnNewDocument();
   SetPathName("");
-  view.activeUnit = view.doc.currentUnit;
+  view.run.MakeActive(view.doc.currentUnit);
   view.InitialUpdate();
 }
 
@@ -108,10 +108,10 @@ bool DocumentCommands::OnOpenDocument(const std::string& path) {
 
 void DocumentCommands::TakeOpenedDocument(const std::string& path) {
   SetPathName(path);
-  view.clipboardFull = 0;
+  view.lists.EmptyClipboard();
   // Fitting the units to this instrument is no change of the operator's.
   if (AdaptToInstrument(view.doc)) Tell(FormatText(LoadString(kOtherModel), InCodePage(path)));
-  view.activeUnit = view.doc.currentUnit;
+  view.run.MakeActive(view.doc.currentUnit);
   view.InitialUpdate();
 }
 

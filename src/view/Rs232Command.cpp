@@ -52,7 +52,7 @@ void Rs232Command::TakeNewInstrument() {
   form.SetItems(ControlId::InjectionStopCombo, view.selections.InjectionItems());
   form.SetItems(ControlId::WidthCombo, view.selections.WidthItems());
   form.SetItems(ControlId::WidthStopCombo, view.selections.WidthItems());
-  view.activeUnit = doc.currentUnit;
+  view.run.MakeActive(doc.currentUnit);
   view.InitialUpdate();
 }
 

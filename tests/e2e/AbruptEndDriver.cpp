@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   if (button == nullptr) return 4;
   QTest::mouseClick(button, Qt::LeftButton);
   const bool took = QTest::qWaitFor(
-      [&] { return run ? view.runState >= hvt::Running : view.runState == hvt::LineOn; }, 5000);
+      [&] { return run ? view.runStatus.runState >= hvt::Running : view.runStatus.runState == hvt::LineOn; }, 5000);
   if (!took) return 5;
   // The handler is in place before "ready": the test sends SIGUSR1 as soon as
   // it reads it, and SIGUSR1's default would end the program without a gasp.

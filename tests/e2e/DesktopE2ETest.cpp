@@ -300,7 +300,7 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   EXPECT_TRUE(frame.isVisible());
 
   // PAUSE reacts on the button going down: one "CD1", then again to resume.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().runState == Running; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().runStatus.runState == Running; }, 3000));
   QTest::mousePress(form.findChild<QPushButton*>("c1054"), Qt::LeftButton);
   QTest::mouseRelease(form.findChild<QPushButton*>("c1054"), Qt::LeftButton);
   sent = SentTexts(log);
@@ -364,7 +364,7 @@ TEST(DesktopE2E, EnterHeldOnPauseOrTriggerActsOnce) {
   auto* start = form.findChild<QPushButton*>("c1052");
   // 2 s of auto-repeat at X11's usual 25 a second is 50 repeats.
   QTest::mouseClick(start, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().runState == Running; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().runStatus.runState == Running; }, 3000));
   HoldEnter(form.findChild<QPushButton*>("c1054"), 50);  // PAUSE
   EXPECT_EQ(count("CD1"), 1);
   EXPECT_EQ(count("CD0"), 0);
@@ -406,20 +406,20 @@ TEST(DesktopE2E, TheFormShowsTheDocumentWhateverTheWidgetsDoByThemselves) {
   // Each pair shows exactly what the document holds, after clicks on
   // either, a click on the checked one, Enter, and File New.
   const auto pairs = [&] {
-    const bool variable = view.doc.unit(view.activeUnit).triggerMode == 1;
+    const bool variable = view.doc.unit(view.runStatus.activeUnit).triggerMode == 1;
     EXPECT_EQ(checked(1011), variable);
     EXPECT_EQ(checked(1013), !variable);
     EXPECT_EQ(checked(1025), view.doc.showUnitNames == 1);
     EXPECT_EQ(checked(1017), view.doc.showUnitNames != 1);
   };
   click(1011);
-  EXPECT_EQ(view.doc.unit(view.activeUnit).triggerMode, 1);
+  EXPECT_EQ(view.doc.unit(view.runStatus.activeUnit).triggerMode, 1);
   pairs();
   click(1011);
   pairs();
   c(1013)->setFocus();
   QTest::keyClick(c(1013), Qt::Key_Return);
-  EXPECT_EQ(view.doc.unit(view.activeUnit).triggerMode, 0);
+  EXPECT_EQ(view.doc.unit(view.runStatus.activeUnit).triggerMode, 0);
   pairs();
   // A double click on the program list opens the editor only with TEST
   // SEQUENCE on.
@@ -461,16 +461,16 @@ TEST(DesktopE2E, TheFormShowsTheDocumentWhateverTheWidgetsDoByThemselves) {
 
   // With the line on, Alt+F opens no menu.
   click(1063);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runState == LineOn; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runStatus.runState == LineOn; }, 3000));
   QTest::keyClick(c(1013), Qt::Key_F, Qt::AltModifier);
   QApplication::processEvents();
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   click(1063);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runState < LineOn; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runStatus.runState < LineOn; }, 3000));
 
   // During a run a click on a time box gives it no focus: Enter stops.
   click(1052);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runState == Running; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.runStatus.runState == Running; }, 3000));
   click(1008);
   EXPECT_NE(QApplication::focusWidget(), c(1008));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

@@ -92,8 +92,8 @@ TEST_F(RunE2ETest, FixedUnitCompletes) {
   Unit(1, 2, 1);
   UseUnit(1);
   view->run.StartRun();
-  EXPECT_EQ(view->runState, Waiting);
-  ASSERT_TRUE(LoopUntil([&] { return view->runState == Running; }, 2000));
+  EXPECT_EQ(view->runStatus.runState, Waiting);
+  ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Running; }, 2000));
   ASSERT_TRUE(RunToEnd(8000));
   EXPECT_EQ(view->run.lastRunEnd, RunEnd::Completed);
   EXPECT_EQ(form.beeps.back(), Beep::Asterisk);
@@ -112,12 +112,12 @@ TEST_F(RunE2ETest, VoltageSweepReportsTheSteppedVoltages) {
   u.sweepOrder = {4, 5, 0, 1, 3, 2};
   UseUnit(1);
   view->run.StartRun();
-  EXPECT_EQ(view->totalSeconds, 3);
+  EXPECT_EQ(view->runStatus.totalSeconds, 3);
   std::vector<std::string> shown;
   ASSERT_TRUE(LoopUntil(
       [&] {
         const std::string v = form.Text(ControlId(1076));
-        if (view->runState == Running && (shown.empty() || shown.back() != v)) shown.push_back(v);
+        if (view->runStatus.runState == Running && (shown.empty() || shown.back() != v)) shown.push_back(v);
         return !view->RunActive();
       },
       10000));
@@ -141,12 +141,12 @@ TEST_F(RunE2ETest, VoltageTimesPhaseSweep) {
   u.sweepOrder = {4, 5, 0, 1, 2, 3};  // voltage outer, phase inner
   UseUnit(1);
   view->run.StartRun();
-  EXPECT_EQ(view->totalSeconds, 4);
+  EXPECT_EQ(view->runStatus.totalSeconds, 4);
   std::vector<std::pair<int, int>> points;
   ASSERT_TRUE(LoopUntil(
       [&] {
-        const std::pair<int, int> p{view->sweepPoint.voltage, view->sweepPoint.phase};
-        if (view->runState == Running && (points.empty() || points.back() != p))
+        const std::pair<int, int> p{view->sweepState.sweepPoint.voltage, view->sweepState.sweepPoint.phase};
+        if (view->runStatus.runState == Running && (points.empty() || points.back() != p))
           points.push_back(p);
         return !view->RunActive();
       },
@@ -171,8 +171,8 @@ TEST_F(RunE2ETest, ProgramOfThreeUnitsRepeatedTwice) {
   std::vector<std::string> times;
   ASSERT_TRUE(LoopUntil(
       [&] {
-        if (view->RunActive() && (units.empty() || units.back() != view->activeUnit)) {
-          units.push_back(view->activeUnit);
+        if (view->RunActive() && (units.empty() || units.back() != view->runStatus.activeUnit)) {
+          units.push_back(view->runStatus.activeUnit);
         }
         const std::string t = form.Text(ControlId::TimesLeft);
         if (times.empty() || times.back() != t) times.push_back(t);
@@ -190,16 +190,16 @@ TEST_F(RunE2ETest, PauseAndResume) {
   Unit(1, 4, 0);
   UseUnit(1);
   view->run.StartRun();
-  ASSERT_TRUE(LoopUntil([&] { return view->runState == Running; }, 2000));
+  ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Running; }, 2000));
   view->run.TogglePause();
-  EXPECT_EQ(view->runState, Paused);
+  EXPECT_EQ(view->runStatus.runState, Paused);
   EXPECT_EQ(form.Status(), "PAUSE");
-  const int left = view->secondsLeft;
+  const int left = view->runStatus.secondsLeft;
   LoopUntil([] { return false; }, 1500);
-  EXPECT_EQ(view->secondsLeft, left);
+  EXPECT_EQ(view->runStatus.secondsLeft, left);
   EXPECT_TRUE(view->RunActive());
   view->run.TogglePause();
-  EXPECT_EQ(view->runState, Running);
+  EXPECT_EQ(view->runStatus.runState, Running);
   ASSERT_TRUE(RunToEnd(8000));
   EXPECT_EQ(view->run.lastRunEnd, RunEnd::Completed);
 }
@@ -210,7 +210,7 @@ TEST_F(RunE2ETest, NextEndsAnEndlessInjection) {
   u.injectionEndless = 1;
   UseUnit(1);
   view->run.StartRun();
-  ASSERT_TRUE(LoopUntil([&] { return view->endlessInjection == 1; }, 3000));
+  ASSERT_TRUE(LoopUntil([&] { return view->runStatus.endlessInjection == 1; }, 3000));
   EXPECT_TRUE(form.IsEnabled(ControlId::Start));
   LoopUntil([] { return false; }, 1000);
   EXPECT_TRUE(view->RunActive());
@@ -224,7 +224,7 @@ TEST_F(RunE2ETest, ErrorCodeFourMidRun) {
   Unit(1, 10, 0);
   UseUnit(1);
   view->run.StartRun();
-  ASSERT_TRUE(LoopUntil([&] { return view->runState == Running; }, 2000));
+  ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Running; }, 2000));
   EXPECT_EQ(sim->Command("error 4"), "ok error 4");
   ASSERT_TRUE(RunToEnd(3000));
   EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{LoadString(6010)}));
@@ -236,7 +236,7 @@ TEST_F(RunE2ETest, SilentInstrumentIsACommunicationError) {
   Unit(1, 10, 0);
   UseUnit(1);
   view->run.StartRun();
-  ASSERT_TRUE(LoopUntil([&] { return view->runState == Running; }, 2000));
+  ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Running; }, 2000));
   EXPECT_EQ(sim->Command("silent 100"), "ok silent 100");
   ASSERT_TRUE(RunToEnd(8000));
   ASSERT_FALSE(prompter.shown.empty());
@@ -248,10 +248,10 @@ TEST_F(RunE2ETest, LineSwitchedOffAtThePanel) {
   Start();
   form.Check(ControlId::Line, true);
   view->run.ToggleLine();
-  ASSERT_EQ(view->runState, LineOn);
+  ASSERT_EQ(view->runStatus.runState, LineOn);
   LoopUntil([] { return false; }, 500);
   EXPECT_EQ(sim->Command("line-off"), "ok line-off");
-  ASSERT_TRUE(LoopUntil([&] { return view->runState == Idle; }, 3000));
+  ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Idle; }, 3000));
   EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{LoadString(6017)}));
   EXPECT_FALSE(form.IsChecked(ControlId::Line));
 }

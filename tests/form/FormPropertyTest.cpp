@@ -26,7 +26,7 @@ TEST(FormProperty, RandomEventSequencesKeepTheUnitSound) {
     if (s % 4 >= 2) testing::DamageDocument(rig.doc, static_cast<uint32_t>(s));
     rig.view->InitialUpdate();
     const CPELKDoc loaded = rig.doc;
-    const int shown = rig.view->activeUnit;
+    const int shown = rig.view->runStatus.activeUnit;
     const std::string first = testing::FormInvariantFailure(rig);
     ASSERT_EQ(first, "") << "sequence " << s << " after the initial update";
     const int length = 1 + static_cast<int>(next(30));

@@ -20,10 +20,10 @@ void VoltageSweep(FormRig& rig) {
 
 TEST(ParameterEntry, VoltageStartIsBoundedCheckedAndRaisedOnLeaving) {
   FormRig rig;
-  ASSERT_EQ(rig.view->voltageLimit, 410);  // Int terminator of a 4.10 kV instrument
+  ASSERT_EQ(rig.view->formState.voltageLimit, 410);  // Int terminator of a 4.10 kV instrument
   rig.Focus(C::TerminatorCombo);
   rig.Select(C::TerminatorCombo, 0);  // Open: 8.00 kV
-  EXPECT_EQ(rig.view->voltageLimit, 800);
+  EXPECT_EQ(rig.view->formState.voltageLimit, 800);
   EXPECT_EQ(rig.form.Get(C::VoltageEdit).toolTip, "0.01 - 8.00kV ( 0.01kV Step )");
   EXPECT_EQ(rig.form.Get(C::VoltageSpin).spinHigh, 800);
 

@@ -53,23 +53,23 @@ TEST(StepButtons, HoldingNextUnitStepsAtOnceThenRepeatsUpToFifty) {
   FormRig rig;
   ShowUnit(rig, 45);
   Hold(rig, C::UnitUpButton);
-  EXPECT_EQ(rig.view->activeUnit, 46);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 46);
   EXPECT_EQ(rig.form.focus, C::UnitUpButton);
   rig.time.RunFor(499);
-  EXPECT_EQ(rig.view->activeUnit, 46);  // four ticks, all inside the delay
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 46);  // four ticks, all inside the delay
   rig.time.RunFor(1);
-  EXPECT_EQ(rig.view->activeUnit, 47);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 47);
   rig.time.RunFor(100);
-  EXPECT_EQ(rig.view->activeUnit, 48);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 48);
   rig.time.RunFor(200);
-  EXPECT_EQ(rig.view->activeUnit, 50);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 50);
   EXPECT_EQ(rig.doc.currentUnit, 50);
   EXPECT_EQ(rig.Text(C::UnitNumberEdit), "50");
   EXPECT_FALSE(rig.form.IsEnabled(C::UnitUpButton));
   EXPECT_TRUE(rig.form.IsEnabled(C::UnitDownButton));
   EXPECT_EQ(rig.form.focus, C::ConditionTab);
   rig.time.RunFor(1000);
-  EXPECT_EQ(rig.view->activeUnit, 50);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 50);
   EXPECT_FALSE(rig.time.IsSet(kUnitNextTimer));
 }
 
@@ -77,9 +77,9 @@ TEST(StepButtons, HoldingPreviousUnitStopsAtOne) {
   FormRig rig;
   ShowUnit(rig, 3);
   Hold(rig, C::UnitDownButton);
-  EXPECT_EQ(rig.view->activeUnit, 2);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 2);
   rig.time.RunFor(2000);
-  EXPECT_EQ(rig.view->activeUnit, 1);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 1);
   EXPECT_FALSE(rig.form.IsEnabled(C::UnitDownButton));
   EXPECT_EQ(rig.form.focus, C::ConditionTab);
   EXPECT_FALSE(rig.time.IsSet(kUnitPreviousTimer));
@@ -116,34 +116,34 @@ TEST(StepButtons, RepeatStopsOnReleaseOnAMoveOverTheFormAndWaitsWhilePushedOff) 
   ShowUnit(rig, 10);
   Hold(rig, C::UnitUpButton);
   rig.time.RunFor(600);
-  EXPECT_EQ(rig.view->activeUnit, 13);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 13);
 
   // Dragged off the button it shows no longer pushed: the timer waits.
   rig.form.controls[C::UnitUpButton].held = false;
   rig.time.RunFor(300);
-  EXPECT_EQ(rig.view->activeUnit, 13);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 13);
   rig.form.controls[C::UnitUpButton].held = true;
   rig.time.RunFor(100);
-  EXPECT_EQ(rig.view->activeUnit, 14);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 14);
 
   // The moves a pressed button holds are its own; a move over the bare
   // form ends the repeat at the next tick.
   rig.events().OnMouse(MoveOverForm(true));
   rig.time.RunFor(100);
-  EXPECT_EQ(rig.view->activeUnit, 15);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 15);
   rig.events().OnMouse(MoveOverForm(false));
   rig.time.RunFor(500);
-  EXPECT_EQ(rig.view->activeUnit, 15);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 15);
   EXPECT_FALSE(rig.time.IsSet(kUnitNextTimer));
 
   // A new press arms it again; the release (clicked) kills the timer.
   Hold(rig, C::UnitUpButton);
-  EXPECT_EQ(rig.view->activeUnit, 16);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 16);
   rig.form.controls[C::UnitUpButton].held = false;
   rig.events().OnClick(C::UnitUpButton);
   EXPECT_FALSE(rig.time.IsSet(kUnitNextTimer));
   rig.time.RunFor(1000);
-  EXPECT_EQ(rig.view->activeUnit, 16);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 16);
 }
 
 // The overview row of an untouched unit of a new document on a three-phase
@@ -235,7 +235,7 @@ TEST(UnitOverview, TerminatorCodeTwoIsSixtyOhmWithoutABuiltInTerminator) {
     EXPECT_EQ(items[2], builtIn ? "Ext(50ohm)" : "Ext(60ohm)");
     rig.Select(C::TerminatorCombo, 2);
     EXPECT_EQ(rig.Active().terminator, 2);
-    EXPECT_EQ(rig.view->voltageLimit, builtIn ? 396 : 410);
+    EXPECT_EQ(rig.view->formState.voltageLimit, builtIn ? 396 : 410);
     EXPECT_EQ(rig.doc.VoltageLimit(2), builtIn ? 396 : 410);
     rig.view->lists.FillUnitOverview();
     EXPECT_EQ(rig.form.Cell(C::UnitOverview, 0, 11), builtIn ? "Ext50" : "Ext60");
@@ -315,7 +315,7 @@ TEST(UnitClipboard, PasteIsGrayedUntilCopyAndKeepsTheTargetsName) {
   EXPECT_TRUE(rig.doc.IsModified());
   EXPECT_EQ(rig.Text(C::UnitName), "Keep");
   EXPECT_EQ(rig.Text(C::VoltageEdit), "1.50");
-  EXPECT_EQ(rig.view->testModeTab, 1);
+  EXPECT_EQ(rig.view->formState.testModeTab, 1);
 }
 
 // The program editor's list, as its dialog would implement the port.

@@ -63,7 +63,7 @@ TEST(Selections, InjectionOnTheReturnLineMovesItToSG) {
   rig.Select(C::InjectionLineCombo, 1);
   EXPECT_EQ(rig.Text(C::ReturnLineCombo), "SG");
   EXPECT_EQ(rig.Active().returnLine, 5);
-  EXPECT_EQ(rig.view->workingUnit.injectionLineStop, 2);  // moved off the new line
+  EXPECT_EQ(rig.view->formState.workingUnit.injectionLineStop, 2);  // moved off the new line
   EXPECT_EQ(rig.form.Get(C::ReturnLineCombo).items, (Items{"L1", "L3", "N", "SG"}));
 }
 
@@ -99,7 +99,7 @@ TEST(Selections, SweepFlagsKeepTheOrderAPermutation) {
   EXPECT_EQ(u.sweepOrder[5], kSweepTrigger);
   EXPECT_EQ(u.sweepOrder[4], kSweepVoltage);  // just outside the active level
   EXPECT_TRUE(IsPermutation(u.sweepOrder));
-  EXPECT_EQ(rig.view->workingUnit.sweepOrder, u.sweepOrder);
+  EXPECT_EQ(rig.view->formState.workingUnit.sweepOrder, u.sweepOrder);
 
   // MANUAL shows every row as text and leaves the document unmodified.
   rig.doc.SetModifiedFlag(false);
@@ -229,14 +229,14 @@ TEST(Selections, DamagedDocumentsAreShownSafely) {
     testing::DamageDocument(rig.doc, seed);
     const CPELKDoc loaded = rig.doc;
     rig.view->InitialUpdate();
-    const int shown = rig.view->activeUnit;
+    const int shown = rig.view->runStatus.activeUnit;
     ASSERT_GE(shown, 1);
     ASSERT_LE(shown, kUnitCount);
     const UnitRecord& u = rig.Active();
     EXPECT_TRUE(IsPermutation(u.sweepOrder)) << seed;
     EXPECT_TRUE(Selections::SweepOrderSound(u)) << seed;
     EXPECT_GE(u.voltage, 1);
-    EXPECT_LE(u.voltage, rig.view->voltageLimit);
+    EXPECT_LE(u.voltage, rig.view->formState.voltageLimit);
     for (int n = 1; n <= kUnitCount; ++n) {
       if (n != shown) {
         EXPECT_TRUE(rig.doc.unit(n) == loaded.unit(n)) << seed << " unit " << n;
@@ -276,11 +276,11 @@ TEST(FormDispatch, CommandsHiddenControlsAndTheContextMenu) {
   int opened = 0;
   rig.view->events.commandHandlers[CommandId::FileOpen] = [&] { ++opened; };
   rig.events().OnCommand(CommandId::FileOpen);
-  rig.view->runState = Running;
+  rig.view->runStatus.runState = Running;
   rig.events().OnCommand(CommandId::FileOpen);  // Ctrl+O during a run
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(rig.events().OnContextMenu(true));
-  rig.view->runState = Idle;
+  rig.view->runStatus.runState = Idle;
   EXPECT_FALSE(rig.events().OnContextMenu(false));
   EXPECT_EQ(rig.form.focus, C::ConditionTab);
   EXPECT_TRUE(rig.events().OnContextMenu(true));

@@ -436,15 +436,15 @@ TEST(ProgramEditor, OkWritesTheEditedProgramBackRefillsTheListAndMarksModified) 
 TEST(ProgramEditor, OpensWhenNoRunIsActiveIncludingLineOn) {
   EditorOnForm rig;
   rig.editor.script = [](UnitSelection&, RecordingDialog&) { return false; };
-  rig.view->runState = Running;
+  rig.view->runStatus.runState = Running;
   rig.DoubleClickProgramList();
-  rig.view->runState = Paused;
+  rig.view->runStatus.runState = Paused;
   rig.DoubleClickProgramList();
   EXPECT_EQ(rig.editor.opened, 0);
-  rig.view->runState = LineOn;
+  rig.view->runStatus.runState = LineOn;
   rig.DoubleClickProgramList();
   EXPECT_EQ(rig.editor.opened, 1);
-  rig.view->runState = Idle;
+  rig.view->runStatus.runState = Idle;
   rig.events().OnListDoubleClick(ControlId::UnitOverview, 0);  // another list
   EXPECT_EQ(rig.editor.opened, 1);
   rig.Click(ControlId::ProgramCheck);  // off: the list is grayed

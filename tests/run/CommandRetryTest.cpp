@@ -72,12 +72,12 @@ TEST(CommandRetry, RefusedOnceTheSecondAttemptCarriesOn) {
     EXPECT_TRUE(rig.prompter.shown.empty()) << rig.prompter.Texts().front();
     EXPECT_EQ(rig.doc.demoMode, 0);
     if (std::string(c.command) == "PC") {
-      EXPECT_EQ(rig.view->runState, LineOn);
+      EXPECT_EQ(rig.view->runStatus.runState, LineOn);
       continue;
     }
     EXPECT_TRUE(rig.view->RunActive());
     if (std::string(c.command) == "CD") {
-      EXPECT_EQ(rig.view->runState, Paused);
+      EXPECT_EQ(rig.view->runStatus.runState, Paused);
     }
     if (std::string(c.command) == "PE") {
       EXPECT_EQ(rig.form.beeps.back(), Beep::Standard);
@@ -104,7 +104,7 @@ TEST(CommandRetry, RefusedTwiceOffersDemonstrationModeAndEndsTheRun) {
                                         (c.command == std::string("PD") ? "" : live)}));
     EXPECT_EQ(rig.doc.demoMode, 0);  // the operator said No
     EXPECT_FALSE(rig.view->RunActive());
-    EXPECT_EQ(rig.view->runState, Idle);
+    EXPECT_EQ(rig.view->runStatus.runState, Idle);
     if (std::string(c.command) == "PC") {
       EXPECT_FALSE(rig.form.IsChecked(ControlId::Line));
       continue;

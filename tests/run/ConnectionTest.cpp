@@ -43,7 +43,7 @@ TEST(Connect, ThreePhaseInstrumentWithoutTriangleOrTerminator) {
   ViewRig rig(Options(410, 3, false, false));
   EXPECT_EQ(rig.doc.maxVoltage, 410);
   EXPECT_EQ(rig.doc.minVariable, 16);
-  EXPECT_EQ(rig.view->voltageLimit, rig.doc.VoltageLimit(rig.doc.unit(1).terminator));
+  EXPECT_EQ(rig.view->formState.voltageLimit, rig.doc.VoltageLimit(rig.doc.unit(1).terminator));
   EXPECT_EQ(rig.doc.lastLine, 5);
   EXPECT_EQ(rig.doc.widthLast, 7);
   EXPECT_EQ(rig.doc.builtInTerminator, 0);

@@ -15,19 +15,19 @@ TEST(DemoClock, PauseFreezesTheCountdownWhilePaused) {
   rig.UseUnit(1);
   rig.Start();
   rig.time.RunFor(3000);
-  ASSERT_EQ(rig.view->secondsLeft, 7);
+  ASSERT_EQ(rig.view->runStatus.secondsLeft, 7);
   rig.view->run.TogglePause();
-  ASSERT_EQ(rig.view->runState, Paused);
+  ASSERT_EQ(rig.view->runStatus.runState, Paused);
   for (int s = 1; s <= 5; ++s) {
     rig.time.RunFor(1000);
-    EXPECT_EQ(rig.view->secondsLeft, 7) << "after " << s << " s paused";
-    EXPECT_EQ(rig.view->injectionLeft, 7) << "after " << s << " s paused";
+    EXPECT_EQ(rig.view->runStatus.secondsLeft, 7) << "after " << s << " s paused";
+    EXPECT_EQ(rig.view->sweepState.injectionLeft, 7) << "after " << s << " s paused";
   }
   EXPECT_EQ(rig.form.Status(), "PAUSE");
   rig.view->run.TogglePause();
-  ASSERT_EQ(rig.view->runState, Running);
+  ASSERT_EQ(rig.view->runStatus.runState, Running);
   rig.time.RunFor(1000);
-  EXPECT_EQ(rig.view->secondsLeft, 6);
+  EXPECT_EQ(rig.view->runStatus.secondsLeft, 6);
   ASSERT_TRUE(rig.RunToEnd(10000));
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
 }
@@ -39,10 +39,10 @@ TEST(DemoClock, EndlessPhasesDoNotCountDown) {
   injection.Unit(1, 5, 0).injectionEndless = 1;
   injection.UseUnit(1);
   injection.Start();
-  ASSERT_EQ(injection.view->totalSeconds, 1);
+  ASSERT_EQ(injection.view->runStatus.totalSeconds, 1);
   for (int s = 1; s <= 4; ++s) {
     injection.time.RunFor(1000);
-    EXPECT_EQ(injection.view->secondsLeft, 1) << "after " << s << " s";
+    EXPECT_EQ(injection.view->runStatus.secondsLeft, 1) << "after " << s << " s";
   }
   EXPECT_EQ(injection.form.Status(), "START   0%   remaining 1s");
   injection.Start();  // NEXT
@@ -62,14 +62,14 @@ TEST(DemoClock, EndlessPhasesDoNotCountDown) {
   u.sweepOrder = {4, 5, 0, 1, 3, 2};
   interval.UseUnit(1);
   interval.Start();
-  ASSERT_EQ(interval.view->totalSeconds, 2 + 1 + 2);
+  ASSERT_EQ(interval.view->runStatus.totalSeconds, 2 + 1 + 2);
   interval.time.RunFor(2000);  // the first point's injection
-  ASSERT_EQ(interval.view->endlessInterval, 1);
-  const int left = interval.view->secondsLeft;
+  ASSERT_EQ(interval.view->runStatus.endlessInterval, 1);
+  const int left = interval.view->runStatus.secondsLeft;
   EXPECT_EQ(left, 3);
   for (int s = 1; s <= 4; ++s) {
     interval.time.RunFor(1000);
-    EXPECT_EQ(interval.view->secondsLeft, left) << "after " << s << " s of the interval";
+    EXPECT_EQ(interval.view->runStatus.secondsLeft, left) << "after " << s << " s of the interval";
   }
   interval.Start();  // NEXT
   ASSERT_TRUE(interval.RunToEnd(10000));
@@ -88,13 +88,13 @@ TEST(DemoClock, SweepWithoutIntervalStepsInTheSecondTheInjectionEnds) {
   u.sweepOrder = {4, 5, 0, 1, 3, 2};
   rig.UseUnit(1);
   rig.Start();
-  ASSERT_EQ(rig.view->totalSeconds, 6);
+  ASSERT_EQ(rig.view->runStatus.totalSeconds, 6);
   const uint32_t start = rig.time.now;
   // The voltage of each simulated second, read right after it was counted.
   std::vector<int> voltages;
   for (int s = 1; s <= 5; ++s) {
     rig.time.RunFor(1000);
-    voltages.push_back(rig.view->sweepPoint.voltage);
+    voltages.push_back(rig.view->sweepState.sweepPoint.voltage);
   }
   EXPECT_EQ(voltages, (std::vector<int>{100, 150, 150, 200, 200}));
   ASSERT_TRUE(rig.RunToEnd(5000));

@@ -69,7 +69,7 @@ struct FilterRig {
   void StartRunning() {
     rig.Start();
     rig.time.RunFor(1000);
-    ASSERT_EQ(rig.view->runState, Running);
+    ASSERT_EQ(rig.view->runStatus.runState, Running);
   }
   int Sent(const std::string& text) const {
     const auto& r = rig.device.received;
@@ -78,7 +78,7 @@ struct FilterRig {
 
   ViewRig rig;
   RecordingTargets targets{rig.form};
-  InputFilter filter{*rig.view, targets};
+  InputFilter filter{rig.view->runWiring, targets};
 };
 
 TEST(InputFilter, EnterHeldOnPauseTogglesOncePerPress) {
@@ -89,14 +89,14 @@ TEST(InputFilter, EnterHeldOnPauseTogglesOncePerPress) {
   enter.autoRepeat = true;
   for (int i = 0; i < 5; ++i) EXPECT_EQ(f.filter.OnKey(enter), Disposition::Swallow);
   EXPECT_EQ(f.Sent("CD1"), 1);
-  EXPECT_EQ(f.rig.view->runState, Paused);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Paused);
 
   KeyEvent up = KeyDown(Key::Enter, C::Pause);
   up.kind = KeyEvent::Kind::Up;
   EXPECT_EQ(f.filter.OnKey(up), Disposition::Pass);
   EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Enter, C::Pause)), Disposition::Pass);
   EXPECT_EQ(f.Sent("CD0"), 1);
-  EXPECT_EQ(f.rig.view->runState, Running);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Running);
 
   // TRIGGER latches too: the dialog presses it once, repeats are eaten.
   f.filter.OnKey(up);
@@ -121,7 +121,7 @@ TEST(InputFilter, X11RepeatsOfAHeldKeyActOncePerPhysicalPress) {
   f.filter.OnKey(up);
   EXPECT_EQ(f.Sent("CD1"), 1);
   EXPECT_EQ(f.Sent("CD0"), 0);
-  EXPECT_EQ(f.rig.view->runState, Paused);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Paused);
 
   // Held Ctrl+Tab switches once; Escape acts once; typing still repeats.
   FilterState idle;
@@ -144,14 +144,14 @@ TEST(InputFilter, SpaceNeverPressesAButtonAndEnterNeverStarts) {
       C::TestMemoButton};
   f.rig.device.received.clear();
   EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Enter, C::Start)), Disposition::Swallow);
-  EXPECT_EQ(f.rig.view->runState, Idle);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Idle);
   EXPECT_TRUE(f.rig.device.received.empty());
 
   f.StartRunning();
   f.rig.device.received.clear();
   for (ControlId b : buttons)
     EXPECT_EQ(f.filter.OnKey(KeyDown(Key::Space, b)), Disposition::Swallow);
-  EXPECT_EQ(f.rig.view->runState, Running);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Running);
   EXPECT_TRUE(f.rig.device.received.empty());
   EXPECT_TRUE(f.targets.unitSteps.empty());
   EXPECT_TRUE(f.targets.programSteps.empty());
@@ -172,7 +172,7 @@ TEST(InputFilter, StopEndsTheRunFromMouseEnterOrEsc) {
     f.StartRunning();
     f.rig.device.received.clear();
     EXPECT_EQ(act(), Disposition::Pass) << what;
-    EXPECT_EQ(f.rig.view->runState, Idle) << what;
+    EXPECT_EQ(f.rig.view->runStatus.runState, Idle) << what;
     EXPECT_EQ(f.Sent("CB"), 1) << what;
   }
 }
@@ -187,7 +187,7 @@ TEST(InputFilter, PauseActsOnButtonDownEvenGrayedButAsksNothingWhenIdle) {
   f.StartRunning();
   f.rig.form.Enable(C::Pause, false);
   EXPECT_EQ(f.filter.OnMouse(Press(MouseEvent::Button::Left, C::Pause)), Disposition::Pass);
-  EXPECT_EQ(f.rig.view->runState, Paused);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Paused);
 }
 
 TEST(InputFilter, SystemKeysAreSwallowedWhileCloseIsGrayed) {
@@ -198,7 +198,7 @@ TEST(InputFilter, SystemKeysAreSwallowedWhileCloseIsGrayed) {
   EXPECT_EQ(f.filter.OnKey(altF4), Disposition::Pass);
   f.rig.form.Check(C::Line, true);
   f.rig.view->run.ToggleLine();
-  ASSERT_EQ(f.rig.view->runState, LineOn);
+  ASSERT_EQ(f.rig.view->runStatus.runState, LineOn);
   EXPECT_EQ(f.filter.OnKey(altF4), Disposition::Swallow);
   f.rig.form.Check(C::Line, false);
   f.rig.view->run.ToggleLine();
@@ -223,7 +223,7 @@ TEST(InputFilter, RightClicksAreRememberedAndIgnoredDuringARun) {
     EXPECT_EQ(f.filter.OnMouse(Press(MouseEvent::Button::Right, at, MouseEvent::Kind::DoubleClick)),
               Disposition::Swallow);
   }
-  EXPECT_EQ(f.rig.view->runState, Running);
+  EXPECT_EQ(f.rig.view->runStatus.runState, Running);
 }
 
 TEST(InputFilter, LeftButtonAndStepButtonRules) {
@@ -314,7 +314,7 @@ TEST(InputFilter, CtrlTabSwitchesThePageOnlyOutsideARun) {
   EXPECT_EQ(f.rig.form.focus, C::ConditionTab);
   EXPECT_EQ(f.rig.form.inputDrops, 1);
   EXPECT_EQ(f.rig.time.now - before, 100u);  // input piling up meanwhile is dropped too
-  f.rig.view->testModeTab = 1;               // as the page selection leaves it
+  f.rig.view->formState.testModeTab = 1;               // as the page selection leaves it
   ctrlTab.shift = true;
   f.filter.OnKey(ctrlTab);
   EXPECT_EQ(f.targets.pages, (std::vector<int>{1, 0}));
@@ -341,7 +341,7 @@ TEST(RunEnabling, MenuCommandsFollowTheRunState) {
   };
   ViewRig rig(ViewRig::DefaultOptions(), true);
   for (int state = Idle; state <= Paused; ++state) {
-    rig.view->runState = state;
+    rig.view->runStatus.runState = state;
     for (const auto& [command, from] : table) {
       EXPECT_EQ(rig.view->IsCommandEnabled(command), state < from)
           << static_cast<int>(command) << " in run state " << state;
@@ -361,7 +361,7 @@ TEST(RunEnabling, RemainingTimesReadAsCountersDuringARun) {
   rig.time.RunFor(1000);
   EXPECT_EQ(f.Text(C::IntervalTimeEdit), "Endless");
   EXPECT_FALSE(f.Get(C::InjectionTimeEdit).tabStop);
-  rig.view->injectionLeft = 10000;  // the instrument's Endless count
+  rig.view->sweepState.injectionLeft = 10000;  // the instrument's Endless count
   rig.view->enabling.ShowRemainingTimes(true);
   EXPECT_EQ(f.Text(C::InjectionTimeEdit), "");
   EXPECT_FALSE(f.Get(C::IntervalTimeEdit).tabStop);
@@ -383,24 +383,24 @@ TEST(InputFilter, TheViewsEventsGoThroughTheRulesToTheForm) {
   ctrlTab.ctrl = true;
   EXPECT_EQ(events.OnKey(ctrlTab), Disposition::Swallow);
   EXPECT_EQ(rig.form.TabPage(C::ConditionTab), 1);
-  EXPECT_EQ(rig.view->testModeTab, 1);
+  EXPECT_EQ(rig.view->formState.testModeTab, 1);
   EXPECT_FALSE(rig.doc.IsModified());
 
   EXPECT_EQ(events.OnKey(KeyDown(Key::Enter, C::UnitUpButton)), Disposition::Pass);
-  EXPECT_EQ(rig.view->activeUnit, 4);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 4);
   EXPECT_EQ(rig.doc.currentUnit, 4);
   events.OnMouse(Press(MouseEvent::Button::Left, C::UnitDownButton));
-  EXPECT_EQ(rig.view->activeUnit, 3);
+  EXPECT_EQ(rig.view->runStatus.activeUnit, 3);
 
   events.OnMouse(Move(C::VoltageEdit));
   EXPECT_EQ(rig.form.cursor, CursorShape::IBeam);
-  EXPECT_TRUE(ToolTipAllowed(*rig.view, C::InjectionTimeEdit));
+  EXPECT_TRUE(ToolTipAllowed(rig.view->runStatus, C::InjectionTimeEdit));
 
   rig.Unit(3, 30, 0);
   rig.UseUnit(3);
   rig.Start();
   rig.time.RunFor(1500);
-  EXPECT_FALSE(ToolTipAllowed(*rig.view, C::InjectionTimeEdit));
+  EXPECT_FALSE(ToolTipAllowed(rig.view->runStatus, C::InjectionTimeEdit));
   EXPECT_EQ(events.OnKey(ctrlTab), Disposition::Swallow);  // no page switch in a run
   EXPECT_EQ(rig.form.TabPage(C::ConditionTab), 1);
   events.OnMouse(Press(MouseEvent::Button::Left, C::Stop));

@@ -101,13 +101,13 @@ TEST(InstrumentWatch, ALineLeftOnPutsTheProgramInLineOnAsLineDoes) {
   rig.prompter.answers = {Answer::No};
   Restart(rig);
   EXPECT_EQ(rig.prompter.Texts(), std::vector<std::string>{BusyBox(false, true)});
-  EXPECT_EQ(rig.view->runState, LineOn);
+  EXPECT_EQ(rig.view->runStatus.runState, LineOn);
   EXPECT_TRUE(rig.form.IsChecked(C::Line));
   EXPECT_FALSE(rig.form.closeEnabled);
   EXPECT_TRUE(rig.form.IsEnabled(C::Start));
   // The line watch polls: switched off at the panel, the program follows.
   rig.device.instrument.PanelLineOff(rig.time.now);
-  ASSERT_TRUE(rig.time.RunUntil([&] { return rig.view->runState == Idle; }, 1000));
+  ASSERT_TRUE(rig.time.RunUntil([&] { return rig.view->runStatus.runState == Idle; }, 1000));
   EXPECT_TRUE(rig.form.closeEnabled);
 }
 

@@ -33,13 +33,11 @@ TEST(Progress, ProgramTotalTimeCountsIntervalsBetweenUnitsAndRepetitions) {
   rig.Unit(1, 10, 5);
   rig.Unit(2, 10, 5);
   rig.UseProgram(1, {1, 2}, 2);
-  rig.view->sequence.PrepareProgramRun();
-  EXPECT_EQ(rig.view->totalSeconds, 55);
+  EXPECT_EQ(rig.view->sequence.PrepareProgramRun().totalSeconds, 55);
 
   rig.doc.unit(2).intervalEndless = 1;  // counted as 1 s between repetitions
-  rig.view->sendTimesLeft = 2;
-  rig.view->sequence.PrepareProgramRun();
-  EXPECT_EQ(rig.view->totalSeconds, (10 + 5 + 10 + 1) * 2 - 1);
+  rig.view->sequenceState.sendTimesLeft = 2;
+  EXPECT_EQ(rig.view->sequence.PrepareProgramRun().totalSeconds, (10 + 5 + 10 + 1) * 2 - 1);
 }
 
 TEST(Progress, LineStepsAreNeverUnits) {

@@ -293,13 +293,13 @@ TEST_P(PromptPathTest, BoxesAtOnceAndAConsistentEnd) {
     EXPECT_EQ(rig.prompter.open, 0);
 
     CPELKView& v = *rig.view;
-    EXPECT_EQ(v.runState, expected.state);
+    EXPECT_EQ(v.runStatus.runState, expected.state);
     const bool active = v.RunActive();
     EXPECT_EQ(rig.time.IsSet(kBlinkTimer), active);
     EXPECT_EQ(rig.time.IsSet(kPollTimer), active);
-    EXPECT_EQ(rig.time.IsSet(kLineWatchTimer), v.runState == LineOn);
+    EXPECT_EQ(rig.time.IsSet(kLineWatchTimer), v.runStatus.runState == LineOn);
     if (!active) {
-      EXPECT_EQ(rig.form.IsChecked(ControlId::Line), v.runState == LineOn);
+      EXPECT_EQ(rig.form.IsChecked(ControlId::Line), v.runStatus.runState == LineOn);
     }
 
     const int demo = asked ? (lastDemoAnswer == Answer::Yes) : path.demoWithoutAsking;
@@ -322,7 +322,7 @@ TEST(Prompts, LineReleasedWithTheInstrumentSilentAsksOnce) {
   for (const Answer answer : {Answer::Yes, Answer::No}) {
     ViewRig rig;
     PressLine(rig);
-    ASSERT_EQ(rig.view->runState, LineOn);
+    ASSERT_EQ(rig.view->runStatus.runState, LineOn);
     rig.device.silent = true;
     rig.prompter.openMs = kBoxOpenMs;
     rig.prompter.answers = {answer};
@@ -330,7 +330,7 @@ TEST(Prompts, LineReleasedWithTheInstrumentSilentAsksOnce) {
     EXPECT_EQ(rig.prompter.Texts(),
               std::vector<std::string>{T(ids::kAskDemo) + "\n" + T(ids::kMayStillInject)});
     EXPECT_EQ(rig.prompter.maxOpen, 1);
-    EXPECT_EQ(rig.view->runState, Idle);
+    EXPECT_EQ(rig.view->runStatus.runState, Idle);
     EXPECT_FALSE(rig.form.IsChecked(ControlId::Line));
     EXPECT_EQ(rig.form.Get(ControlId::Line).image, Image::LineOff);
     EXPECT_FALSE(rig.time.IsSet(kLineWatchTimer));

@@ -10,32 +10,32 @@ using testing::ViewRig;
 TEST(RunControls, ButtonsFollowTheRunState) {
   ViewRig rig(ViewRig::DefaultOptions(), true);
   auto& f = rig.form;
-  rig.view->runState = Idle;
+  rig.view->runStatus.runState = Idle;
   rig.view->enabling.UpdateRunControls();
   EXPECT_TRUE(f.IsEnabled(ControlId::Start));
   EXPECT_FALSE(f.IsEnabled(ControlId::Stop));
   EXPECT_FALSE(f.Get(ControlId::Update).visible);
 
-  rig.view->runState = Running;
+  rig.view->runStatus.runState = Running;
   rig.view->enabling.UpdateRunControls();
   EXPECT_FALSE(f.IsEnabled(ControlId::Start));
   EXPECT_TRUE(f.IsEnabled(ControlId::Pause));
   EXPECT_TRUE(f.Get(ControlId::Update).visible);
   EXPECT_FALSE(f.IsEnabled(ControlId::Line));
-  rig.view->endlessInterval = 1;
-  rig.view->oneShotMode = 1;
+  rig.view->runStatus.endlessInterval = 1;
+  rig.view->runStatus.oneShotMode = 1;
   rig.view->enabling.UpdateRunControls();
   EXPECT_TRUE(f.IsEnabled(ControlId::Start));  // NEXT
   EXPECT_FALSE(f.IsEnabled(ControlId::Pause));
 
   // A unit sweeping both quantities leaves nothing to update.
-  UnitRecord& u = rig.doc.unit(rig.view->activeUnit);
+  UnitRecord& u = rig.doc.unit(rig.view->runStatus.activeUnit);
   u.testMode = 1;
   u.voltageSweep = u.triggerSweep = 1;
   rig.view->enabling.UpdateRunControls();
   EXPECT_FALSE(f.Get(ControlId::Update).visible);
 
-  rig.view->runState = Waiting;
+  rig.view->runStatus.runState = Waiting;
   rig.view->enabling.UpdateRunControls();
   EXPECT_FALSE(f.IsEnabled(ControlId::Start));
   EXPECT_FALSE(f.IsEnabled(ControlId::Pause));
@@ -45,11 +45,11 @@ TEST(RunControls, ButtonsFollowTheRunState) {
 TEST(RunControls, MenuCommandsDuringARun) {
   ViewRig rig(ViewRig::DefaultOptions(), true);
   CPELKView& v = *rig.view;
-  v.runState = LineOn;
+  v.runStatus.runState = LineOn;
   EXPECT_FALSE(v.IsCommandEnabled(CommandId::AppExit));
   EXPECT_FALSE(v.IsCommandEnabled(CommandId::Rs232Setup));
   EXPECT_TRUE(v.IsCommandEnabled(CommandId::FileOpen));
-  v.runState = Paused;
+  v.runStatus.runState = Paused;
   for (CommandId c : {CommandId::AppAbout, CommandId::FileNew, CommandId::FileOpen,
                       CommandId::FileSave, CommandId::FilePrint, CommandId::FilePrintPreview}) {
     EXPECT_FALSE(v.IsCommandEnabled(c));
@@ -60,7 +60,7 @@ TEST(RunControls, FormIsLockedDuringARunAndRestoredAfter) {
   ViewRig rig(ViewRig::DefaultOptions(), true);
   rig.Unit(1, 30, 0);
   rig.UseUnit(1);
-  rig.view->oneShotMode = 1;  // Variable trigger in 1SHOT: the trigger edit is locked too
+  rig.view->runStatus.oneShotMode = 1;  // Variable trigger in 1SHOT: the trigger edit is locked too
   rig.Start();
   auto& f = rig.form;
   EXPECT_FALSE(f.IsEnabled(ControlId::ConditionTab));
@@ -122,7 +122,7 @@ TEST(RunControls, RunEndsInLineOnWhenTheLineStaysOn) {
   EXPECT_FALSE(rig.time.IsSet(3));  // the line watch rests during the run
   rig.time.RunFor(1500);
   rig.view->run.EndRun();
-  EXPECT_EQ(rig.view->runState, LineOn);
+  EXPECT_EQ(rig.view->runStatus.runState, LineOn);
   EXPECT_TRUE(rig.time.IsSet(3));
   EXPECT_FALSE(rig.form.closeEnabled);
   EXPECT_EQ(rig.form.Get(ControlId::Lamp).image, Image::LampLit);
@@ -138,7 +138,7 @@ TEST(RunControls, EndingTheProgramStopsTheTestAndSwitchesTheLineOff) {
   rig.time.RunFor(1500);
   ASSERT_TRUE(rig.view->RunActive());
   rig.view->run.EndForExit();
-  EXPECT_EQ(rig.view->runState, Idle);
+  EXPECT_EQ(rig.view->runStatus.runState, Idle);
   EXPECT_FALSE(rig.device.instrument.Running());
   EXPECT_FALSE(rig.device.instrument.LineOn());
   EXPECT_TRUE(rig.form.closeEnabled);
@@ -187,12 +187,12 @@ TEST(RunControls, UpdateSendsWhatIsNotSweptAndBeeps) {
   rig.view->run.SendUpdate();
   EXPECT_EQ(rig.device.received, (std::vector<std::string>{"PE150", "PF90"}));
   EXPECT_EQ(rig.form.beeps.back(), Beep::Standard);
-  EXPECT_EQ(rig.view->sweepPoint.phase, 90);
+  EXPECT_EQ(rig.view->sweepState.sweepPoint.phase, 90);
 
   // Sweeping the voltage leaves only the trigger value to send.
   u.testMode = 1;
   u.voltageSweep = 1;
-  rig.view->testModeTab = 1;
+  rig.view->formState.testModeTab = 1;
   rig.device.received.clear();
   rig.view->run.SendUpdate();
   EXPECT_EQ(rig.device.received, (std::vector<std::string>{"PF90"}));
@@ -204,7 +204,7 @@ TEST(RunControls, TriggerFiresOnlyWhileTheInstrumentRuns) {
   rig.UseUnit(1);
   rig.form.Check(ControlId::OneShotMode, true);
   rig.view->run.OnOneShotMode();
-  EXPECT_EQ(rig.view->oneShotMode, 1);
+  EXPECT_EQ(rig.view->runStatus.oneShotMode, 1);
   rig.device.received.clear();
   rig.view->run.OnTriggerButton();  // nothing runs yet
   EXPECT_EQ(rig.device.received, (std::vector<std::string>{"QG"}));
@@ -219,11 +219,11 @@ TEST(RunControls, TriggerFiresOnlyWhileTheInstrumentRuns) {
   EXPECT_EQ(rig.device.received, (std::vector<std::string>{"QG", "CC"}));
   // PAUSE does nothing in 1SHOT mode.
   rig.view->run.TogglePause();
-  EXPECT_EQ(rig.view->runState, Running);
+  EXPECT_EQ(rig.view->runStatus.runState, Running);
   rig.view->run.EndRun();
   rig.form.Check(ControlId::OneShotMode, false);
   rig.view->run.OnOneShotMode();
-  EXPECT_EQ(rig.view->runState, Idle);
+  EXPECT_EQ(rig.view->runStatus.runState, Idle);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST(DemoRun, FixedUnitEndsAfterItsInjection) {
   rig.Unit(1, 3, 2);
   rig.UseUnit(1);
   rig.Start();
-  ASSERT_EQ(rig.view->runState, Running);
+  ASSERT_EQ(rig.view->runStatus.runState, Running);
   EXPECT_TRUE(rig.form.Get(ControlId::PulseLabel).visible);
   EXPECT_FALSE(rig.form.closeEnabled);
   const uint32_t start = rig.time.now;
@@ -33,7 +33,7 @@ TEST(DemoRun, FixedUnitEndsAfterItsInjection) {
   // Three simulated seconds of five 200 ms ticks, then the 100 ms pause.
   EXPECT_EQ(rig.time.now - start, 3000u + 100u);
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
-  EXPECT_EQ(rig.view->runState, Idle);
+  EXPECT_EQ(rig.view->runStatus.runState, Idle);
   EXPECT_EQ(rig.form.Status(), "Ready");
   EXPECT_TRUE(std::count(rig.form.statusTexts.begin(), rig.form.statusTexts.end(),
                          "START   33%   remaining 2s"));
@@ -53,13 +53,13 @@ TEST(DemoRun, SweepOfThreePointsTakesFortySeconds) {
   u.sweepOrder = {4, 5, 0, 1, 3, 2};
   rig.UseUnit(1);
   rig.Start();
-  EXPECT_EQ(rig.view->totalSeconds, 40);
+  EXPECT_EQ(rig.view->runStatus.totalSeconds, 40);
   const uint32_t start = rig.time.now;
   std::vector<int> voltages;
   ASSERT_TRUE(rig.time.RunUntil(
       [&] {
-        if (voltages.empty() || voltages.back() != rig.view->sweepPoint.voltage) {
-          voltages.push_back(rig.view->sweepPoint.voltage);
+        if (voltages.empty() || voltages.back() != rig.view->sweepState.sweepPoint.voltage) {
+          voltages.push_back(rig.view->sweepState.sweepPoint.voltage);
         }
         return !rig.view->RunActive();
       },
@@ -75,16 +75,16 @@ TEST(DemoRun, ProgramOfTwoUnitsEndsAfterTheLastInjection) {
   rig.Unit(2, 10, 5);
   rig.UseProgram(1, {1, 2}, 2);
   rig.Start();
-  EXPECT_EQ(rig.view->totalSeconds, 55);
+  EXPECT_EQ(rig.view->runStatus.totalSeconds, 55);
   EXPECT_FALSE(rig.form.Get(ControlId::ConditionTab).visible);
   EXPECT_TRUE(rig.form.Get(ControlId::UnitOverview).visible);
-  std::vector<int> shown{rig.view->activeUnit};
+  std::vector<int> shown{rig.view->runStatus.activeUnit};
   std::vector<std::string> timesLeft;
   const uint32_t start = rig.time.now;
   ASSERT_TRUE(rig.time.RunUntil(
       [&] {
-        if (rig.view->RunActive() && shown.back() != rig.view->activeUnit) {
-          shown.push_back(rig.view->activeUnit);
+        if (rig.view->RunActive() && shown.back() != rig.view->runStatus.activeUnit) {
+          shown.push_back(rig.view->runStatus.activeUnit);
         }
         return !rig.view->RunActive();
       },
@@ -101,18 +101,18 @@ TEST(DemoRun, PauseFreezesTheClockAndEndlessWaitsForNext) {
   u.injectionEndless = 1;
   rig.UseUnit(1);
   rig.Start();
-  EXPECT_EQ(rig.view->endlessInjection, 1);
+  EXPECT_EQ(rig.view->runStatus.endlessInjection, 1);
   rig.time.RunFor(5000);
   EXPECT_TRUE(rig.view->RunActive());
   EXPECT_TRUE(rig.form.IsEnabled(ControlId::Start));  // NEXT
   rig.view->run.TogglePause();
-  EXPECT_EQ(rig.view->runState, Paused);
+  EXPECT_EQ(rig.view->runStatus.runState, Paused);
   EXPECT_EQ(rig.form.Status(), "PAUSE");
   rig.time.RunFor(5000);
   rig.view->run.TogglePause();
-  EXPECT_EQ(rig.view->runState, Running);
+  EXPECT_EQ(rig.view->runStatus.runState, Running);
   rig.Start();  // NEXT ends the Endless injection
-  EXPECT_EQ(rig.view->endlessInjection, 0);
+  EXPECT_EQ(rig.view->runStatus.endlessInjection, 0);
   EXPECT_FALSE(rig.form.Get(ControlId::PulseLabel).visible);
   ASSERT_TRUE(rig.RunToEnd(3000));
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
@@ -127,7 +127,7 @@ TEST(InstrumentRun, FixedUnitRunsOnTheInstrumentsClock) {
   rig.UseUnit(1);
   rig.device.received.clear();
   rig.Start();
-  EXPECT_EQ(rig.view->runState, Waiting);
+  EXPECT_EQ(rig.view->runStatus.runState, Waiting);
   EXPECT_FALSE(rig.form.IsEnabled(ControlId::Start));
   EXPECT_FALSE(rig.form.IsEnabled(ControlId::Pause));
   ASSERT_GE(rig.device.received.size(), 3u);
@@ -135,7 +135,7 @@ TEST(InstrumentRun, FixedUnitRunsOnTheInstrumentsClock) {
   EXPECT_EQ(rig.device.received[1], "CA");
   EXPECT_EQ(rig.device.received[2], "PI10");
   rig.time.RunFor(1000);
-  EXPECT_EQ(rig.view->runState, Running);
+  EXPECT_EQ(rig.view->runStatus.runState, Running);
   EXPECT_TRUE(rig.form.IsEnabled(ControlId::Pause));
   ASSERT_TRUE(rig.RunToEnd(10000));
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Completed);
@@ -154,8 +154,8 @@ TEST(InstrumentRun, SecondsDigitDrivesTheCountdown) {
   rig.time.RunFor(12100);
   // About twelve seconds counted down from the estimate of 30, across the
   // digit's wrap from 9 to 0.
-  EXPECT_GE(rig.view->secondsLeft, 17);
-  EXPECT_LE(rig.view->secondsLeft, 19);
+  EXPECT_GE(rig.view->runStatus.secondsLeft, 17);
+  EXPECT_LE(rig.view->runStatus.secondsLeft, 19);
   rig.view->run.EndRun();
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::Stopped);
 }
@@ -232,14 +232,14 @@ TEST(InstrumentRun, LineSwitchedOffAtThePanel) {
   ViewRig rig;
   rig.form.Check(ControlId::Line, true);
   rig.view->run.ToggleLine();
-  EXPECT_EQ(rig.view->runState, LineOn);
+  EXPECT_EQ(rig.view->runStatus.runState, LineOn);
   EXPECT_FALSE(rig.form.closeEnabled);
   EXPECT_EQ(rig.form.Get(ControlId::Line).image, Image::LineOn);
   rig.time.RunFor(1000);
   rig.device.instrument.PanelLineOff(rig.time.now);
   rig.time.RunFor(1000);
   EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6017)}));
-  EXPECT_EQ(rig.view->runState, Idle);
+  EXPECT_EQ(rig.view->runStatus.runState, Idle);
   EXPECT_FALSE(rig.form.IsChecked(ControlId::Line));
   EXPECT_TRUE(rig.form.closeEnabled);
   EXPECT_FALSE(rig.time.IsSet(3));
@@ -265,18 +265,18 @@ TEST(InstrumentRun, PauseAndResumeFollowTheInstrument) {
   rig.UseUnit(1);
   rig.Start();
   rig.time.RunFor(1500);
-  ASSERT_EQ(rig.view->runState, Running);
+  ASSERT_EQ(rig.view->runStatus.runState, Running);
   rig.view->run.TogglePause();
-  EXPECT_EQ(rig.view->runState, Paused);
+  EXPECT_EQ(rig.view->runStatus.runState, Paused);
   EXPECT_TRUE(rig.device.instrument.Paused());
-  const int left = rig.view->secondsLeft;
+  const int left = rig.view->runStatus.secondsLeft;
   rig.time.RunFor(3000);
-  EXPECT_EQ(rig.view->secondsLeft, left);
+  EXPECT_EQ(rig.view->runStatus.secondsLeft, left);
   EXPECT_EQ(rig.device.received.back(), "QF");  // the paused tick reads the levels
   rig.view->run.TogglePause();
-  EXPECT_EQ(rig.view->runState, Running);
+  EXPECT_EQ(rig.view->runStatus.runState, Running);
   rig.time.RunFor(2100);
-  EXPECT_LT(rig.view->secondsLeft, left);
+  EXPECT_LT(rig.view->runStatus.secondsLeft, left);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ void RunEndsNearItsEstimate(bool demo, int runs, unsigned seed) {
     rig.UseUnit(1);
     rig.Start();
     ASSERT_TRUE(rig.view->RunActive()) << Describe(u);
-    const int64_t estimate = rig.view->totalSeconds;
+    const int64_t estimate = rig.view->runStatus.totalSeconds;
     const uint32_t start = rig.time.now;
     ASSERT_TRUE(rig.RunToEnd(static_cast<uint32_t>(estimate * 2000 + 10000)))
         << "run " << i << " never ended: " << Describe(u);
@@ -118,12 +118,12 @@ TEST(SweepProperty, PolaritySweepInTheNewDocumentsOrder) {
     u.sweepOrder = {4, 5, 0, 1, 2, 3};
     rig.UseUnit(1);
     rig.Start();
-    EXPECT_EQ(rig.view->totalSeconds, demo ? 3 : 1);
-    std::vector<int> polarities{rig.view->sweepPoint.polarity};
+    EXPECT_EQ(rig.view->runStatus.totalSeconds, demo ? 3 : 1);
+    std::vector<int> polarities{rig.view->sweepState.sweepPoint.polarity};
     ASSERT_TRUE(rig.time.RunUntil(
         [&] {
-          if (polarities.back() != rig.view->sweepPoint.polarity)
-            polarities.push_back(rig.view->sweepPoint.polarity);
+          if (polarities.back() != rig.view->sweepState.sweepPoint.polarity)
+            polarities.push_back(rig.view->sweepState.sweepPoint.polarity);
           return !rig.view->RunActive();
         },
         10000));

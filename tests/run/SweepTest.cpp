@@ -21,17 +21,17 @@ class SweepTest : public ::testing::Test {
     u.voltageStep = step;
     u.sweepOrder = {4, 5, 0, 1, 3, 2};  // voltage innermost
     rig.UseUnit(1);
-    rig.view->sweepLevels = 1;
+    rig.view->formState.sweepLevels = 1;
     rig.view->sweep.LoadRunCounters(1);
     return u;
   }
 
   // The voltages visited by stepping the innermost level, until the carry.
   std::vector<int> Voltages() {
-    std::vector<int> seen{rig.view->sweepPoint.voltage};
+    std::vector<int> seen{rig.view->sweepState.sweepPoint.voltage};
     for (int i = 0; i < 20; ++i) {
       if (rig.view->sweep.SweepStep(5, 1)) break;
-      seen.push_back(rig.view->sweepPoint.voltage);
+      seen.push_back(rig.view->sweepState.sweepPoint.voltage);
     }
     return seen;
   }
@@ -42,7 +42,7 @@ class SweepTest : public ::testing::Test {
 TEST_F(SweepTest, StopValueIsAGridPointAndPassingItWraps) {
   VoltageSweep(100, 200, 50);
   EXPECT_EQ(Voltages(), (std::vector<int>{100, 150, 200}));
-  EXPECT_EQ(rig.view->sweepPoint.voltage, 100);  // wrapped to the start
+  EXPECT_EQ(rig.view->sweepState.sweepPoint.voltage, 100);  // wrapped to the start
   VoltageSweep(100, 200, 60);
   EXPECT_EQ(Voltages(), (std::vector<int>{100, 160}));
   VoltageSweep(200, 100, 60);
@@ -56,7 +56,7 @@ TEST_F(SweepTest, ZeroOrNegativeStepCarriesAtOnceInEitherDirection) {
                                    std::array{100, 200, -50}, std::array{200, 100, -50}}) {
     VoltageSweep(start, stop, step);
     EXPECT_EQ(rig.view->sweep.SweepStep(5, 1), 1) << start << " " << stop << " " << step;
-    EXPECT_EQ(rig.view->sweepPoint.voltage, start);
+    EXPECT_EQ(rig.view->sweepState.sweepPoint.voltage, start);
     EXPECT_EQ(rig.view->sweep.RemainingSteps(1, false), 0);
   }
 }
@@ -69,8 +69,8 @@ TEST_F(SweepTest, PolarityDirectionFollowsStartAndStop) {
     u.polarity = start;
     u.polarityStop = stop;
     rig.view->sweep.LoadRunCounters(1);
-    std::vector<int> seen{rig.view->sweepPoint.polarity};
-    while (!rig.view->sweep.SweepStep(5, 1)) seen.push_back(rig.view->sweepPoint.polarity);
+    std::vector<int> seen{rig.view->sweepState.sweepPoint.polarity};
+    while (!rig.view->sweep.SweepStep(5, 1)) seen.push_back(rig.view->sweepState.sweepPoint.polarity);
     return seen;
   };
   EXPECT_EQ(visit(0, 0), (std::vector<int>{0, 1}));
@@ -92,20 +92,20 @@ TEST_F(SweepTest, NestedLevelsRunTheInnerThroughForEachOuterValue) {
   u.phaseStep = 45;
   u.sweepOrder = {4, 5, 0, 1, 2, 3};  // voltage outer, phase inner
   rig.UseUnit(1);
-  rig.view->sweepLevels = 2;
+  rig.view->formState.sweepLevels = 2;
   rig.view->sweep.LoadRunCounters(1);
   std::vector<std::pair<int, int>> points{{100, 0}};
   for (int i = 0; i < 5; ++i) {
     rig.view->sweep.AdvanceSweep(1);
-    points.push_back({rig.view->sweepPoint.voltage, rig.view->sweepPoint.phase});
+    points.push_back({rig.view->sweepState.sweepPoint.voltage, rig.view->sweepState.sweepPoint.phase});
   }
   EXPECT_EQ(points, (std::vector<std::pair<int, int>>{
                         {100, 0}, {100, 45}, {100, 90}, {200, 0}, {200, 45}, {200, 90}}));
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, true), 0);
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, false), 5);
   rig.view->sweep.AdvanceSweep(1);  // the whole grid wraps
-  EXPECT_EQ(rig.view->sweepPoint.voltage, 100);
-  EXPECT_EQ(rig.view->sweepPoint.phase, 0);
+  EXPECT_EQ(rig.view->sweepState.sweepPoint.voltage, 100);
+  EXPECT_EQ(rig.view->sweepState.sweepPoint.phase, 0);
 }
 
 TEST_F(SweepTest, PolaritySweepEndsOnItsLastValue) {
@@ -115,11 +115,11 @@ TEST_F(SweepTest, PolaritySweepEndsOnItsLastValue) {
   u.sweepCount = 1;
   u.sweepOrder = {4, 5, 1, 2, 3, 0};
   rig.UseUnit(1);
-  rig.view->sweepLevels = 1;
+  rig.view->formState.sweepLevels = 1;
   rig.view->sweep.LoadRunCounters(1);
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, true), 1);
   rig.view->sweep.SweepStep(5, 1);
-  EXPECT_EQ(rig.view->sweepPoint.polarity, 1);
+  EXPECT_EQ(rig.view->sweepState.sweepPoint.polarity, 1);
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, true), 0);
   u.polarity = 1;  // from 1 towards 1: one value only
   EXPECT_EQ(rig.view->sweep.RemainingSteps(1, false), 0);
@@ -159,11 +159,11 @@ TEST_F(SweepTest, ClearingTheInnermostFlagMovesTheOthersInward) {
   UnitRecord& u = rig.doc.unit(1);
   u.sweepOrder = {4, 5, 0, 1, 2, 3};  // width, voltage, trigger active
   rig.UseUnit(1);
-  rig.view->sweepLevels = 2;  // after the flag was cleared
-  rig.view->sweep.RemoveFromSweepOrder(3);
+  rig.view->formState.sweepLevels = 2;  // after the flag was cleared
+  rig.view->selections.RemoveFromSweepOrder(3);
   EXPECT_EQ(u.sweepOrder, (std::array<int32_t, 6>{4, 5, 0, 3, 1, 2}));
   // A parameter already outside the active levels leaves the order intact.
-  rig.view->sweep.RemoveFromSweepOrder(4);
+  rig.view->selections.RemoveFromSweepOrder(4);
   EXPECT_EQ(u.sweepOrder, (std::array<int32_t, 6>{4, 5, 0, 3, 1, 2}));
 }
 

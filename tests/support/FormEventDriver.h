@@ -133,13 +133,13 @@ void DriveOneEvent(FormRig& rig, Next&& next) {
 inline std::string FormInvariantFailure(FormRig& rig) {
   using C = ControlId;
   CPELKView& view = *rig.view;
-  if (view.activeUnit < 1 || view.activeUnit > kUnitCount) return "active unit out of range";
-  const UnitRecord& u = rig.doc.unit(view.activeUnit);
+  if (view.runStatus.activeUnit < 1 || view.runStatus.activeUnit > kUnitCount) return "active unit out of range";
+  const UnitRecord& u = rig.doc.unit(view.runStatus.activeUnit);
   std::array<int32_t, 6> order = u.sweepOrder;
   std::sort(order.begin(), order.end());
   if (order != std::array<int32_t, 6>{0, 1, 2, 3, 4, 5}) return "sweepOrder is no permutation";
   if (u.sweepCount != Selections::CountedFlags(u)) return "sweepCount differs from the flags";
-  if (u.sweepOrder != view.workingUnit.sweepOrder) return "working order differs";
+  if (u.sweepOrder != view.formState.workingUnit.sweepOrder) return "working order differs";
   for (ControlId id : form::HiddenControls()) {
     if (rig.form.IsShown(id))
       return "hidden control " + std::to_string(static_cast<int>(id)) + " shown";
@@ -155,7 +155,7 @@ inline std::string FormInvariantFailure(FormRig& rig) {
   }
   auto within = [](int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; };
   auto distance = [](int32_t a, int32_t b) { return std::llabs(static_cast<long long>(a) - b); };
-  if (!within(u.voltage, 0, view.voltageLimit) || !within(u.voltageStop, 0, view.voltageLimit)) {
+  if (!within(u.voltage, 0, view.formState.voltageLimit) || !within(u.voltageStop, 0, view.formState.voltageLimit)) {
     return "voltage above its limit";
   }
   if (u.voltageStep < 0 || u.voltageStep > distance(u.voltage, u.voltageStop))

@@ -51,7 +51,7 @@ struct FormRig : ViewRig {
     }
   }
   std::string Text(ControlId id) const { return form.Text(id); }
-  const UnitRecord& Active() const { return doc.unit(view->activeUnit); }
+  const UnitRecord& Active() const { return doc.unit(view->runStatus.activeUnit); }
 
   static bool IsCheckBox(ControlId id) {
     using C = ControlId;

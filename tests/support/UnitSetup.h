@@ -20,7 +20,7 @@ inline UnitRecord& TimedUnit(CPELKDoc& doc, int n, int injection, int interval) 
 // Makes unit n the form's unit, as selecting it on the form does.
 inline void UseUnit(CPELKDoc& doc, CPELKView& view, int n) {
   doc.currentUnit = static_cast<uint16_t>(n);
-  view.activeUnit = n;
+  view.runStatus.activeUnit = n;
   view.selections.SelectUnit(n);
 }
 

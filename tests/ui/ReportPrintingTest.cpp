@@ -177,13 +177,13 @@ TEST(ReportMenus, PrintPreviewAndExportGrayedDuringARunNotWithOnlyTheLineOn) {
     return rig.view->IsCommandEnabled(static_cast<CommandId>(command));
   };
   for (int state : {LineOn, Running, Paused}) {
-    rig.view->runState = state;
+    rig.view->runStatus.runState = state;
     frame.UpdateCommandStates();
     for (int command : {MainFrame::kFilePrint, MainFrame::kFilePrintPreview, MainFrame::kExportPdf})
       EXPECT_EQ(frame.Action(command)->isEnabled(), state == LineOn) << command << " " << state;
     EXPECT_TRUE(frame.Action(MainFrame::kFilePrintSetup)->isEnabled());
   }
-  rig.view->runState = Idle;
+  rig.view->runStatus.runState = Idle;
 }
 
 // Runs `act` on the dialog once it is shown modally.

@@ -171,7 +171,7 @@ TEST(DocumentCommands, AFileOfAnotherModelIsFittedOnceWithoutMarkingItModified) 
     d.unit(6).voltage = 400;  // at the limit: kept
     d.currentUnit = 3;
   });
-  f.rig.view->clipboardFull = 1;
+  f.rig.view->formState.clipboardFull = 1;
   f.Open("/d/high.plk");
   EXPECT_EQ(f.Messages(),
             std::vector<std::string>{"/d/high.plk seems to have been saved with a different model "
@@ -183,8 +183,8 @@ TEST(DocumentCommands, AFileOfAnotherModelIsFittedOnceWithoutMarkingItModified) 
   }
   EXPECT_EQ(f.rig.doc.unit(6).voltage, 400);
   EXPECT_FALSE(f.rig.doc.IsModified());
-  EXPECT_EQ(f.rig.view->clipboardFull, 0);
-  EXPECT_EQ(f.rig.view->workingUnit.voltage, 1);  // the form shows the fitted unit
+  EXPECT_EQ(f.rig.view->formState.clipboardFull, 0);
+  EXPECT_EQ(f.rig.view->formState.workingUnit.voltage, 1);  // the form shows the fitted unit
   EXPECT_EQ(f.titles.back(), "high.plk - HVT-KP4RS");
   EXPECT_EQ(f.recent, std::vector<std::string>{"/d/high.plk"});
 
@@ -293,12 +293,12 @@ TEST(DocumentCommands, LeavingDemonstrationModeOffersToSaveThroughFileSave) {
 TEST(DocumentCommands, FileCommandsWaitWhileARunIsActive) {
   Files f;
   f.storage.files["/d/a.plk"] = f.Saved([](CPELKDoc& d) { d.unit(1).voltage = 300; });
-  f.rig.view->runState = Running;
+  f.rig.view->runStatus.runState = Running;
   f.Open("/d/a.plk");
   f.rig.view->events.OnCommand(CommandId::FileNew);
   EXPECT_EQ(f.chooser.names.size(), 1u);
   EXPECT_NE(f.rig.doc.unit(1).voltage, 300);
-  f.rig.view->runState = LineOn;  // only the line on: allowed
+  f.rig.view->runStatus.runState = LineOn;  // only the line on: allowed
   f.rig.view->events.OnCommand(CommandId::FileOpen);
   EXPECT_EQ(f.rig.doc.unit(1).voltage, 300);
 }

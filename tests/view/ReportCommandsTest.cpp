@@ -241,16 +241,16 @@ TEST(ReportPrinting, PrintPreviewAndExportAreGrayedOnlyWhileARunIsActive) {
   RecordingPrinter printer;
   rig.view->printer = &printer;
   for (int state : {Idle, LineOn, Running, Waiting, Paused}) {
-    rig.view->runState = state;
+    rig.view->runStatus.runState = state;
     const bool active = state >= Running;
     for (CommandId c : {CommandId::FilePrint, CommandId::FilePrintPreview, CommandId::ExportPdf})
       EXPECT_EQ(rig.view->IsCommandEnabled(c), !active) << static_cast<int>(c) << " " << state;
     EXPECT_TRUE(rig.view->IsCommandEnabled(CommandId::FilePrintSetup));
   }
-  rig.view->runState = Running;
+  rig.view->runStatus.runState = Running;
   rig.view->events.OnCommand(CommandId::FilePrint);
   EXPECT_EQ(printer.prints, 0) << "Ctrl+P during a run prints nothing";
-  rig.view->runState = Idle;
+  rig.view->runStatus.runState = Idle;
 }
 
 TEST(ReportPrinting, ExportPdfProposesTheDocumentsNameBesideIt) {

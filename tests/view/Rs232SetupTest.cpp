@@ -138,7 +138,7 @@ TEST(Rs232Setup, LeavingDemonstrationModeReadsTheInstrumentAndStartsANewDocument
   EXPECT_EQ(p.rig.doc.demoMode, 0);
   EXPECT_EQ(p.rig.doc.maxVoltage, 410);  // read from the instrument
   EXPECT_EQ(p.rig.doc.unit(1).voltage, UnitRecord::NewUnit(1, p.rig.doc.lastLine).voltage);
-  EXPECT_EQ(p.rig.view->workingUnit.voltage, p.rig.doc.unit(1).voltage);
+  EXPECT_EQ(p.rig.view->formState.workingUnit.voltage, p.rig.doc.unit(1).voltage);
 }
 
 TEST(Rs232Setup, WithoutAnyPortItSaysSoAndShowsNoDialog) {

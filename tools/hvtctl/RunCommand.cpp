@@ -257,20 +257,20 @@ std::string RunContext(const std::string& status, CPELKView& view,
                        const std::function<std::string(const std::string&)>& show) {
   if (!view.RunActive() || status == LoadString(kReadyText)) return {};
   const CPELKDoc& doc = view.doc;
-  std::string text = "   [unit " + std::to_string(view.activeUnit);
+  std::string text = "   [unit " + std::to_string(view.runStatus.activeUnit);
   if (doc.programMode) {
     const size_t steps = view.sequence.RunPositions().size();
     const int times = doc.program(doc.currentProgram).times;
     // The demonstration clock counts its repetitions on the sending side.
-    const int left = doc.demoMode ? view.sendTimesLeft : view.showTimesLeft;
-    text += ", step " + std::to_string((view.showPos + 1) / 2) + " of " + std::to_string(steps);
+    const int left = doc.demoMode ? view.sequenceState.sendTimesLeft : view.sequenceState.showTimesLeft;
+    text += ", step " + std::to_string((view.sequenceState.showPos + 1) / 2) + " of " + std::to_string(steps);
     text += ", repetition " + std::to_string(times - left + 1) + " of " + std::to_string(times);
   }
-  const std::vector<int> levels = view.sweep.RunLevels(view.activeUnit);
+  const std::vector<int> levels = view.sweep.RunLevels(view.runStatus.activeUnit);
   if (!levels.empty()) {
     text += ", point";
     for (int p : levels) {
-      text += " " + show(SweepControl::ParameterName(p)) + " " +
+      text += " " + show(Selections::ParameterName(p)) + " " +
               show(view.sweep.ParameterText(p, true));
     }
   }
@@ -435,8 +435,8 @@ class RunSession {
       doc.programMode = 1;
       doc.currentProgram = static_cast<uint16_t>(o.program);
     }
-    view.activeUnit = doc.currentUnit;
-    view.selections.SelectUnit(view.activeUnit);
+    view.run.MakeActive(doc.currentUnit);
+    view.selections.SelectUnit(view.runStatus.activeUnit);
     view.selections.RefreshForm();
     view.lists.ShowProgram();
     if (o.oneShot) {
@@ -482,7 +482,7 @@ class RunSession {
     Print("summary: " +
           (o.unit ? "unit " + std::to_string(o.unit) : "program " + std::to_string(o.program)) +
           (doc.demoMode ? " (demonstration mode)" : "") + ": " + EndText(end) + " after " +
-          seconds + " s (estimated " + std::to_string(view.totalSeconds) + " s)");
+          seconds + " s (estimated " + std::to_string(view.runStatus.totalSeconds) + " s)");
     // The instrument's state is unknown after a failed link: the operator
     // must not walk up to the equipment under test believing it stopped.
     if (end == RunEnd::CommunicationFailure && !o.demo) {
