@@ -479,10 +479,3 @@ TEST(DesktopE2E, TheFormShowsTheDocumentWhateverTheWidgetsDoByThemselves) {
 
 }  // namespace
 }  // namespace hvt
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -257,10 +257,3 @@ TEST(DesktopFiles, Rs232SetUpListsBothInstrumentsAndMovesToTheChosenOne) {
 
 }  // namespace
 }  // namespace hvt
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

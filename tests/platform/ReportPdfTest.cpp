@@ -201,6 +201,8 @@ TEST(ReportCanvasFonts, StandInsForMissingFaces) {
 }  // namespace
 }  // namespace hvt
 
+// Not the shared widget main: hvtctl makes its PDFs without widgets, so a
+// QGuiApplication, as in hvtctl.
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);

@@ -134,10 +134,3 @@ INSTANTIATE_TEST_SUITE_P(Languages, Accessibility, ::testing::Values("en", "ja")
 
 }  // namespace
 }  // namespace hvt
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

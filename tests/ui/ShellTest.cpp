@@ -437,11 +437,3 @@ TEST(AboutDialog, NameAndVersionInBoldDarkBlue) {
 
 }  // namespace
 }  // namespace hvt
-
-int main(int argc, char** argv) {
-  // Widgets without a display, also when the build lists the tests.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
