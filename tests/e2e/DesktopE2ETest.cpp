@@ -305,7 +305,14 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   QTest::mouseRelease(form.findChild<QPushButton*>("c1054"), Qt::LeftButton);
   sent = SentTexts(log);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "CD1"), 1);
-  QTest::qWait(300);
+  // Resume only after the paused run has polled the instrument once (QG, QE, QF).
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        sent = SentTexts(log);
+        const auto cd1 = std::find(sent.begin(), sent.end(), "CD1");
+        return cd1 != sent.end() && std::find(cd1, sent.end(), "QF") != sent.end();
+      },
+      5000));
   QTest::mouseClick(form.findChild<QPushButton*>("c1054"), Qt::LeftButton);
 
   // The status runs from START to Ready once the instrument has finished.
