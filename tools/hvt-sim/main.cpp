@@ -186,55 +186,55 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  options.instrument.identity = hvt::LoadString(6019);
-  int exitCode = 0;
-  if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
-
+// The device the program's side opens: a new pseudo-terminal, or the given
+// device.
+struct Device {
   int fd = -1;
-  int keepSlave = -1;
-  std::string path;
-  if (options.device.empty()) {
+  int keepSlave = -1;  // our own side of a new pseudo-terminal
+  std::string path;    // what the program opens
+};
+
+bool OpenDevice(const std::string& given, Device& device) {
+  if (given.empty()) {
     int master = -1;
-    if (openpty(&master, &keepSlave, nullptr, nullptr, nullptr) != 0) {
+    if (openpty(&master, &device.keepSlave, nullptr, nullptr, nullptr) != 0) {
       std::perror("hvt-sim: openpty");
-      return 1;
+      return false;
     }
     // Our own slave descriptor keeps the master alive while the program
     // closes and reopens its side.
-    MakeRaw(keepSlave);
-    fd = master;
-    path = ttyname(keepSlave) ? ttyname(keepSlave) : "";
+    MakeRaw(device.keepSlave);
+    device.fd = master;
+    device.path = ttyname(device.keepSlave) ? ttyname(device.keepSlave) : "";
   } else {
-    fd = open(options.device.c_str(), O_RDWR | O_NOCTTY);
-    if (fd < 0) {
-      std::fprintf(stderr, "hvt-sim: %s: %s\n", options.device.c_str(), std::strerror(errno));
-      return 1;
+    device.fd = open(given.c_str(), O_RDWR | O_NOCTTY);
+    if (device.fd < 0) {
+      std::fprintf(stderr, "hvt-sim: %s: %s\n", given.c_str(), std::strerror(errno));
+      return false;
     }
-    MakeRaw(fd);
-    path = options.device;
+    MakeRaw(device.fd);
+    device.path = given;
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  fcntl(device.fd, F_SETFL, fcntl(device.fd, F_GETFL) | O_NONBLOCK);
   fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+  return true;
+}
 
-  FILE* log = nullptr;
-  if (!options.logPath.empty()) {
-    log = std::fopen(options.logPath.c_str(), "w");
-    if (log == nullptr) {
-      std::fprintf(stderr, "hvt-sim: %s: %s\n", options.logPath.c_str(), std::strerror(errno));
-      return 1;
-    }
+// No --log, no file: log stays null.
+bool OpenLog(const std::string& path, FILE*& log) {
+  if (path.empty()) return true;
+  log = std::fopen(path.c_str(), "w");
+  if (log == nullptr) {
+    std::fprintf(stderr, "hvt-sim: %s: %s\n", path.c_str(), std::strerror(errno));
+    return false;
   }
-#ifdef __linux__
-  // Paced bytes need wake-ups close to their due time.
-  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
-#endif
+  return true;
+}
 
+// The ending signals are only let through while the loop waits, so none is
+// missed between its check and the wait; waitMask is the mask for that wait.
+void CatchEndingSignals(sigset_t& waitMask) {
   sigset_t blocked;
-  sigset_t waitMask;
   sigemptyset(&blocked);
   sigaddset(&blocked, SIGINT);
   sigaddset(&blocked, SIGTERM);
@@ -246,45 +246,77 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+}
 
-  std::printf("%s\n", path.c_str());
-  std::fflush(stdout);
+// The instrument behind its line on the device, with the control commands
+// on standard input, until a signal, the end of standard input or a device
+// failure.
+class Server {
+ public:
+  Server(const Options& options, const Device& device, FILE* log, const sigset_t& waitMask)
+      : instrument(options.instrument),
+        wire(instrument),
+        device(device),
+        log(log),
+        waitMask(waitMask),
+        frames([this](const std::string& line) {
+          if (this->log) std::fprintf(this->log, "%s\n", line.c_str());
+        }) {
+    wire.SetStrict(options.strict);
+    originNs = NowNs();
+    // The frames' times count from here. Its steady-clock reading lets a
+    // reader on this machine put them on its own clock.
+    if (log) std::fprintf(log, "# origin %lld ns steady clock\n", static_cast<long long>(originNs));
+    byteNs = options.pace > 0 ? 10'000'000'000LL / options.pace : 0;
+  }
 
-  hvt::sim::SimInstrument instrument(options.instrument);
-  hvt::sim::SimLine wire(instrument);
-  wire.SetStrict(options.strict);
-  hvt::sim::LineControl control;
-  const int64_t originNs = NowNs();
-  // The frames' times count from here. Its steady-clock reading lets a
-  // reader on this machine put them on its own clock.
-  if (log) std::fprintf(log, "# origin %lld ns steady clock\n", static_cast<long long>(originNs));
-  const int64_t byteNs = options.pace > 0 ? 10'000'000'000LL / options.pace : 0;
-  int64_t lineFreeNs = 0;
-  std::string stdinLine;
-  bool stdinOpen = true;
+  void Run() {
+    while (!signalled && stdinOpen) {
+      int64_t now = NowNs();
+      int64_t nowMs = (now - originNs) / 1'000'000;
+      instrument.Advance(nowMs);
 
-  hvt::sim::FrameLog frames([&](const std::string& line) {
-    if (log) std::fprintf(log, "%s\n", line.c_str());
-  });
-  auto logByte = [&](char direction, uint8_t byte, int64_t atNs) {
-    if (log) frames.Byte(direction, byte, static_cast<double>(atNs - originNs) / 1e9);
-  };
+      // A babbling line sends as fast as it can (or at its pace): the queue is
+      // kept topped up, and the device's own back-pressure sets the rate.
+      if (nowMs < control.babbleUntilMs) {
+        while (wire.Output().size() < 64) wire.Output().push_back({nowMs, 'Z'});
+      }
 
-  while (!signalled && stdinOpen) {
-    int64_t now = NowNs();
-    int64_t nowMs = (now - originNs) / 1'000'000;
-    instrument.Advance(nowMs);
+      int64_t wakeNs = now + 1'000'000'000LL;
+      const bool wantWrite = SendDue(now, nowMs, wakeNs);
+      wakeNs = NextWake(wakeNs, nowMs);
 
-    // A babbling line sends as fast as it can (or at its pace): the queue is
-    // kept topped up, and the device's own back-pressure sets the rate.
-    if (nowMs < control.babbleUntilMs) {
-      while (wire.Output().size() < 64) wire.Output().push_back({nowMs, 'Z'});
+      pollfd fds[2] = {{device.fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
+                       {STDIN_FILENO, POLLIN, 0}};
+      const int64_t waitNs = std::max<int64_t>(0, wakeNs - NowNs());
+      timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000),
+                       static_cast<long>(waitNs % 1'000'000'000)};
+      const int ready = ppoll(fds, 2, &timeout, &waitMask);
+      if (ready < 0) {
+        if (errno == EINTR) continue;
+        std::perror("hvt-sim: poll");
+        break;
+      }
+      now = NowNs();
+      nowMs = (now - originNs) / 1'000'000;
+
+      if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) ReadControl(nowMs);
+      if (!ReadDevice(fds[0].revents, now, nowMs)) break;
+      if (log) std::fflush(log);
     }
+    frames.Flush();
+  }
 
-    // Send what is due; with pacing each byte leaves when its line time is
-    // over, as the program's receiver would see it complete.
-    int64_t wakeNs = now + 1'000'000'000LL;
-    bool wantWrite = false;
+ private:
+  void LogByte(char direction, uint8_t byte, int64_t atNs) {
+    if (log) frames.Byte(direction, byte, static_cast<double>(atNs - originNs) / 1e9);
+  }
+
+  // Sends what is due; with pacing each byte leaves when its line time is
+  // over, as the program's receiver would see it complete. Brings wakeNs
+  // forward to the next byte's time; true when the device would not take
+  // everything.
+  bool SendDue(int64_t now, int64_t nowMs, int64_t& wakeNs) {
     std::vector<hvt::sim::OutByte> taken;
     std::vector<uint8_t> batch;
     auto& out = wire.Output();
@@ -300,94 +332,127 @@ int main(int argc, char** argv) {
       lineFreeNs = doneNs;
       out.pop_front();
     }
-    if (!batch.empty()) {
-      size_t done = 0;
-      while (done < batch.size()) {
-        const ssize_t n = write(fd, batch.data() + done, batch.size() - done);
-        if (n > 0) {
-          done += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-          continue;
-        } else {
-          break;
-        }
+    if (batch.empty()) return false;
+    size_t done = 0;
+    while (done < batch.size()) {
+      const ssize_t n = write(device.fd, batch.data() + done, batch.size() - done);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        break;
       }
-      for (size_t i = 0; i < done; ++i) logByte('>', batch[i], now);
-      frames.EndBatch('>');
-      // What the device would not take goes back to the front of the queue,
-      // still unsent (an ENQ's ACK among it has not gone out yet).
-      for (size_t i = batch.size(); i > done; --i) {
-        taken[i - 1].notBeforeMs = nowMs;
-        out.push_front(taken[i - 1]);
-      }
-      if (done < batch.size()) wantWrite = true;
     }
+    for (size_t i = 0; i < done; ++i) LogByte('>', batch[i], now);
+    frames.EndBatch('>');
+    // What the device would not take goes back to the front of the queue,
+    // still unsent (an ENQ's ACK among it has not gone out yet).
+    for (size_t i = batch.size(); i > done; --i) {
+      taken[i - 1].notBeforeMs = nowMs;
+      out.push_front(taken[i - 1]);
+    }
+    return done < batch.size();
+  }
+
+  // The next wake-up: the next byte's, the instrument's next event or the
+  // end of a babble, whichever comes first.
+  int64_t NextWake(int64_t wakeNs, int64_t nowMs) const {
     if (const auto next = instrument.NextEventMs()) {
       wakeNs = std::min(wakeNs, originNs + *next * 1'000'000);
     }
     if (nowMs < control.babbleUntilMs) {
       wakeNs = std::min(wakeNs, originNs + control.babbleUntilMs * 1'000'000);
     }
+    return wakeNs;
+  }
 
-    pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
-                     {STDIN_FILENO, POLLIN, 0}};
-    const int64_t waitNs = std::max<int64_t>(0, wakeNs - NowNs());
-    timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000),
-                     static_cast<long>(waitNs % 1'000'000'000)};
-    const int ready = ppoll(fds, 2, &timeout, &waitMask);
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      std::perror("hvt-sim: poll");
-      break;
-    }
-    now = NowNs();
-    nowMs = (now - originNs) / 1'000'000;
-
-    if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
-      char buffer[512];
-      const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-        stdinOpen = false;
-      } else if (n > 0) {
-        stdinLine.append(buffer, static_cast<size_t>(n));
-        for (size_t eol; (eol = stdinLine.find('\n')) != std::string::npos;) {
-          std::string line = stdinLine.substr(0, eol);
-          stdinLine.erase(0, eol + 1);
-          if (!line.empty() && line.back() == '\r') line.pop_back();
-          const std::string reply =
-              hvt::sim::ApplyControlCommand(line, instrument, wire, control, nowMs);
-          if (!reply.empty()) {
-            std::printf("%s\n", reply.c_str());
-            std::fflush(stdout);
-          }
+  // Control commands, one a line; their replies go to standard output.
+  void ReadControl(int64_t nowMs) {
+    char buffer[512];
+    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+      stdinOpen = false;
+    } else if (n > 0) {
+      stdinLine.append(buffer, static_cast<size_t>(n));
+      for (size_t eol; (eol = stdinLine.find('\n')) != std::string::npos;) {
+        std::string line = stdinLine.substr(0, eol);
+        stdinLine.erase(0, eol + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string reply =
+            hvt::sim::ApplyControlCommand(line, instrument, wire, control, nowMs);
+        if (!reply.empty()) {
+          std::printf("%s\n", reply.c_str());
+          std::fflush(stdout);
         }
-        if (stdinLine.size() > 4096) stdinLine.clear();
       }
+      if (stdinLine.size() > 4096) stdinLine.clear();
     }
-    if (fds[0].revents & POLLIN) {
+  }
+
+  // What the program sent, into the line; false when the device failed.
+  bool ReadDevice(short revents, int64_t now, int64_t nowMs) {
+    if (revents & POLLIN) {
       uint8_t buffer[4096];
-      const ssize_t n = read(fd, buffer, sizeof buffer);
+      const ssize_t n = read(device.fd, buffer, sizeof buffer);
       if (n > 0) {
         // Nothing can go out before it was asked for.
         if (wire.Output().empty()) lineFreeNs = std::max(lineFreeNs, now);
         for (ssize_t i = 0; i < n; ++i) {
-          logByte('<', buffer[i], now);
+          LogByte('<', buffer[i], now);
           wire.Receive(buffer[i], nowMs);
         }
         frames.EndBatch('<');
       } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         std::fprintf(stderr, "hvt-sim: device: %s\n", std::strerror(errno));
-        break;
+        return false;
       }
-    } else if ((fds[0].revents & (POLLHUP | POLLERR)) && keepSlave < 0) {
+    } else if ((revents & (POLLHUP | POLLERR)) && device.keepSlave < 0) {
       std::fprintf(stderr, "hvt-sim: device hung up\n");
-      break;
+      return false;
     }
-    if (log) std::fflush(log);
+    return true;
   }
-  frames.Flush();
+
+  hvt::sim::SimInstrument instrument;
+  hvt::sim::SimLine wire;
+  hvt::sim::LineControl control;
+  const Device& device;
+  FILE* const log;
+  const sigset_t& waitMask;
+  hvt::sim::FrameLog frames;
+  int64_t originNs = 0;
+  int64_t byteNs = 0;
+  int64_t lineFreeNs = 0;
+  std::string stdinLine;
+  bool stdinOpen = true;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  options.instrument.identity = hvt::LoadString(6019);
+  int exitCode = 0;
+  if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
+
+  Device device;
+  if (!OpenDevice(options.device, device)) return 1;
+  FILE* log = nullptr;
+  if (!OpenLog(options.logPath, log)) return 1;
+#ifdef __linux__
+  // Paced bytes need wake-ups close to their due time.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+#endif
+  sigset_t waitMask;
+  CatchEndingSignals(waitMask);
+
+  std::printf("%s\n", device.path.c_str());
+  std::fflush(stdout);
+
+  Server(options, device, log, waitMask).Run();
   if (log) std::fclose(log);
-  close(fd);
-  if (keepSlave >= 0) close(keepSlave);
+  close(device.fd);
+  if (device.keepSlave >= 0) close(device.keepSlave);
   return 0;
 }
