@@ -252,6 +252,106 @@ int TakeInstrument(CPELKDoc& doc, const CPELKDoc& instrument, const TextCodec& c
   return kExitOk;
 }
 
+const char* const kWho = "hvtctl report";
+
+// An instrument when --port or --device asks for one; kExitFailure (with
+// the reason told) when none answered.
+int ReadInstrumentIfAsked(const Options& o, const TextCodec& codec,
+                          std::optional<CPELKDoc>& instrument, std::ostream& err) {
+  if (!o.port && !o.device) return kExitOk;
+  instrument = ReadInstrument(o, codec, err);
+  if (!instrument) {
+    err << kWho << ": no instrument answered"
+        << (o.device ? " on " + *o.device : " on COM" + std::to_string(*o.port))
+        << "; nothing was written\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+// The document from its file, fitted to the instrument when there is one.
+int LoadDocument(const std::string& inPath, const TextCodec& codec,
+                 const std::optional<CPELKDoc>& instrument, CPELKDoc& doc, std::ostream& err) {
+  if (const int rc = LoadPlkFile(inPath, codec, doc, err, kWho)) return rc;
+  if (instrument) {
+    if (const int rc = TakeInstrument(doc, *instrument, codec, inPath, err)) return rc;
+  }
+  return kExitOk;
+}
+
+// The unit or program the report is of: the one asked for, else the
+// document's own, which must then be one there is.
+int ChooseReport(const Options& o, const std::string& inPath, CPELKDoc& doc, std::ostream& err) {
+  if (o.unit) {
+    doc.programMode = 0;
+    doc.currentUnit = static_cast<uint16_t>(*o.unit);
+  } else if (o.program) {
+    doc.programMode = 1;
+    doc.currentProgram = static_cast<uint16_t>(*o.program);
+  }
+  if (doc.programMode == 0 && (doc.currentUnit < 1 || doc.currentUnit > kUnitCount)) {
+    err << kWho << ": " << inPath << ": the document's current unit " << doc.currentUnit
+        << " is not 1..50; give --unit\n";
+    return kExitUsage;
+  }
+  if (doc.programMode != 0 && (doc.currentProgram < 1 || doc.currentProgram > kProgramCount)) {
+    err << kWho << ": " << inPath << ": the document's current program " << doc.currentProgram
+        << " is not 1..50; give --program\n";
+    return kExitUsage;
+  }
+  // The page count follows the program as it is now, not the stored count.
+  if (doc.programMode != 0) doc.programStepCount = doc.CountProgramSteps(doc.currentProgram);
+  return kExitOk;
+}
+
+// The simulator's model and serial number: the settings file's, or those
+// given.
+int TakePrintNames(const Options& o, const TextCodec& codec, CPELKDoc& doc, std::ostream& err) {
+  const SettingsFile settings = UserSettingsFile();
+  doc.printModel = settings.ReadSetting("PRINT_ENV", "Model");
+  doc.printSerial = settings.ReadSetting("PRINT_ENV", "Serial");
+  if (o.model) {
+    auto text = ToCodePage(codec, *o.model, "--model", err);
+    if (!text) return kExitUsage;
+    doc.printModel = *text;
+  }
+  if (o.serial) {
+    auto text = ToCodePage(codec, *o.serial, "--serial", err);
+    if (!text) return kExitUsage;
+    doc.printSerial = *text;
+  }
+  return kExitOk;
+}
+
+ReportPdfOptions PdfOptions(const Options& o) {
+  ReportPdfOptions pdf;
+  pdf.paper = o.paper;
+  pdf.codePage = o.codePage;
+  if (o.date) {
+    const auto date = *o.date;
+    pdf.today = [date] { return date; };
+  } else {
+    pdf.today = LocalDate;
+  }
+  return pdf;
+}
+
+int WriteReport(CPELKDoc& doc, const ReportPdfOptions& pdf, const std::string& outPath,
+                std::ostream& out, std::ostream& err) {
+  std::string bytes, error;
+  if (!RenderReportPdf(doc, pdf, bytes, &error) ||
+      !WriteOutput(outPath, bytes, true, out, &error)) {
+    err << kWho << ": " << outPath << ": cannot write: " << error << "\n";
+    return kExitFailure;
+  }
+  // Standard output carries the PDF itself then.
+  if (!IsStdStream(outPath)) {
+    out << outPath << ": " << ReportPageCount(doc)
+        << (ReportPageCount(doc) == 1 ? " page" : " pages") << "\n";
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -264,84 +364,19 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     err << "(see hvtctl report --help)\n";
     return kExitUsage;
   }
-  const char* who = "hvtctl report";
   const std::string& inPath = o.positional[0];
   const std::string& outPath = o.positional[1];
   // Checked before anything is read or drawn: the report must never replace
   // the document it is made from.
-  if (!OutputAllowed(who, inPath, outPath, true, err)) return kExitUsage;
+  if (!OutputAllowed(kWho, inPath, outPath, true, err)) return kExitUsage;
   const auto codec = MakeCodec(o.codePage);
   std::optional<CPELKDoc> instrument;
-  if (o.port || o.device) {
-    instrument = ReadInstrument(o, *codec, err);
-    if (!instrument) {
-      err << who << ": no instrument answered"
-          << (o.device ? " on " + *o.device : " on COM" + std::to_string(*o.port))
-          << "; nothing was written\n";
-      return kExitFailure;
-    }
-  }
+  if (const int rc = ReadInstrumentIfAsked(o, *codec, instrument, err)) return rc;
   CPELKDoc doc;
-  if (const int rc = LoadPlkFile(inPath, *codec, doc, err, who)) return rc;
-  if (instrument) {
-    if (const int rc = TakeInstrument(doc, *instrument, *codec, inPath, err)) return rc;
-  }
-
-  if (o.unit) {
-    doc.programMode = 0;
-    doc.currentUnit = static_cast<uint16_t>(*o.unit);
-  } else if (o.program) {
-    doc.programMode = 1;
-    doc.currentProgram = static_cast<uint16_t>(*o.program);
-  }
-  if (doc.programMode == 0 && (doc.currentUnit < 1 || doc.currentUnit > kUnitCount)) {
-    err << who << ": " << inPath << ": the document's current unit " << doc.currentUnit
-        << " is not 1..50; give --unit\n";
-    return kExitUsage;
-  }
-  if (doc.programMode != 0 && (doc.currentProgram < 1 || doc.currentProgram > kProgramCount)) {
-    err << who << ": " << inPath << ": the document's current program " << doc.currentProgram
-        << " is not 1..50; give --program\n";
-    return kExitUsage;
-  }
-  // The page count follows the program as it is now, not the stored count.
-  if (doc.programMode != 0) doc.programStepCount = doc.CountProgramSteps(doc.currentProgram);
-
-  const SettingsFile settings = UserSettingsFile();
-  doc.printModel = settings.ReadSetting("PRINT_ENV", "Model");
-  doc.printSerial = settings.ReadSetting("PRINT_ENV", "Serial");
-  if (o.model) {
-    auto text = ToCodePage(*codec, *o.model, "--model", err);
-    if (!text) return kExitUsage;
-    doc.printModel = *text;
-  }
-  if (o.serial) {
-    auto text = ToCodePage(*codec, *o.serial, "--serial", err);
-    if (!text) return kExitUsage;
-    doc.printSerial = *text;
-  }
-
-  ReportPdfOptions pdf;
-  pdf.paper = o.paper;
-  pdf.codePage = o.codePage;
-  if (o.date) {
-    const auto date = *o.date;
-    pdf.today = [date] { return date; };
-  } else {
-    pdf.today = LocalDate;
-  }
-  std::string bytes, error;
-  if (!RenderReportPdf(doc, pdf, bytes, &error) ||
-      !WriteOutput(outPath, bytes, true, out, &error)) {
-    err << who << ": " << outPath << ": cannot write: " << error << "\n";
-    return kExitFailure;
-  }
-  // Standard output carries the PDF itself then.
-  if (!IsStdStream(outPath)) {
-    out << outPath << ": " << ReportPageCount(doc)
-        << (ReportPageCount(doc) == 1 ? " page" : " pages") << "\n";
-  }
-  return kExitOk;
+  if (const int rc = LoadDocument(inPath, *codec, instrument, doc, err)) return rc;
+  if (const int rc = ChooseReport(o, inPath, doc, err)) return rc;
+  if (const int rc = TakePrintNames(o, *codec, doc, err)) return rc;
+  return WriteReport(doc, PdfOptions(o), outPath, out, err);
 }
 
 int RunReportMain(int argc, char** argv, const std::vector<std::string>& args, std::ostream& out,
