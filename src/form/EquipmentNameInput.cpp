@@ -6,9 +6,6 @@ namespace hvt {
 
 namespace {
 
-constexpr int kTitleText = 132;  // "Impulse Noise Simulator"
-constexpr int kTitleFace = 1002;
-
 bool IsWhiteSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -27,12 +24,12 @@ std::string TrimWhiteSpace(const std::string& text) {
 
 void EquipmentNameInput::OnInitDialog(ReportDialogControls& controls) {
   DialogFont title;
-  title.face = LoadString(kTitleFace);
+  title.face = LoadString(TextId::DialogTitleFace);
   title.pixelHeight = 20;
   title.weight = 700;
   title.serif = true;
   controls.SetFont(kTitle, title);
-  controls.SetText(kTitle, LoadString(kTitleText));
+  controls.SetText(kTitle, LoadString(TextId::Title));
 
   // A stored text the box could not hold is not shown at all.
   controls.LimitText(kModelEdit, kTextLimit);

@@ -13,9 +13,13 @@ constexpr Rgb kDarkBlue{0, 0, 150};
 constexpr Rgb kBlack{0, 0, 0};
 }  // namespace
 
-std::vector<std::string> PolarityItems() { return {LoadString(3000), LoadString(3001)}; }
+std::vector<std::string> PolarityItems() {
+  return {LoadString(TextId::Plus), LoadString(TextId::Minus)};
+}
 
-std::vector<std::string> TabNames() { return {LoadString(2001), LoadString(2002)}; }
+std::vector<std::string> TabNames() {
+  return {LoadString(TextId::TabManual), LoadString(TextId::TabSweep)};
+}
 
 const std::vector<SpinAcceleration>& AccelerationSteps() {
   static const std::vector<SpinAcceleration> steps{{0, 1}, {2, 10}, {3, 100}, {4, 1000}};
@@ -32,37 +36,37 @@ std::vector<SpinSetUp> SpinSetUps(int voltageLimit) {
 
 const std::vector<ToolTip>& ToolTips() {
   static const std::vector<ToolTip> tips{
-      {C::TestMemoButton, 3107},
-      {C::ProgramMemoButton, 3108},
-      {C::UnitNameEditButton, 3109},
-      {C::ProgramNameEditButton, 3110},
-      {C::Start, 2009},
-      {C::Stop, 2010},
-      {C::Pause, 2011},
-      {C::Line, 3147},
-      {C::OneShotMode, 2014},
-      {C::Trigger, 2015},
-      {C::InjectionTimeEdit, 3112},
-      {C::IntervalTimeEdit, 3113},
-      {C::ProgramTimesEdit, 3114},
+      {C::TestMemoButton, TextId::TestMemoCaption},
+      {C::ProgramMemoButton, TextId::ProgramMemoCaption},
+      {C::UnitNameEditButton, TextId::UnitNameCaption},
+      {C::ProgramNameEditButton, TextId::ProgramNameCaption},
+      {C::Start, TextId::Start},
+      {C::Stop, TextId::Stop},
+      {C::Pause, TextId::Pause},
+      {C::Line, TextId::LineLabel},
+      {C::OneShotMode, TextId::OneShotMode},
+      {C::Trigger, TextId::Trigger},
+      {C::InjectionTimeEdit, TextId::InjectionTimeHint},
+      {C::IntervalTimeEdit, TextId::IntervalTimeHint},
+      {C::ProgramTimesEdit, TextId::TimesHint},
   };
   return tips;
 }
 
 const std::vector<FontSpec>& Fonts() {
   static const std::vector<FontSpec> fonts{
-      {"list", 14, 400, false, true, 1001, {C::ProgramList}},
+      {"list", 14, 400, false, true, TextId::FixedFace, {C::ProgramList}},
       {"label",
        19,
        700,
        false,
        true,
-       1001,
+       TextId::FixedFace,
        {Offset(C::SequenceValue0, 0), Offset(C::SequenceValue0, 1), Offset(C::SequenceValue0, 2),
         Offset(C::SequenceValue0, 3), Offset(C::SequenceValue0, 4), Offset(C::SequenceValue0, 5),
         C::UnitName, C::ProgramName}},
-      {"demo", 30, 400, false, true, 1001, {C::DemoLabel}},
-      {"pulse", 22, 700, true, false, 1000, {C::PulseLabel}},
+      {"demo", 30, 400, false, true, TextId::FixedFace, {C::DemoLabel}},
+      {"pulse", 22, 700, true, false, TextId::SerifFace, {C::PulseLabel}},
   };
   return fonts;
 }
@@ -94,7 +98,9 @@ const std::vector<ColourRule>& Colours() {
   return rules;
 }
 
-ProgramListLook ProgramListStyle() { return {Rgb{0, 255, 0}, kBlack, 10, 24, LoadString(3138)}; }
+ProgramListLook ProgramListStyle() {
+  return {Rgb{0, 255, 0}, kBlack, 10, 24, LoadString(TextId::NoStep)};
+}
 
 const std::vector<ButtonIcon>& ButtonIcons() {
   static const std::vector<ButtonIcon> icons{

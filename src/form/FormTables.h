@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/TextId.h"
 #include "ports/ControlId.h"
 
 namespace hvt::form {
@@ -43,7 +44,7 @@ std::vector<SpinSetUp> SpinSetUps(int voltageLimit);
 // change with the unit and are set by the parameter entry).
 struct ToolTip {
   ControlId control;
-  int textId;
+  TextId textId;
 };
 const std::vector<ToolTip>& ToolTips();
 inline constexpr int kToolTipMaxWidth = 200;
@@ -54,7 +55,7 @@ struct FontSpec {
   int weight;
   bool italic;
   bool fixedPitch;  // fixed pitch, modern family; else variable pitch, roman
-  int faceId;       // string ID of the face name
+  TextId faceId;    // the face name
   std::vector<ControlId> controls;
 };
 const std::vector<FontSpec>& Fonts();

@@ -7,18 +7,12 @@
 
 namespace hvt {
 
-namespace {
-
-constexpr int kNumberTitle = 3050;  // "No."
-
-}  // namespace
-
 void NameEditor::OnInitDialog(NameDialogView& dialogView) {
   view = &dialogView;
   codePage = view->CodePage();
   view->SetCaption(caption);
   view->SetColumn(0, columnTitle, kNameWidth);
-  view->SetColumn(1, LoadString(kNumberTitle), kNumberWidth);
+  view->SetColumn(1, LoadString(TextId::NumberTitle), kNumberWidth);
   const int count = std::clamp(entryCount, 0, static_cast<int>(names.size()));
   items.assign(names.begin(), names.begin() + count);
   for (int row = 0; row < count; ++row) {

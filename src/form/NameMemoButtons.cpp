@@ -1,22 +1,15 @@
 #include "form/NameMemoButtons.h"
 
+#include "form/FormWiring.h"
 #include "form/MemoEditor.h"
 #include "form/NameEditor.h"
 #include "model/StringTable.h"
-#include "form/FormWiring.h"
 
 namespace hvt {
 
 namespace {
 
 using C = ControlId;
-
-constexpr int kUnitNameTitle = 2007;     // "UnitName"
-constexpr int kProgramNameTitle = 2008;  // "ProgramName"
-constexpr int kTestMemoCaption = 3107;
-constexpr int kProgramMemoCaption = 3108;
-constexpr int kUnitNameCaption = 3109;
-constexpr int kProgramNameCaption = 3110;
 
 bool ValidProgram(const CPELKDoc& doc) {
   return doc.currentProgram >= 1 && doc.currentProgram <= kProgramCount;
@@ -25,7 +18,7 @@ bool ValidProgram(const CPELKDoc& doc) {
 // Fills the names dialog with all 50 names of one kind and runs it; false
 // on Cancel.
 template <typename Records>
-bool EditNames(FormWiring& with, const Records& records, int titleId, int captionId,
+bool EditNames(FormWiring& with, const Records& records, TextId titleId, TextId captionId,
                NameEditor& names) {
   for (const auto& record : records) names.names.push_back(record.name);
   names.columnTitle = LoadString(titleId);
@@ -39,7 +32,7 @@ bool EditNames(FormWiring& with, const Records& records, int titleId, int captio
 void NameMemoButtons::OnTestMemo() {
   CPELKDoc& doc = with.doc;
   MemoEditor memo;
-  memo.caption = LoadString(kTestMemoCaption);
+  memo.caption = LoadString(TextId::TestMemoCaption);
   memo.text = doc.testMemo;
   if (!with.dialogs->Run(memo)) return;
   if (memo.text == doc.testMemo) return;
@@ -53,7 +46,7 @@ void NameMemoButtons::OnProgramMemo() {
   if (!ValidProgram(doc)) return;
   ProgramRecord& program = doc.program(doc.currentProgram);
   MemoEditor memo;
-  memo.caption = LoadString(kProgramMemoCaption);
+  memo.caption = LoadString(TextId::ProgramMemoCaption);
   memo.text = program.memo;
   if (!with.dialogs->Run(memo)) return;
   program.memo = memo.text;
@@ -64,7 +57,7 @@ void NameMemoButtons::OnProgramMemo() {
 void NameMemoButtons::OnUnitNameEdit() {
   CPELKDoc& doc = with.doc;
   NameEditor names;
-  if (!EditNames(with, doc.units, kUnitNameTitle, kUnitNameCaption, names)) return;
+  if (!EditNames(with, doc.units, TextId::UnitNameTitle, TextId::UnitNameCaption, names)) return;
   for (int n = 1; n <= kUnitCount; ++n) doc.unit(n).name = names.names[static_cast<size_t>(n - 1)];
   // The program list shows unit names.
   with.lists.ShowProgram();
@@ -79,7 +72,8 @@ void NameMemoButtons::OnUnitNameEdit() {
 void NameMemoButtons::OnProgramNameEdit() {
   CPELKDoc& doc = with.doc;
   NameEditor names;
-  if (!EditNames(with, doc.programs, kProgramNameTitle, kProgramNameCaption, names)) return;
+  if (!EditNames(with, doc.programs, TextId::ProgramNameTitle, TextId::ProgramNameCaption, names))
+    return;
   for (int n = 1; n <= kProgramCount; ++n) {
     doc.program(n).name = names.names[static_cast<size_t>(n - 1)];
   }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "model/StringTable.h"
 #include "form/FormWiring.h"
+#include "model/StringTable.h"
 
 namespace hvt {
 
@@ -17,9 +17,6 @@ using Field = ParameterEntry::Field;
 // change handling again; each rewrite settles in one more pass, so a deeper
 // nesting can only come from damaged values and is cut off.
 constexpr int kMaxDepth = 8;
-
-constexpr int kMsText = 3008;
-constexpr int kDegText = 3009;
 
 bool IsVoltage(Field f) {
   return f == Field::VoltageStart || f == Field::VoltageStop || f == Field::VoltageStep;
@@ -228,7 +225,8 @@ void ParameterEntry::OnChange(ControlId edit) {
   const auto field = FieldOf(edit);
   if (!field) return;
   // While running, these two boxes show remaining times.
-  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && with.run.RunActive()) return;
+  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && with.run.RunActive())
+    return;
   if (depth >= kMaxDepth) return;
   ++depth;
   struct Leave {
@@ -282,7 +280,8 @@ void ParameterEntry::Store(Field field, int32_t value) {
 void ParameterEntry::FollowUp(Field field, int32_t value) {
   switch (field) {
     case Field::VoltageStart:
-      if (!with.run.RunActive()) with.run.SetSequenceLabel(kSweepVoltage, VoltageDisplayText(value));
+      if (!with.run.RunActive())
+        with.run.SetSequenceLabel(kSweepVoltage, VoltageDisplayText(value));
       VoltageStepRule();
       ShowVoltageStepHint();
       break;
@@ -329,7 +328,8 @@ void ParameterEntry::TriggerStepRule() {
 void ParameterEntry::OnFocusLost(ControlId edit) {
   const auto field = FieldOf(edit);
   if (!field) return;
-  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && with.run.RunActive()) return;
+  if ((*field == Field::InjectionTime || *field == Field::IntervalTime) && with.run.RunActive())
+    return;
   const std::string text = with.form.Text(edit);
   if (!form::PassesForm(text, FormOf(*field))) return;
   const bool voltage = IsVoltage(*field);
@@ -358,7 +358,7 @@ void ParameterEntry::MoveFocus(ControlId to) {
 namespace {
 
 // A tooltip's text from the table, its %1 and %2 filled in.
-std::string Hint(int id, const std::string& first, const std::string& second = {}) {
+std::string Hint(TextId id, const std::string& first, const std::string& second = {}) {
   std::string text = LoadString(id);
   for (const auto& [mark, value] : {std::pair{"%1", &first}, std::pair{"%2", &second}}) {
     for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
@@ -366,12 +366,6 @@ std::string Hint(int id, const std::string& first, const std::string& second = {
   }
   return text;
 }
-
-constexpr int kVoltageRangeHint = 3130;
-constexpr int kVoltageStepHint = 3131;
-constexpr int kTriggerStepHint = 3133;
-constexpr int kVariableRangeHint = 3135;
-constexpr int kPhaseRangeHint = 3136;
 
 }  // namespace
 
@@ -381,7 +375,8 @@ void ParameterEntry::ApplyVoltageLimit(int unitNumber) {
   FormControls& form = with.form;
   form.SetSpinRange(C::VoltageSpin, 1, with.state.voltageLimit);
   form.SetSpinRange(C::VoltageStopSpin, 1, with.state.voltageLimit);
-  const std::string tip = Hint(kVoltageRangeHint, VoltageDisplayText(with.state.voltageLimit));
+  const std::string tip =
+      Hint(TextId::VoltageRangeHint, VoltageDisplayText(with.state.voltageLimit));
   form.SetToolTip(C::VoltageEdit, tip);
   form.SetToolTip(C::VoltageStopEdit, tip);
 }
@@ -392,7 +387,7 @@ void ParameterEntry::ShowVoltageStepHint() {
   const std::string dText = VoltageDisplayText(d);
   const bool wide = d > 1;
   with.form.SetToolTip(C::VoltageStepEdit,
-                       wide ? Hint(kVoltageStepHint, dText) : dText + " - " + dText + "kV");
+                       wide ? Hint(TextId::VoltageStepHint, dText) : dText + " - " + dText + "kV");
   // The step spin stays locked while a run holds the form.
   with.form.Enable(C::VoltageStepSpin, wide && w.voltageSweep != 0 && !with.run.RunActive());
 }
@@ -402,11 +397,11 @@ void ParameterEntry::ShowTriggerStepHint() {
   const bool variable = w.triggerMode == 1;
   const int32_t d =
       variable ? Distance(w.variableStop, w.variable) : Distance(w.phaseStop, w.phase);
-  const std::string unit = LoadString(variable ? kMsText : kDegText);
+  const std::string unit = LoadString(variable ? TextId::Ms : TextId::Deg);
   const std::string dText = std::to_string(d);
   const bool wide = d > 1;
-  with.form.SetToolTip(C::TriggerStepEdit,
-                       wide ? Hint(kTriggerStepHint, dText, unit) : dText + " - " + dText + unit);
+  with.form.SetToolTip(C::TriggerStepEdit, wide ? Hint(TextId::TriggerStepHint, dText, unit)
+                                                : dText + " - " + dText + unit);
   with.form.Enable(C::TriggerStepSpin, wide && w.triggerSweep != 0 && !with.run.RunActive());
 }
 
@@ -421,14 +416,14 @@ void ParameterEntry::ShowTriggerMode(int32_t mode) {
     SetEditText(C::TriggerEdit, std::to_string(w.variable));
     SetEditText(C::TriggerStopEdit, std::to_string(w.variableStop));
     SetEditText(C::TriggerStepEdit, std::to_string(w.variableStep));
-    tip = Hint(kVariableRangeHint, std::to_string(with.doc.minVariable));
-    unit = LoadString(kMsText);
+    tip = Hint(TextId::VariableRangeHint, std::to_string(with.doc.minVariable));
+    unit = LoadString(TextId::Ms);
   } else {
     SetEditText(C::TriggerEdit, std::to_string(w.phase));
     SetEditText(C::TriggerStopEdit, std::to_string(w.phaseStop));
     SetEditText(C::TriggerStepEdit, std::to_string(w.phaseStep));
-    tip = LoadString(kPhaseRangeHint);
-    unit = LoadString(kDegText);
+    tip = LoadString(TextId::PhaseRangeHint);
+    unit = LoadString(TextId::Deg);
   }
   form.SetToolTip(C::TriggerEdit, tip);
   form.SetToolTip(C::TriggerStopEdit, tip);

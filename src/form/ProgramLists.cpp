@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "form/FormWiring.h"
 #include "form/UnitCells.h"
 #include "model/StringTable.h"
-#include "form/FormWiring.h"
 
 namespace hvt {
 
@@ -91,16 +91,16 @@ std::vector<ListColumn> UnitOverviewColumns() {
   return {
       {"No", 27},
       {"+/-", 32},
-      {LoadString(3126), 50},
+      {LoadString(TextId::OverviewWidth), 50},
       {"VOL1", 40},
       {"VOL2", 40},
       {"VOL3", 40},
       {"TRG1", 47},
       {"TRG2", 47},
       {"TRG3", 47},
-      {LoadString(3093), 41},
-      {LoadString(3094), 35},
-      {LoadString(3115), 50},
+      {LoadString(TextId::ColumnInjection), 41},
+      {LoadString(TextId::ColumnReturn), 35},
+      {LoadString(TextId::ColumnTerminator), 50},
   };
 }
 

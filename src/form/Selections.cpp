@@ -4,8 +4,8 @@
 #include <array>
 
 #include "form/FormTables.h"
-#include "model/StringTable.h"
 #include "form/FormWiring.h"
+#include "model/StringTable.h"
 
 namespace hvt {
 
@@ -17,7 +17,9 @@ bool ValidUnit(int n) { return n >= 1 && n <= kUnitCount; }
 
 // The form's names of the six sweep parameters: the document's own names
 // come from the report's texts, which stay English in the Japanese edition.
-constexpr int kSweepNameIds[6] = {3120, 3121, 3122, 3123, 3124, 3125};
+constexpr TextId kSweepNameIds[6] = {TextId::SweepPolarity,  TextId::SweepPulseWidth,
+                                     TextId::SweepVoltage,   TextId::SweepTrigger,
+                                     TextId::SweepInjection, TextId::SweepReturn};
 
 struct FlagRow {
   ControlId check;
@@ -105,7 +107,7 @@ std::vector<std::string> Selections::WidthItems() const {
   const int last = std::min(with.doc.widthLast, 8);
   for (int i = 0; i <= last; ++i) {
     const int32_t ns = with.doc.widthTable[static_cast<size_t>(i)];
-    items.push_back(ns == -1 ? LoadString(ids::kTriangle) : std::to_string(ns));
+    items.push_back(ns == -1 ? LoadString(TextId::Triangle) : std::to_string(ns));
   }
   return items;
 }
@@ -249,9 +251,11 @@ void Selections::FillReturnCombo(int32_t injectionLine) {
 std::vector<std::string> Selections::TerminatorItems() const {
   const bool plug = with.state.workingUnit.injectionLine == LastLine() - 1;
   // Open, internal, then the external terminators.
-  std::vector<std::string> items{LoadString(3140), LoadString(plug ? 3142 : 3141)};
-  if (with.doc.builtInTerminator) items.push_back(LoadString(3143));
-  if (plug) items.push_back(LoadString(3144));
+  std::vector<std::string> items{
+      LoadString(TextId::TerminatorOpen),
+      LoadString(plug ? TextId::TerminatorInt60 : TextId::TerminatorInt53)};
+  if (with.doc.builtInTerminator) items.push_back(LoadString(TextId::TerminatorExt50));
+  if (plug) items.push_back(LoadString(TextId::TerminatorExt60));
   return items;
 }
 
@@ -303,7 +307,8 @@ void Selections::OnSweepCheck(ControlId check) {
   if (row->orders && changed) {
     if (on) {
       std::string text = ParameterText(row->parameter);
-      if (row->parameter == kSweepPolarity) text = LoadString(w.polarity == 0 ? 3000 : 3001);
+      if (row->parameter == kSweepPolarity)
+        text = LoadString(w.polarity == 0 ? TextId::Plus : TextId::Minus);
       AddToSweepOrder(row->parameter, text);
     } else {
       RemoveFromSweepOrder(row->parameter);

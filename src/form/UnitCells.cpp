@@ -12,10 +12,6 @@ namespace hvt::form {
 namespace {
 
 // The form's own texts (the report has its own, English in every language).
-constexpr int kEndlessText = 3137;
-constexpr int kOpenText = 3140;
-constexpr int kLineOnText = 3145;
-constexpr int kLineOffText = 3146;
 
 std::string Format(const char* format, long long value) {
   char buffer[32];
@@ -34,7 +30,7 @@ std::string Entry(const Table& table, int32_t index) {
 std::string TerminatorShortText(const CPELKDoc& doc, int terminator, int injectionLine) {
   switch (terminator) {
     case kTerminatorOpen:
-      return LoadString(kOpenText);
+      return LoadString(TextId::TerminatorOpen);
     case kTerminatorInt:
       return injectionLine == doc.lastLine - 1 ? "Int60" : "Int53.5";
     case kTerminatorExt50:
@@ -52,10 +48,10 @@ UnitRowTexts UnitRow(const CPELKDoc& doc, int number) {
   if (number < 1 || number > kUnitCount) return row;
   const UnitRecord& u = doc.unit(number);
   row.name = u.name;
-  row.polarity = LoadString(u.polarity == 0 ? 3000 : 3001);
+  row.polarity = LoadString(u.polarity == 0 ? TextId::Plus : TextId::Minus);
   if (u.widthIndex >= 0 && static_cast<size_t>(u.widthIndex) < doc.widthTable.size()) {
     const int32_t width = doc.widthTable[static_cast<size_t>(u.widthIndex)];
-    row.width = width == -1 ? LoadString(ids::kTriangle) : Format("%lld", width);
+    row.width = width == -1 ? LoadString(TextId::Triangle) : Format("%lld", width);
   }
   const bool swept = u.testMode == 1;
   row.voltage[0] = VoltageDisplayText(u.voltage);
@@ -73,17 +69,17 @@ UnitRowTexts UnitRow(const CPELKDoc& doc, int number) {
   row.injection = Entry(doc.lineNames, u.injectionLine);
   row.returnLine = Entry(doc.lineNames, u.returnLine);
   row.injectionTime =
-      u.injectionEndless != 0 ? LoadString(kEndlessText) : Format("%lld", u.injectionTime);
+      u.injectionEndless != 0 ? LoadString(TextId::Endless) : Format("%lld", u.injectionTime);
   row.intervalTime =
-      u.intervalEndless != 0 ? LoadString(kEndlessText) : Format("%lld", u.intervalTime);
+      u.intervalEndless != 0 ? LoadString(TextId::Endless) : Format("%lld", u.intervalTime);
   row.terminator = TerminatorShortText(doc, u.terminator, u.injectionLine);
   return row;
 }
 
 std::string StepText(const CPELKDoc& doc, uint16_t code) {
   // The form's names: the report keeps LineOn and LineOff in every language.
-  if (code == kStepLineOn) return LoadString(kLineOnText);
-  if (code == kStepLineOff) return LoadString(kLineOffText);
+  if (code == kStepLineOn) return LoadString(TextId::LineOn);
+  if (code == kStepLineOff) return LoadString(TextId::LineOff);
   if (code < 1 || code > kUnitCount) return {};
   if (doc.showUnitNames == 1) return CutToBytes(doc.unit(code).name, 6, doc.codePage);
   return Format("No.%2lld ", code);

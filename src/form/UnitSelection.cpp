@@ -1,44 +1,48 @@
 #include "form/UnitSelection.h"
 
+#include "form/FormWiring.h"
 #include "form/UnitCells.h"
 #include "model/CPELKDoc.h"
 #include "model/StringTable.h"
 #include "ports/Dialogs.h"
 #include "ports/Prompter.h"
-#include "form/FormWiring.h"
 
 namespace hvt {
 
 namespace {
 
-const std::string& NoStep() { return LoadString(3138); }
+const std::string& NoStep() { return LoadString(TextId::NoStep); }
 constexpr const char* kBlank = "      ";  // the blink's dark phase, as wide as a cell
 constexpr const char* kArrow = "->";
 
-constexpr int kCaption = 3111;
-constexpr int kClearQuestion = 5000;
-constexpr int kSelectMode = 5001;
-constexpr int kSelectPosition = 5002;
-constexpr int kSelectDeletion = 5004;
-
 struct ColumnSpec {
-  int title;
+  TextId title;
   int width;
 };
 
 constexpr ColumnSpec kColumns[] = {
-    {3050, 30}, {3100, 90}, {3082, 45}, {3126, 50}, {3084, 48}, {3085, 48}, {3086, 48}, {3095, 48},
-    {3096, 48}, {3097, 48}, {3093, 45}, {3094, 35}, {3098, 60}, {3099, 60}, {3115, 45},
+    {TextId::NumberTitle, 30},         {TextId::ColumnUnitName, 90},
+    {TextId::ColumnPolarity, 45},      {TextId::OverviewWidth, 50},
+    {TextId::ColumnVolt1, 48},         {TextId::ColumnVolt2, 48},
+    {TextId::ColumnVolt3, 48},         {TextId::ColumnTrig1, 48},
+    {TextId::ColumnTrig2, 48},         {TextId::ColumnTrig3, 48},
+    {TextId::ColumnInjection, 45},     {TextId::ColumnReturn, 35},
+    {TextId::ColumnInjectionTime, 60}, {TextId::ColumnIntervalTime, 60},
+    {TextId::ColumnTerminator, 45},
 };
 
 struct ToolTipSpec {
   UnitDialogId button;
-  int text;
+  TextId text;
 };
 
 constexpr ToolTipSpec kToolTips[] = {
-    {UnitDialogId::Last, 5008},    {UnitDialogId::Prior, 5009},  {UnitDialogId::Posterior, 5010},
-    {UnitDialogId::Replace, 5011}, {UnitDialogId::Delete, 5012}, {UnitDialogId::Clear, 5013},
+    {UnitDialogId::Last, TextId::AddLastHint},
+    {UnitDialogId::Prior, TextId::InsertBeforeHint},
+    {UnitDialogId::Posterior, TextId::InsertAfterHint},
+    {UnitDialogId::Replace, TextId::ReplaceHint},
+    {UnitDialogId::Delete, TextId::DeleteHint},
+    {UnitDialogId::Clear, TextId::ClearHint},
 };
 
 // A unit's row in the table's column order.
@@ -86,7 +90,7 @@ void UnitSelection::FillCells() {
 }
 
 void UnitSelection::OnInitDialog() {
-  controls->SetCaption(LoadString(kCaption));
+  controls->SetCaption(LoadString(TextId::UnitSelectionCaption));
   std::vector<UnitColumn> columns;
   for (const ColumnSpec& c : kColumns) columns.push_back({LoadString(c.title), c.width});
   controls->SetUnitColumns(columns);
@@ -151,7 +155,7 @@ void UnitSelection::OnTimer(int id) {
   blinkFlag = blinkFlag == 0 ? 1 : 0;
 }
 
-void UnitSelection::Ask(int messageId, bool okCancel, bool* ok) {
+void UnitSelection::Ask(TextId messageId, bool okCancel, bool* ok) {
   const Answer a = prompter->Ask(LoadString(messageId), okCancel ? Buttons::OkCancel : Buttons::Ok,
                                  MessageIcon::Question, Owner::View);
   if (ok) *ok = a == Answer::Ok;
@@ -220,7 +224,7 @@ void UnitSelection::OnUnitDoubleClick(int row) {
   if (modeReplace == 0 && stepCount >= kMaxSteps) return;
   if (row < 0 || row >= kUnitCount) return;
   if (modeLast == 0 && selectedPos == -1) {
-    Ask(kSelectPosition, false);
+    Ask(TextId::SelectPosition, false);
     return;
   }
   // A selection is always a cell that exists; anything else is refused
@@ -236,7 +240,7 @@ void UnitSelection::OnUnitDoubleClick(int row) {
   } else if (modeReplace) {
     ReplaceSelected(unit);
   } else {
-    Ask(kSelectMode, false);
+    Ask(TextId::SelectMode, false);
     return;
   }
   edited = 1;
@@ -253,7 +257,7 @@ Disposition UnitSelection::OnUnitTableKey(const KeyEvent& key, int row) {
 void UnitSelection::OnDelete() {
   if (stepCount == 0) return;
   if (selectedPos == -1) {
-    Ask(kSelectDeletion, false);
+    Ask(TextId::SelectDeletion, false);
     return;
   }
   const int s = selectedPos;
@@ -285,7 +289,7 @@ void UnitSelection::OnDelete() {
 void UnitSelection::OnClear() {
   if (stepCount == 0) return;
   bool ok = false;
-  Ask(kClearQuestion, true, &ok);
+  Ask(TextId::ClearQuestion, true, &ok);
   if (!ok) return;
   StopBlink();
   for (int item = CellCount() - 1; item >= 1; --item) controls->DeleteCell(item);

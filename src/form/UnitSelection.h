@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/TextId.h"
 #include "ports/InputEvents.h"
 #include "ports/TimerHost.h"
 
@@ -139,7 +140,7 @@ class UnitSelection : public TimerClient {
   void AddLast(uint16_t unit);
   void InsertAtSelection(uint16_t unit, bool after);
   void ReplaceSelected(uint16_t unit);
-  void Ask(int messageId, bool okCancel, bool* ok = nullptr);
+  void Ask(TextId messageId, bool okCancel, bool* ok = nullptr);
 
   const CPELKDoc& doc;
   Prompter* prompter;

@@ -21,7 +21,7 @@ Configuration::Configuration(CPELKDoc& doc, CRsBasicProtocol& protocol,
 bool Configuration::QueryConfiguration() {
   std::optional<ConfigurationAnswer> answer;
   if (!doc.demoMode) {
-    const auto text = commands.QueryWithRetry(ids::kCodeConfiguration);
+    const auto text = commands.QueryWithRetry(TextId::CodeConfiguration);
     if (text) answer = ParseConfigurationAnswer(*text);
     if (!answer) return false;
   }
@@ -62,7 +62,7 @@ void Configuration::ProbeTerminator() {
   doc.builtInTerminator = 1;
   if (doc.demoMode) return;
   // Any answer at all means the instrument has the built-in terminator.
-  const std::string& code = LoadString(ids::kCodeTerminator);
+  const std::string& code = LoadString(TextId::CodeTerminator);
   if (!protocol.Query(code) && !protocol.Query(code)) doc.builtInTerminator = 0;
 }
 

@@ -17,7 +17,16 @@ namespace hvt {
 namespace {
 
 // Message IDs of the instrument's error codes 1..8.
-constexpr int kErrorMessages[9] = {0, 6006, 6008, 6009, 6010, 6011, 6012, 6013, 6014};
+// The instrument's error codes 1..8.
+constexpr TextId kErrorMessages[9] = {TextId::PossibleCommunicationError,
+                                      TextId::ErrorOrigin,
+                                      TextId::ErrorCouplingMode,
+                                      TextId::ErrorReturnLine,
+                                      TextId::ErrorFan,
+                                      TextId::ErrorEeprom,
+                                      TextId::ErrorEmergencyStop,
+                                      TextId::ErrorInterlock,
+                                      TextId::ErrorAcFrequency};
 
 }  // namespace
 
@@ -39,7 +48,7 @@ std::string Connection::PortLabel() const {
 }
 
 std::string Connection::OpenFailureText() const {
-  const std::string& format = LoadString(ids::kPortCannotOpen);
+  const std::string& format = LoadString(TextId::PortCannotOpen);
   std::string first;
   if (namedDevice.empty()) {
     first = FormatText(format, std::to_string(doc.portNumber));
@@ -55,7 +64,7 @@ std::string Connection::OpenFailureText() const {
 }
 
 std::string Connection::QueryFailureText() const {
-  return LoadString(ids::kCommunicationError) + "\n" +
+  return LoadString(TextId::CommunicationError) + "\n" +
          PortLine(PortLabel(), IdentificationFailureReason(protocol.LastFailure()));
 }
 
@@ -66,12 +75,12 @@ bool Connection::Connect() {
     std::string failure;
     if (!protocol.OpenPort(doc.portNumber)) {
       failure = OpenFailureText();
-    } else if (!protocol.Query(LoadString(ids::kCodeIdentity))) {
+    } else if (!protocol.Query(LoadString(TextId::CodeIdentity))) {
       failure = QueryFailureText();
-    } else if (protocol.GetAnswer().find(LoadString(ids::kIdentification)) != std::string::npos) {
+    } else if (protocol.GetAnswer().find(LoadString(TextId::Identification)) != std::string::npos) {
       if (doc.demoMode) {
         // Leaving demonstration mode re-initialises the set-up: offer to keep it.
-        if (prompter.Ask(LoadString(ids::kLeaveDemoSave), Buttons::YesNo, MessageIcon::Warning,
+        if (prompter.Ask(LoadString(TextId::LeaveDemoSave), Buttons::YesNo, MessageIcon::Warning,
                          Owner::View) == Answer::Yes &&
             saveDocument) {
           saveDocument();
@@ -82,7 +91,7 @@ bool Connection::Connect() {
       form.SetWaitCursor(false);
       return true;
     } else {
-      failure = LoadString(ids::kNotTheInstrument);
+      failure = LoadString(TextId::NotTheInstrument);
     }
 
     form.SetWaitCursor(false);
@@ -98,7 +107,7 @@ bool Connection::Connect() {
     if (answer == Answer::Retry) continue;
     if (answer == Answer::Abort) return false;
     if (!doc.demoMode) {
-      prompter.Ask(LoadString(ids::kProceedToDemo), Buttons::Ok, MessageIcon::Warning, owner);
+      prompter.Ask(LoadString(TextId::ProceedToDemo), Buttons::Ok, MessageIcon::Warning, owner);
     }
     doc.demoMode = 1;
     form.Show(ControlId::DemoLabel, true);
@@ -111,8 +120,8 @@ bool Connection::AskDemo() {
   // tell any more that the instrument may go on.
   const Exposure& exposed = commands.exposure();
   const bool live = exposed.testMayRun || exposed.lineMayBeOn;
-  std::string text = LoadString(ids::kAskDemo);
-  if (live) text += "\n" + LoadString(ids::kMayStillInject);
+  std::string text = LoadString(TextId::AskDemo);
+  if (live) text += "\n" + LoadString(TextId::MayStillInject);
   if (prompter.Ask(text, Buttons::YesNo, MessageIcon::Warning, Owner::MainWindow) != Answer::Yes) {
     return false;
   }
@@ -138,7 +147,7 @@ int32_t Connection::CheckLineStatus() {
   if (flags & status::kError) {
     ShowErrorMessage(commands.QueryErrorCode());
   } else {
-    ShowMessage(LoadString(ids::kLineOffAtInstrument));
+    ShowMessage(LoadString(TextId::LineOffAtInstrument));
   }
   return 0;
 }
@@ -148,8 +157,8 @@ void Connection::ReportStopReason(const std::string& answer) {
   if (flags & status::kError) {
     ShowErrorMessage(commands.QueryErrorCode());
   } else {
-    ShowMessage(LoadString((flags & status::kStopSignal) ? ids::kStoppedBySignal
-                                                         : ids::kStoppedAtInstrument));
+    ShowMessage(LoadString((flags & status::kStopSignal) ? TextId::StoppedBySignal
+                                                         : TextId::StoppedAtInstrument));
   }
 }
 
@@ -159,7 +168,7 @@ void Connection::ShowErrorMessage(int32_t code) {
   } else if (code >= 1 && code <= 8) {
     ShowMessage(LoadString(kErrorMessages[code]));
   } else {
-    ShowMessage(LoadString(ids::kPossibleCommunicationError));
+    ShowMessage(LoadString(TextId::PossibleCommunicationError));
   }
 }
 

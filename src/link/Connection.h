@@ -16,21 +16,6 @@ class Prompter;
 class TextCodec;
 class TimerHost;
 
-// String IDs of the connection and status messages.
-namespace ids {
-inline constexpr int kPortCannotOpen = 6000;
-inline constexpr int kCommunicationError = 6001;
-inline constexpr int kNotTheInstrument = 6002;
-inline constexpr int kLeaveDemoSave = 6003;
-inline constexpr int kProceedToDemo = 6004;
-inline constexpr int kAskDemo = 6005;
-inline constexpr int kPossibleCommunicationError = 6015;
-inline constexpr int kStoppedAtInstrument = 6016;
-inline constexpr int kLineOffAtInstrument = 6017;
-inline constexpr int kStoppedBySignal = 6018;
-inline constexpr int kIdentification = 6019;
-}  // namespace ids
-
 // Bits of the two "QG" status characters (only their low four bits count).
 namespace status {
 inline constexpr int kRunning = 0x01;     // character 2
@@ -94,6 +79,5 @@ class Connection {
   FormControls& form;
   TimerHost& timers;
 };
-
 
 }  // namespace hvt

@@ -29,10 +29,10 @@ StopResult StopInstrument(InstrumentCommands& commands) {
 
 std::string BusyText(const InstrumentActivity& activity) {
   std::string text;
-  if (activity.testRunning) text = LoadString(ids::kFoundTestRunning);
+  if (activity.testRunning) text = LoadString(TextId::FoundTestRunning);
   if (activity.lineOn) {
     if (!text.empty()) text += '\n';
-    text += LoadString(ids::kFoundLineOn);
+    text += LoadString(TextId::FoundLineOn);
   }
   return text;
 }

@@ -6,15 +6,6 @@ namespace hvt {
 
 class InstrumentCommands;
 
-// String IDs of the texts about an instrument found busy.
-namespace ids {
-inline constexpr int kFoundTestRunning = 6020;
-inline constexpr int kFoundLineOn = 6021;
-inline constexpr int kFoundAskStop = 6022;
-inline constexpr int kMayStillInject = 6023;
-inline constexpr int kWatchingLeftTest = 6024;
-}  // namespace ids
-
 // What the instrument says it is doing, whoever started it: a program that
 // was killed, or lost its PC, leaves a test running and the EUT line on.
 struct InstrumentActivity {

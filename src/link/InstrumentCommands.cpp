@@ -29,7 +29,7 @@ InstrumentCommands::InstrumentCommands(CPELKDoc& doc, CRsBasicProtocol& protocol
                                        SweepPoint& sweepPoint, CommandHooks hooks)
     : doc(doc), protocol(protocol), sweepPoint(sweepPoint), hooks(std::move(hooks)) {}
 
-bool InstrumentCommands::SendSet(int codeId, const std::string& parameters) {
+bool InstrumentCommands::SendSet(TextId codeId, const std::string& parameters) {
   if (doc.demoMode) return true;
   return protocol.SendCommand(LoadString(codeId) + parameters);
 }
@@ -47,20 +47,20 @@ void InstrumentCommands::TakeFound(bool testRunning, bool lineOn) {
 
 bool InstrumentCommands::SendStart() {
   if (!doc.demoMode) Expose({true, exposed.lineMayBeOn});
-  return SendSet(ids::kCodeStart, "");
+  return SendSet(TextId::CodeStart, "");
 }
 
 bool InstrumentCommands::SendStop() {
-  const bool ok = SendSet(ids::kCodeStop, "");
+  const bool ok = SendSet(TextId::CodeStop, "");
   if (ok && !doc.demoMode) Expose({false, exposed.lineMayBeOn});
   return ok;
 }
 
-bool InstrumentCommands::SendTrigger() { return SendSet(ids::kCodeTrigger, ""); }
+bool InstrumentCommands::SendTrigger() { return SendSet(TextId::CodeTrigger, ""); }
 
 bool InstrumentCommands::SendLine(bool on) {
   if (on && !doc.demoMode) Expose({exposed.testMayRun, true});
-  const bool ok = SendSet(ids::kCodeLine, on ? "1" : "0");
+  const bool ok = SendSet(TextId::CodeLine, on ? "1" : "0");
   if (ok && !on && !doc.demoMode) Expose({exposed.testMayRun, false});
   return ok;
 }
@@ -71,13 +71,13 @@ bool InstrumentCommands::StopExposed() {
   return !exposed.testMayRun && !exposed.lineMayBeOn;
 }
 bool InstrumentCommands::SendPause(bool pause) {
-  return SendSet(ids::kCodePause, pause ? "1" : "0");
+  return SendSet(TextId::CodePause, pause ? "1" : "0");
 }
 
 bool InstrumentCommands::SendStepCode(int32_t number) {
   if (doc.demoMode) return true;
   if (hooks.secondDigitRestarted) hooks.secondDigitRestarted();
-  return protocol.SendCommand(LoadString(ids::kCodeStepCode) + std::to_string(number));
+  return protocol.SendCommand(LoadString(TextId::CodeStepCode) + std::to_string(number));
 }
 
 bool InstrumentCommands::SendUnit(int unitNumber) {
@@ -131,7 +131,7 @@ std::string InstrumentCommands::BuildUnitText(int unitNumber) const {
       f[14] = "2";
       break;
   }
-  std::string text = LoadString(ids::kCodeUnit);
+  std::string text = LoadString(TextId::CodeUnit);
   for (int i = 0; i < 15; ++i) {
     if (i > 0) text += '/';
     text += f[i];
@@ -146,7 +146,7 @@ bool InstrumentCommands::SendLevels(int unitNumber) {
   const bool manual = tab == 0;
   if (manual || !u.voltageSweep) {
     if (!doc.demoMode &&
-        !protocol.SendCommand(LoadString(ids::kCodeVoltage) + std::to_string(u.voltage))) {
+        !protocol.SendCommand(LoadString(TextId::CodeVoltage) + std::to_string(u.voltage))) {
       return false;
     }
     sweepPoint.voltage = hooks.workingVoltage ? hooks.workingVoltage() : u.voltage;
@@ -159,12 +159,12 @@ bool InstrumentCommands::SendLevels(int unitNumber) {
       sweepPoint.variable = value;
     }
     if (doc.demoMode) return true;
-    return protocol.SendCommand(LoadString(ids::kCodeTriggerValue) + std::to_string(value));
+    return protocol.SendCommand(LoadString(TextId::CodeTriggerValue) + std::to_string(value));
   }
   return true;
 }
 
-std::optional<std::string> InstrumentCommands::QueryWithRetry(int codeId) {
+std::optional<std::string> InstrumentCommands::QueryWithRetry(TextId codeId) {
   const std::string& code = LoadString(codeId);
   if (!protocol.Query(code) && !protocol.Query(code)) return std::nullopt;
   std::string answer = protocol.GetAnswer();
@@ -175,27 +175,27 @@ std::optional<std::string> InstrumentCommands::QueryWithRetry(int codeId) {
 }
 
 std::string InstrumentCommands::QueryStatus() {
-  const auto answer = QueryWithRetry(ids::kCodeStatus);
+  const auto answer = QueryWithRetry(TextId::CodeStatus);
   return answer ? StatusFromAnswer(*answer) : std::string();
 }
 
 int32_t InstrumentCommands::QueryErrorCode() {
-  const auto answer = QueryWithRetry(ids::kCodeErrorCode);
+  const auto answer = QueryWithRetry(TextId::CodeErrorCode);
   return answer ? ErrorCodeFromAnswer(*answer) : -1;
 }
 
 uint8_t InstrumentCommands::QueryLineState() {
-  const auto answer = QueryWithRetry(ids::kCodeLineState);
+  const auto answer = QueryWithRetry(TextId::CodeLineState);
   return answer ? LineStateFromAnswer(*answer) : 0xFF;
 }
 
 std::string InstrumentCommands::QueryVoltage() {
-  const auto answer = QueryWithRetry(ids::kCodeVoltageQuery);
+  const auto answer = QueryWithRetry(TextId::CodeVoltageQuery);
   return answer ? TextAfterPrefix(*answer, 'E').value_or("") : std::string();
 }
 
 std::string InstrumentCommands::QueryTriggerValue() {
-  const auto answer = QueryWithRetry(ids::kCodeTriggerQuery);
+  const auto answer = QueryWithRetry(TextId::CodeTriggerQuery);
   return answer ? TextAfterPrefix(*answer, 'F').value_or("") : std::string();
 }
 
@@ -203,7 +203,7 @@ bool InstrumentCommands::QueryProgress(int unitNumber, int32_t& injectionCount,
                                        int32_t& intervalCount, SweepPoint& point,
                                        int32_t& unitChange, int32_t& secondsDigit) {
   if (!ValidUnit(unitNumber)) return false;
-  const auto answer = QueryWithRetry(ids::kCodeProgress);
+  const auto answer = QueryWithRetry(TextId::CodeProgress);
   if (!answer) return false;
   const auto progress = ParseProgressAnswer(*answer);
   if (!progress) return false;

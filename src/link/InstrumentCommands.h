@@ -6,33 +6,12 @@
 #include <string>
 
 #include "model/SweepPoint.h"
+#include "model/TextId.h"
 
 namespace hvt {
 
 class CPELKDoc;
 class CRsBasicProtocol;
-
-// String-table IDs of the command codes.
-namespace ids {
-inline constexpr int kCodeStart = 2100;          // CA
-inline constexpr int kCodeStop = 2101;           // CB
-inline constexpr int kCodeTrigger = 2102;        // CC
-inline constexpr int kCodeLine = 2103;           // PC
-inline constexpr int kCodeLineState = 2104;      // QC
-inline constexpr int kCodePause = 2105;          // CD
-inline constexpr int kCodeUnit = 2106;           // PD
-inline constexpr int kCodeVoltage = 2109;        // PE
-inline constexpr int kCodeTriggerValue = 2110;   // PF
-inline constexpr int kCodeStatus = 2112;         // QG
-inline constexpr int kCodeProgress = 2113;       // QH
-inline constexpr int kCodeConfiguration = 2117;  // QM
-inline constexpr int kCodeIdentity = 2118;       // QA
-inline constexpr int kCodeVoltageQuery = 2121;   // QE
-inline constexpr int kCodeTriggerQuery = 2122;   // QF
-inline constexpr int kCodeErrorCode = 2123;      // QN
-inline constexpr int kCodeStepCode = 2125;       // PI
-inline constexpr int kCodeTerminator = 2126;     // QO
-}  // namespace ids
 
 // What the commands need to know of the rest of the view. Each hook may be
 // left empty; the defaults then come from the unit itself.
@@ -89,7 +68,7 @@ class InstrumentCommands {
                      SweepPoint& point, int32_t& unitChange, int32_t& secondsDigit);
   // A query with its one retry, given by string-table ID: the answer when
   // it came and carries the expected prefix.
-  std::optional<std::string> QueryWithRetry(int codeId);
+  std::optional<std::string> QueryWithRetry(TextId codeId);
 
   const Exposure& exposure() const { return exposed; }
   // What the instrument itself reported after a connection: a test or line
@@ -101,7 +80,7 @@ class InstrumentCommands {
 
  private:
   void Expose(Exposure next);
-  bool SendSet(int codeId, const std::string& parameters);
+  bool SendSet(TextId codeId, const std::string& parameters);
 
   CPELKDoc& doc;
   CRsBasicProtocol& protocol;

@@ -15,15 +15,15 @@ std::string InCodePage(const std::string& utf8, const TextCodec& codec) {
 std::string DeviceReason(const OpenFailure& f, const TextCodec& codec) {
   switch (f.kind) {
     case OpenFailure::Kind::InUse:
-      if (f.holder.empty() || f.holderPid <= 0) return LoadString(ids::kPortInUse);
+      if (f.holder.empty() || f.holderPid <= 0) return LoadString(TextId::PortInUse);
       // "%s" the program, "%d" its PID: the number goes in first.
-      return FormatText(FormatText(LoadString(ids::kPortInUseBy), std::to_string(f.holderPid)),
+      return FormatText(FormatText(LoadString(TextId::PortInUseBy), std::to_string(f.holderPid)),
                         InCodePage(f.holder, codec));
     case OpenFailure::Kind::Forbidden:
       if (!f.group.empty())
-        return FormatText(LoadString(ids::kPortForGroup), InCodePage(f.group, codec));
+        return FormatText(LoadString(TextId::PortForGroup), InCodePage(f.group, codec));
       if (!f.owner.empty())
-        return FormatText(LoadString(ids::kPortForOwner), InCodePage(f.owner, codec));
+        return FormatText(LoadString(TextId::PortForOwner), InCodePage(f.owner, codec));
       return InCodePage(f.reason, codec);
     case OpenFailure::Kind::Other:
       break;
@@ -39,13 +39,13 @@ std::string OpenFailureReason(CommPort::OpenStep step, const OpenFailure& failur
     case CommPort::OpenStep::None:
       return {};
     case CommPort::OpenStep::NoDevice:
-      return LoadString(ids::kPortNoDevice);
+      return LoadString(TextId::PortNoDevice);
     case CommPort::OpenStep::Device:
       return DeviceReason(failure, codec);
     case CommPort::OpenStep::LineSettings:
-      return LoadString(ids::kPortLineSettings);
+      return LoadString(TextId::PortLineSettings);
     case CommPort::OpenStep::ControlLines:
-      return LoadString(ids::kPortControlLines);
+      return LoadString(TextId::PortControlLines);
   }
   return {};
 }
@@ -56,17 +56,17 @@ std::string IdentificationFailureReason(LinkFailure failure) {
     case LinkFailure::NotFramed:  // never for the identification's fixed text
       return {};
     case LinkFailure::InputKeptComing:
-      return LoadString(ids::kIdentifyInputKeptComing);
+      return LoadString(TextId::IdentifyInputKeptComing);
     case LinkFailure::NoAnswer:
-      return LoadString(ids::kIdentifyNoAnswer);
+      return LoadString(TextId::IdentifyNoAnswer);
     case LinkFailure::Refused:
-      return LoadString(ids::kIdentifyRefused);
+      return LoadString(TextId::IdentifyRefused);
     case LinkFailure::AnswerBrokeOff:
-      return LoadString(ids::kIdentifyBrokeOff);
+      return LoadString(TextId::IdentifyBrokeOff);
     case LinkFailure::AnswerGarbled:
-      return LoadString(ids::kIdentifyGarbled);
+      return LoadString(TextId::IdentifyGarbled);
     case LinkFailure::WriteFailed:
-      return LoadString(ids::kIdentifyWriteFailed);
+      return LoadString(TextId::IdentifyWriteFailed);
   }
   return {};
 }

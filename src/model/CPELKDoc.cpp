@@ -10,7 +10,9 @@ namespace hvt {
 namespace {
 
 // String IDs of the sweep parameter names, by sweep parameter index.
-constexpr int kSweepNameIds[6] = {3051, 3054, 3076, 2015, 3070, 3073};
+constexpr TextId kSweepNameIds[6] = {TextId::HeadingPolarity,  TextId::HeadingPulseWidth,
+                                     TextId::HeadingVoltage,   TextId::Trigger,
+                                     TextId::HeadingInjection, TextId::HeadingReturn};
 
 }  // namespace
 

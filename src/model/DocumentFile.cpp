@@ -108,7 +108,7 @@ struct Loader {
 
 std::string StoreDocument(CPELKDoc& doc) {
   Storer storer;
-  storer.out.WriteText(LoadString(ids::kDocumentHeader));
+  storer.out.WriteText(LoadString(TextId::DocumentHeader));
   storer.out.WriteInt32(doc.injectionUnitType);
   WalkBody(storer, doc);
   return storer.out.bytes();
@@ -119,7 +119,7 @@ LoadOutcome LoadDocument(CPELKDoc& doc, std::string_view bytes, const TextCodec&
   ArchiveReader reader(bytes, codec);
   std::string header;
   if (!reader.ReadText(header)) return LoadOutcome::UnexpectedEnd;
-  if (header != LoadString(ids::kDocumentHeader)) {
+  if (header != LoadString(TextId::DocumentHeader)) {
     if (headerFound) *headerFound = header;
     doc.loadStatus = kHeaderDiffers;
     return LoadOutcome::HeaderDiffers;
@@ -142,7 +142,7 @@ std::optional<int32_t> PeekInjectionUnitType(std::string_view bytes, const TextC
   ArchiveReader reader(bytes, codec);
   std::string header;
   int32_t type = 0;
-  if (!reader.ReadText(header) || header != LoadString(ids::kDocumentHeader) ||
+  if (!reader.ReadText(header) || header != LoadString(TextId::DocumentHeader) ||
       !reader.ReadInt32(type)) {
     return std::nullopt;
   }

@@ -17,20 +17,20 @@ bool HasPlkExtension(const std::string& path) {
   return tail == "plk";
 }
 
-int RefusalMessage(OpenRefusal refusal) {
+std::optional<TextId> RefusalMessage(OpenRefusal refusal) {
   switch (refusal) {
     case OpenRefusal::None:
-      return 0;
+      return std::nullopt;
     case OpenRefusal::WrongExtension:
-      return 4001;
+      return TextId::NotPlkExtension;
     case OpenRefusal::NotADocument:
-      return 4002;
+      return TextId::NotAPlkDocument;
     case OpenRefusal::OtherUnitType:
-      return 4003;
+      return TextId::OtherInjectionUnitType;
     case OpenRefusal::UnexpectedEnd:
-      return 61728;
+      return TextId::UnexpectedFileFormat;
   }
-  return 0;
+  return std::nullopt;
 }
 
 OpenRefusal OpenDocumentBytes(CPELKDoc& doc, const std::string& path, std::string_view bytes,
@@ -96,15 +96,16 @@ std::string QuotedHeader(const std::string& header, const TextCodec& codec) {
 
 std::string RefusalText(OpenRefusal refusal, const std::string& path, size_t fileSize,
                         const std::string& headerFound, const TextCodec& codec) {
-  const int id = RefusalMessage(refusal);
-  if (id == 0) return {};
+  const std::optional<TextId> message = RefusalMessage(refusal);
+  if (!message) return {};
+  const TextId id = *message;
   switch (refusal) {
     case OpenRefusal::UnexpectedEnd:
       return LoadString(id) + "\n" + path + ": " +
-             FormatText(LoadString(ids::kFileEndsAt), std::to_string(fileSize));
+             FormatText(LoadString(TextId::FileEndsAt), std::to_string(fileSize));
     case OpenRefusal::NotADocument:
       return FormatText(LoadString(id), path) + "\n" +
-             FormatText(LoadString(ids::kHeaderReads), QuotedHeader(headerFound, codec));
+             FormatText(LoadString(TextId::HeaderReads), QuotedHeader(headerFound, codec));
     default:
       return FormatText(LoadString(id), path);
   }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "model/TextId.h"
 
 namespace hvt {
 
@@ -10,8 +13,8 @@ class TextCodec;
 
 // Why a document was not opened; each has its message (IDs below).
 enum class OpenRefusal { None, WrongExtension, NotADocument, OtherUnitType, UnexpectedEnd };
-// The message ID of a refusal (0 for None): 4001, 4002, 4003, 61728.
-int RefusalMessage(OpenRefusal refusal);
+// The message of a refusal (none for None).
+std::optional<TextId> RefusalMessage(OpenRefusal refusal);
 
 // Opens a document's bytes as the start-up and the recent-file list do:
 // the open rules of the path and the file, loaded into a copy so that a

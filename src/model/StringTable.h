@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "model/TextId.h"
+
 namespace hvt {
 
 enum class Language { English, Japanese };
@@ -22,23 +24,10 @@ class StringTable {
   static std::vector<int> Ids(Language language);
 };
 
-// Shorthand for StringTable::Text.
-inline const std::string& LoadString(int id) { return StringTable::Text(id); }
+// The text of a named ID in the current language.
+inline const std::string& LoadString(TextId id) { return StringTable::Text(static_cast<int>(id)); }
 
 // A message with its first placeholder ("%d", "%s" or "%1") replaced.
 std::string FormatText(const std::string& format, const std::string& value);
-
-// IDs used by the model.
-namespace ids {
-inline constexpr int kDocumentHeader = 130;
-inline constexpr int kUnexpectedFileFormat = 61728;
-inline constexpr int kNotAPlkDocument = 4002;
-inline constexpr int kFileEndsAt = 4007;
-inline constexpr int kHeaderReads = 4008;
-inline constexpr int kOtherInjectionUnitType = 4003;
-inline constexpr int kTriangle = 3010;
-inline constexpr int kLineOn = 2005;
-inline constexpr int kLineOff = 2006;
-}  // namespace ids
 
 }  // namespace hvt

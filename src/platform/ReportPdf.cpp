@@ -45,7 +45,7 @@ bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string
         QPageLayout(QPageSize(options.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
                     QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
                     QPageLayout::Millimeter));
-    if (auto title = codec->ToUtf8(LoadString(report_text::kTitle))) {
+    if (auto title = codec->ToUtf8(LoadString(TextId::ReportTitle))) {
       writer.setTitle(QString::fromStdString(*title));
     }
     writer.setCreator(QStringLiteral("HVT-KP4RS"));

@@ -1,6 +1,7 @@
 #include "report/ReportContent.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "model/StringTable.h"
 
@@ -11,12 +12,18 @@ constexpr const char* kDayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", 
 constexpr const char* kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-constexpr int kHeadingIds[kUnitColumnCount] = {3050, 3051, 3083, 3076, 0,   3070,
-                                               3073, 3080, 3117, 2013, 3116};
-constexpr int kPlus = 3000;
-constexpr int kMinus = 3001;
-constexpr int kPhaseHeading = 3062;
-constexpr int kVariableHeading = 3066;
+// The trigger column's heading depends on the unit (PHASE or VARIABLE).
+constexpr std::optional<TextId> kHeadingIds[kUnitColumnCount] = {TextId::NumberTitle,
+                                                                 TextId::HeadingPolarity,
+                                                                 TextId::ColumnWidth,
+                                                                 TextId::HeadingVoltage,
+                                                                 std::nullopt,
+                                                                 TextId::HeadingInjection,
+                                                                 TextId::HeadingReturn,
+                                                                 TextId::HeadingInjectionTime,
+                                                                 TextId::HeadingInterval,
+                                                                 TextId::Line,
+                                                                 TextId::HeadingTerminator};
 
 std::string Format(const char* format, long long value) {
   char buffer[40];
@@ -24,7 +31,9 @@ std::string Format(const char* format, long long value) {
   return buffer;
 }
 
-std::string PolarityText(int polarity) { return LoadString(polarity == 0 ? kPlus : kMinus); }
+std::string PolarityText(int polarity) {
+  return LoadString(polarity == 0 ? TextId::Plus : TextId::Minus);
+}
 
 std::string SecondsText(int endless, int seconds) {
   return endless != 0 ? std::string("Endless") : Format("%llds", seconds);
@@ -59,16 +68,16 @@ std::string VoltageText(int voltage) { return VoltageDisplayText(voltage) + "kV"
 std::string WidthText(const CPELKDoc& doc, int widthIndex) {
   if (widthIndex < 0 || static_cast<size_t>(widthIndex) >= doc.widthTable.size()) return {};
   const int32_t width = doc.widthTable[static_cast<size_t>(widthIndex)];
-  if (width == -1) return LoadString(ids::kTriangle);
+  if (width == -1) return LoadString(TextId::Triangle);
   return Format("%lldns", width);
 }
 
 TriggerColumn TriggerTexts(const UnitRecord& unit) {
   if (unit.triggerMode == 0) {
-    return {LoadString(kPhaseHeading), Format("%llddeg", unit.phase), Format("%llddeg", unit.phaseStop),
-            Format("%llddeg", unit.phaseStep)};
+    return {LoadString(TextId::HeadingPhase), Format("%llddeg", unit.phase),
+            Format("%llddeg", unit.phaseStop), Format("%llddeg", unit.phaseStep)};
   }
-  return {LoadString(kVariableHeading), Format("%lldms", unit.variable),
+  return {LoadString(TextId::HeadingVariable), Format("%lldms", unit.variable),
           Format("%lldms", unit.variableStop), Format("%lldms", unit.variableStep)};
 }
 
@@ -100,10 +109,10 @@ std::string SweepOrderMark(const UnitRecord& unit, SweepParameter parameter) {
 UnitTable UnitTableContent(const CPELKDoc& doc, int unitNumber) {
   UnitTable table;
   for (int c = 0; c < kUnitColumnCount; ++c) {
-    if (kHeadingIds[c] != 0) table.headings[c] = LoadString(kHeadingIds[c]);
+    if (kHeadingIds[c]) table.headings[c] = LoadString(*kHeadingIds[c]);
   }
   if (!ValidUnit(unitNumber)) {
-    table.headings[kColumnTrigger] = LoadString(kVariableHeading);
+    table.headings[kColumnTrigger] = LoadString(TextId::HeadingVariable);
     return table;
   }
   const UnitRecord& u = doc.unit(unitNumber);
@@ -149,7 +158,7 @@ StepBlock StepContent(const CPELKDoc& doc, uint16_t code) {
   StepBlock block;
   if (code == kStepLineOn || code == kStepLineOff) {
     block.kind = StepBlock::Kind::Line;
-    block.text = LoadString(code == kStepLineOn ? ids::kLineOn : ids::kLineOff);
+    block.text = LoadString(code == kStepLineOn ? TextId::StepLineOn : TextId::StepLineOff);
   } else if (ValidUnit(code)) {
     block.kind = StepBlock::Kind::Unit;
     block.unit = code;

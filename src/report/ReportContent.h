@@ -124,7 +124,6 @@ inline constexpr const char* kProgramTimes = "ProgramTimes :";
 inline constexpr const char* kProgramMemo = "ProgramMemo  :";
 inline constexpr const char* kProgramTestMemo = "Memo         :";
 inline constexpr const char* kNoSteps = " None";
-inline constexpr int kTitle = 4000;
 }  // namespace report_text
 
 ReportKind ReportVariant(const CPELKDoc& doc);

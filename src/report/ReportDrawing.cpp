@@ -20,9 +20,6 @@ constexpr Colour kShadowGrey{128, 128, 128};
 constexpr Stroke kDefaultPen{};
 constexpr Stroke kShadowPen{kShadowGrey, 1};
 
-constexpr int kFixedFace = 1001;
-constexpr int kTitleFace = 1003;
-
 constexpr int kStepsPerPage = 9;
 constexpr int kStepPitch = 2500;
 constexpr int kLinePitch = 400;
@@ -116,8 +113,8 @@ std::vector<std::string_view> WrapMemoLines(std::string_view text, size_t limit,
 
 ReportDrawing::ReportDrawing(ReportCanvas& canvas, CPELKDoc& doc, int codePage, DateSource today)
     : canvas(canvas), doc(doc), codePage(codePage), today(std::move(today)) {
-  const std::string& fixedFace = LoadString(kFixedFace);
-  titleFont = {LoadString(kTitleFace), 760, 700, false};
+  const std::string& fixedFace = LoadString(TextId::FixedFace);
+  titleFont = {LoadString(TextId::ReportTitleFace), 760, 700, false};
   footerFont = {fixedFace, 360, 100, false};
   equipmentFont = {fixedFace, 360, 400, true};
   programFont = {fixedFace, 300, 400, true};
@@ -164,7 +161,7 @@ void ReportDrawing::DrawPage(int pageNumber) {
 void ReportDrawing::DrawTitleBand(int& d) {
   const int L = page.left;
   canvas.Fill(L, d, L + page.width, d + 1500, kBandGrey);
-  const std::string& title = LoadString(report_text::kTitle);
+  const std::string& title = LoadString(TextId::ReportTitle);
   const int width = canvas.TextWidth(titleFont, title);
   canvas.Text(L + (page.width - width) / 2, d + 170, titleFont, title, true);
   Rule(L, d + 1040, L + page.width, d + 1040);

@@ -27,7 +27,7 @@ void InstrumentWatch::CheckAfterConnect(Owner owner) {
     SetWarning({});
     return;
   }
-  const std::string text = BusyText(found) + "\n" + LoadString(ids::kFoundAskStop);
+  const std::string text = BusyText(found) + "\n" + LoadString(TextId::FoundAskStop);
   const Answer answer =
       with.prompter.AskSafeDefault(text, Buttons::YesNo, MessageIcon::Warning, owner, Answer::Yes);
   if (answer == Answer::Yes) {
@@ -45,8 +45,8 @@ void InstrumentWatch::StopFound(const InstrumentActivity& found) {
     return;
   }
   // Not confirmed: the operator is told, and the warning stays.
-  with.connection.ShowMessage(LoadString(ids::kMayStillInject));
-  SetWarning(LoadString(ids::kMayStillInject));
+  with.connection.ShowMessage(LoadString(TextId::MayStillInject));
+  SetWarning(LoadString(TextId::MayStillInject));
 }
 
 void InstrumentWatch::LeaveFound(const InstrumentActivity& found) {
@@ -56,19 +56,20 @@ void InstrumentWatch::LeaveFound(const InstrumentActivity& found) {
   }
   if (found.testRunning) {
     leftTest = 1;
-    SetWarning(LoadString(ids::kWatchingLeftTest));
+    SetWarning(LoadString(TextId::WatchingLeftTest));
     with.timers.SetTimer(kLeftTestTimer, kLeftTestMs);
   }
   with.enabling.UpdateRunControls();
 }
 
-void InstrumentWatch::WarnMayStillInject() { SetWarning(LoadString(ids::kMayStillInject)); }
+void InstrumentWatch::WarnMayStillInject() { SetWarning(LoadString(TextId::MayStillInject)); }
 
 void InstrumentWatch::NoteStop(bool accepted) {
   if (with.doc.demoMode) return;
   if (!accepted) {
     WarnMayStillInject();
-  } else if (warning == LoadString(ids::kMayStillInject) && !with.commands.exposure().lineMayBeOn) {
+  } else if (warning == LoadString(TextId::MayStillInject) &&
+             !with.commands.exposure().lineMayBeOn) {
     SetWarning({});
   }
 }
@@ -81,7 +82,7 @@ void InstrumentWatch::OnTimer(int id) {
     // The link was given up: nothing can be asked any more, and nothing
     // tells that the test ended.
     leftTest = 0;
-    SetWarning(LoadString(ids::kMayStillInject));
+    SetWarning(LoadString(TextId::MayStillInject));
     with.enabling.UpdateRunControls();
     return;
   }

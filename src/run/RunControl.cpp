@@ -12,12 +12,6 @@ namespace {
 
 using C = ControlId;
 
-constexpr int kStartText = 2009;
-constexpr int kPauseText = 2011;
-constexpr int kNextText = 2017;
-constexpr int kReadyText = 57345;
-constexpr int kNoUnitsText = 5003;
-
 // A command sent a second time when the first attempt fails.
 template <class F>
 bool Twice(F&& send) {
@@ -59,7 +53,7 @@ void RunControl::StartRun() {
 
   if (with.watch.LeftTestRunning() && !state.RunActive()) return;
   if (doc.programMode && with.sequence.RunPositions().empty()) {
-    with.connection.ShowMessage(LoadString(kNoUnitsText));
+    with.connection.ShowMessage(LoadString(TextId::NoUnits));
     return;
   }
   state.pollTicks = 5;
@@ -81,9 +75,9 @@ void RunControl::StartRun() {
     next = true;
   } else {
     lastRunEnd = RunEnd::None;
-    form.SetToolTip(C::Start, LoadString(kNextText));
+    form.SetToolTip(C::Start, LoadString(TextId::Next));
     with.timers.KillTimer(kLineWatchTimer);
-    form.SetStatusText(LoadString(kStartText) + "   0%");
+    form.SetStatusText(LoadString(TextId::Start) + "   0%");
     if (demo) form.Show(C::PulseLabel, true);
     state.pollTicks = 0;
     state.totalSeconds = 0;
@@ -164,7 +158,7 @@ void RunControl::EndRun() {
   const bool stopAccepted = Twice([&] { return with.commands.SendStop(); });
   with.events.Stopped(lastRunEnd, stopAccepted);
 
-  form.SetStatusText(LoadString(kReadyText));
+  form.SetStatusText(LoadString(TextId::Ready));
   with.sequence.ShowProgress(true);
   with.timers.KillTimer(kBlinkTimer);
   with.timers.KillTimer(kPollTimer);
@@ -201,7 +195,7 @@ void RunControl::EndRun() {
     form.SetTabStop(id, true);
     form.Repaint(id);
   }
-  form.SetToolTip(C::Start, LoadString(kStartText));
+  form.SetToolTip(C::Start, LoadString(TextId::Start));
 }
 
 void RunControl::TogglePause() {
@@ -233,7 +227,7 @@ void RunControl::TogglePause() {
     with.sequence.ShowProgress(false);
     with.events.Resumed();
   } else {
-    form.SetStatusText(LoadString(kPauseText));
+    form.SetStatusText(LoadString(TextId::Pause));
     with.events.Paused();
   }
   with.enabling.UpdateRunControls();
@@ -375,13 +369,13 @@ void RunControl::PollTick() {
     EndRun();
     return;
   }
-  const bool ok =
-      state.runState == Paused ? PausedTick(state.activeUnit) : StatusTick(state.activeUnit, answer);
+  const bool ok = state.runState == Paused ? PausedTick(state.activeUnit)
+                                           : StatusTick(state.activeUnit, answer);
   if (ok) {
     with.timers.SetTimer(kPollTimer, kPollMs);
   } else {
     FailRun(RunEnd::CommunicationFailure);
-    with.connection.ShowMessage(LoadString(ids::kCommunicationError));
+    with.connection.ShowMessage(LoadString(TextId::CommunicationError));
     EndRun();
   }
 }
@@ -391,7 +385,7 @@ std::string RunControl::CheckRunStatus() {
   if (answer.empty()) {
     with.timers.KillTimer(kPollTimer);
     FailRun(RunEnd::CommunicationFailure);
-    with.connection.ShowMessage(LoadString(ids::kCommunicationError));
+    with.connection.ShowMessage(LoadString(TextId::CommunicationError));
     return {};
   }
   const int flags = status::Flags(answer, 2);

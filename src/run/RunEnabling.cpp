@@ -66,6 +66,17 @@ constexpr ControlId kConditionPanel[] = {
     C::TerminatorLabel,
 };
 
+// The condition controls a run locks and its end opens again.
+constexpr ControlId kLockedInRun[] = {
+    C::PolaritySweepCheck, C::WidthSweepCheck,       C::VoltageSweepCheck,    C::PolarityCombo,
+    C::WidthCombo,         C::LineOptionLabel,       C::VoltageEdit,          C::VoltageSpin,
+    C::TriggerEdit,        C::TriggerSpin,           C::TriggerSweepCheck,    C::PhaseRadio,
+    C::VariableRadio,      C::InjectionSweepCheck,   C::InjectionLineCombo,   C::ReturnSweepCheck,
+    C::ReturnLineCombo,    C::InjectionEndlessCheck, C::IntervalEndlessCheck, C::ConditionTab,
+    C::ProgramCheck,       C::TestMemoButton,        C::UnitNameEditButton,   C::TerminatorCombo,
+    C::TerminatorLabel,
+};
+
 }  // namespace
 
 void RunEnabling::UpdateRunControls() {
@@ -138,23 +149,17 @@ void RunEnabling::EnableFormForRun(bool enable) {
                      C::UnitNoRadio,       C::InjectionTimeSpin,  C::IntervalTimeSpin},
               false);
     FreezeSequenceCombos();
-    EnableAll(form,
-              {C::PolaritySweepCheck, C::WidthSweepCheck, C::VoltageSweepCheck, C::PolarityCombo,
-               C::WidthCombo, C::LineOptionLabel},
-              false);
     if (u.triggerMode == 1) form.Enable(C::LineOptionCheck, false);
-    if (programMode || (sweep && u.voltageSweep)) {
-      EnableAll(form, {C::VoltageEdit, C::VoltageSpin}, false);
+    // The voltage and trigger values stay open to UPDATE unless the run
+    // steps them itself.
+    const bool voltageLocked = programMode || (sweep && u.voltageSweep);
+    const bool triggerLocked =
+        programMode || (sweep && u.triggerSweep) || (with.status.oneShotMode && u.triggerMode == 1);
+    for (ControlId id : kLockedInRun) {
+      if (!voltageLocked && (id == C::VoltageEdit || id == C::VoltageSpin)) continue;
+      if (!triggerLocked && (id == C::TriggerEdit || id == C::TriggerSpin)) continue;
+      form.Enable(id, false);
     }
-    if (programMode || (sweep && u.triggerSweep) || (with.status.oneShotMode && u.triggerMode == 1)) {
-      EnableAll(form, {C::TriggerEdit, C::TriggerSpin}, false);
-    }
-    EnableAll(form,
-              {C::TriggerSweepCheck, C::PhaseRadio, C::VariableRadio, C::InjectionSweepCheck,
-               C::InjectionLineCombo, C::ReturnSweepCheck, C::ReturnLineCombo,
-               C::InjectionEndlessCheck, C::IntervalEndlessCheck, C::ConditionTab, C::ProgramCheck,
-               C::TestMemoButton, C::UnitNameEditButton, C::TerminatorCombo, C::TerminatorLabel},
-              false);
     return;
   }
 
@@ -179,16 +184,7 @@ void RunEnabling::EnableFormForRun(bool enable) {
   with.host.ShowSequenceRows(with.formState.testModeTab);
   // A Phase unit keeps LINE checked and locked.
   form.Enable(C::LineOptionCheck, u.triggerMode == 1);
-  EnableAll(form, {C::PolaritySweepCheck,   C::WidthSweepCheck,     C::VoltageSweepCheck,
-                   C::PolarityCombo,        C::WidthCombo,          C::LineOptionLabel,
-                   C::VoltageEdit,          C::VoltageSpin,         C::TriggerEdit,
-                   C::TriggerSpin,          C::TriggerSweepCheck,   C::PhaseRadio,
-                   C::VariableRadio,        C::InjectionSweepCheck, C::InjectionLineCombo,
-                   C::ReturnSweepCheck,     C::ReturnLineCombo,     C::InjectionEndlessCheck,
-                   C::IntervalEndlessCheck, C::ConditionTab,        C::ProgramCheck,
-                   C::TestMemoButton,       C::UnitNameEditButton,  C::TerminatorCombo,
-                   C::TerminatorLabel},
-            true);
+  for (ControlId id : kLockedInRun) form.Enable(id, true);
 }
 
 void RunEnabling::EnableFrameForRun(bool enable) {

@@ -11,12 +11,6 @@ namespace hvt {
 
 namespace {
 
-constexpr int kStartText = 2009;
-constexpr int kSecondsUnit = 3103;
-constexpr int kMinutesUnit = 3104;
-constexpr int kHoursUnit = 3105;
-constexpr int kRemainingText = 3106;
-
 int32_t IntervalSeconds(const UnitRecord& u) { return u.intervalEndless ? 1 : u.intervalTime; }
 
 }  // namespace
@@ -169,9 +163,9 @@ void SequenceControl::SetProgramRowText(int32_t position, bool visible) {
 
 std::string SequenceControl::RemainingTimeText(int32_t r) {
   if (r < 0) r = 0;  // an estimate that ran out shows no time left
-  const std::string& s = LoadString(kSecondsUnit);
-  const std::string& m = LoadString(kMinutesUnit);
-  const std::string& h = LoadString(kHoursUnit);
+  const std::string& s = LoadString(TextId::SecondsUnit);
+  const std::string& m = LoadString(TextId::MinutesUnit);
+  const std::string& h = LoadString(TextId::HoursUnit);
   auto d = [](long v) { return std::to_string(v); };
   if (r < 60) return d(r) + s;
   if (r < 3600) return d(r / 60) + m + " " + d(r % 60) + s;
@@ -189,8 +183,8 @@ std::string SequenceControl::ProgressText(int32_t totalSeconds, int32_t secondsL
   p = std::clamp<long long>(p, 0, 100);
   if (percent) *percent = static_cast<int>(p);
   char buffer[128];
-  std::snprintf(buffer, sizeof buffer, "%s   %lld%%   %s ", LoadString(kStartText).c_str(), p,
-                LoadString(kRemainingText).c_str());
+  std::snprintf(buffer, sizeof buffer, "%s   %lld%%   %s ", LoadString(TextId::Start).c_str(), p,
+                LoadString(TextId::Remaining).c_str());
   return buffer + RemainingTimeText(secondsLeft);
 }
 
@@ -200,7 +194,8 @@ void SequenceControl::ShowProgress(bool final) {
     return;
   }
   int percent = 0;
-  const std::string text = ProgressText(with.status.totalSeconds, with.status.secondsLeft, &percent);
+  const std::string text =
+      ProgressText(with.status.totalSeconds, with.status.secondsLeft, &percent);
   with.form.SetProgress(percent);
   with.form.SetStatusText(text);
 }

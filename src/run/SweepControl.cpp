@@ -9,9 +9,6 @@ namespace hvt {
 
 namespace {
 
-constexpr int kPlusText = 3000;
-constexpr int kMinusText = 3001;
-
 bool ValidUnit(int n) { return n >= 1 && n <= kUnitCount; }
 
 // Voltage and trigger stepping: the stop value is a grid point; passing it
@@ -78,14 +75,15 @@ void SweepControl::LoadRunCounters(int unitNumber) {
   if (!ValidUnit(unitNumber)) return;
   const UnitRecord& u = with.doc.unit(unitNumber);
   state.sweepPoint = SweepPoint{u.polarity, u.widthIndex,    u.voltage,   u.phase,
-                               u.variable, u.injectionLine, u.returnLine};
+                                u.variable, u.injectionLine, u.returnLine};
   state.injectionLeft = u.injectionEndless ? 1 : u.injectionTime;
   state.intervalLeft = u.intervalEndless ? 1 : u.intervalTime;
 }
 
 int32_t SweepControl::PolarityStop(const UnitRecord& u) const {
   // The direction comes from the active unit's stop value.
-  return ValidUnit(with.status.activeUnit) ? with.doc.unit(with.status.activeUnit).polarityStop : u.polarityStop;
+  return ValidUnit(with.status.activeUnit) ? with.doc.unit(with.status.activeUnit).polarityStop
+                                           : u.polarityStop;
 }
 
 int32_t SweepControl::StepParameter(int parameter, const UnitRecord& u) {
@@ -219,12 +217,12 @@ std::string SweepControl::ParameterText(int parameter, bool current) const {
   };
   switch (parameter) {
     case kSweepPolarity:
-      return LoadString((current ? p.polarity : u.polarity) == 0 ? kPlusText : kMinusText);
+      return LoadString((current ? p.polarity : u.polarity) == 0 ? TextId::Plus : TextId::Minus);
     case kSweepWidth: {
       const int32_t width = current ? p.widthIndex : u.widthIndex;
       if (width < 0 || width >= 9) return {};
       const int32_t ns = doc.widthTable[static_cast<size_t>(width)];
-      return ns == -1 ? LoadString(ids::kTriangle) : std::to_string(ns);
+      return ns == -1 ? LoadString(TextId::Triangle) : std::to_string(ns);
     }
     case kSweepVoltage:
       return VoltageDisplayText(current ? p.voltage : u.voltage);

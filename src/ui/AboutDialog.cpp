@@ -19,10 +19,10 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   icon->setGeometry(DluRect(11, 12, 20, 20));
   icon->setPixmap(ProgramLogo(icon->size()));
 
-  auto* version = new QLabel(UiText(131, UiText(129)), this);
+  auto* version = new QLabel(UiText(TextId::VersionLine, UiText(TextId::Version)), this);
   version->setObjectName(QStringLiteral("version"));
   version->setGeometry(DluRect(40, 6, 181, 27));
-  QFont font(UiText(1002));
+  QFont font(UiText(TextId::DialogTitleFace));
   font.setPixelSize(24);
   font.setBold(true);
   font.setStyleHint(QFont::Serif);

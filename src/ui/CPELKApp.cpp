@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "sim/SimSerialDevice.h"
-#include "run/FormFilterTargets.h"
 #include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
 #include "model/DocumentFile.h"
@@ -28,9 +26,8 @@
 #include "platform/SteadyClock.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TerminationGuard.h"
-#include "view/CPELKView.h"
-#include "view/DocumentCommands.h"
-#include "view/Rs232Command.h"
+#include "run/FormFilterTargets.h"
+#include "sim/SimSerialDevice.h"
 #include "ui/AboutDialog.h"
 #include "ui/FormInput.h"
 #include "ui/FormWindow.h"
@@ -43,12 +40,14 @@
 #include "ui/SingleInstance.h"
 #include "ui/TemplateText.h"
 #include "ui/UiText.h"
+#include "view/CPELKView.h"
+#include "view/DocumentCommands.h"
+#include "view/Rs232Command.h"
 
 namespace hvt {
 
 namespace {
 
-constexpr int kAlreadyRunning = 2000;
 constexpr int kOpeningMinimumMs = 500;
 
 // The opening window stays up at least this long, also when everything
@@ -184,6 +183,23 @@ MainFrame& CPELKApp::Frame() { return parts->frame; }
 FormWindow& CPELKApp::Window() { return *parts->window; }
 
 bool CPELKApp::Start() {
+  if (!TakeSingleInstance()) return false;
+  auto opening = std::make_unique<OpeningDialog>();
+  opening->show();
+  QElapsedTimer shown;
+  shown.start();
+  HoldOpeningWindow(shown);
+  parts->prompter.SetOwner(Owner::OpeningWindow, opening.get());
+  MakeDevice();
+  BuildView();
+  ConnectInput();
+  if (!StartUpWithInstrument()) return false;  // the main window never shows
+  opening.reset();
+  ShowMainWindow();
+  return true;
+}
+
+bool CPELKApp::TakeSingleInstance() {
   const Language language = options.language.isEmpty()
                                 ? SystemLanguage()
                                 : *ParseLanguage(options.language.toStdString());
@@ -194,26 +210,21 @@ bool CPELKApp::Start() {
   parts = std::make_unique<Parts>();
   Parts& p = *parts;
   p.doc.codePage = p.codec->CodePage();
-  if (!p.instance.Acquire()) {
-    // Also said on the terminal, for a start from a script or a shell.
-    std::fprintf(stderr, "hvt-kp4rs: %s\n", qPrintable(UiText(kAlreadyRunning)));
-    QMessageBox box(QMessageBox::Information, UiText(57344), UiText(kAlreadyRunning),
-                    QMessageBox::Ok);
-    ExecUnlessToldToEnd(box);
-    return false;
-  }
+  if (p.instance.Acquire()) return true;
+  // Also said on the terminal, for a start from a script or a shell.
+  std::fprintf(stderr, "hvt-kp4rs: %s\n", qPrintable(UiText(TextId::AlreadyRunning)));
+  QMessageBox box(QMessageBox::Information, UiText(TextId::AppTitle),
+                  UiText(TextId::AlreadyRunning), QMessageBox::Ok);
+  ExecUnlessToldToEnd(box);
+  return false;
+}
 
-  auto opening = std::make_unique<OpeningDialog>();
-  opening->show();
-  QElapsedTimer shown;
-  shown.start();
-  HoldOpeningWindow(shown);
-  p.prompter.SetOwner(Owner::OpeningWindow, opening.get());
-
+void CPELKApp::MakeDevice() {
+  Parts& p = *parts;
   p.portPath = [&settings = p.settings](int n) { return PortDevicePath(n, &settings); };
   if (options.simulate) {
     sim::InstrumentOptions instrument;
-    instrument.identity = LoadString(6019);
+    instrument.identity = LoadString(TextId::Identification);
     instrument.injectionUnitType = options.simulatedType;
     instrument.maxVoltage = options.simulatedMaxVoltage;
     p.device = std::make_unique<sim::SimSerialDevice>(p.clock, instrument);
@@ -221,7 +232,7 @@ bool CPELKApp::Start() {
     // Named from the table ("built-in"), so the port list speaks the
     // edition's language.
     p.portPath = [port = p.doc.portNumber](int n) {
-      return n == port ? LoadString(3148) : std::string();
+      return n == port ? LoadString(TextId::BuiltIn) : std::string();
     };
   } else {
     auto device = std::make_unique<QtSerialDevice>();
@@ -229,7 +240,18 @@ bool CPELKApp::Start() {
     device->onDescriptor = [](int fd) { last_gasp::SetPort(fd); };
     p.device = std::move(device);
   }
+}
 
+QString CPELKApp::SimulatedName() const {
+  return TemplateText(resource::kShell, 1, "Simulated instrument");
+}
+
+QString CPELKApp::TitleSuffix() const {
+  return options.simulate ? QStringLiteral(" - ") + SimulatedName() : QString();
+}
+
+void CPELKApp::BuildView() {
+  Parts& p = *parts;
   MainFrame& frame = p.frame;
   frame.SetForm(p.window);
   p.form = std::make_unique<QtForm>(*p.window, frame, *p.codec);
@@ -249,9 +271,7 @@ bool CPELKApp::Start() {
   view.dialogs = &p.dialogs;
   p.documents = std::make_unique<DocumentCommands>(view, p.storage, *p.codec);
   p.rs232 = std::make_unique<Rs232Command>(view);
-  const QString simulatedName = TemplateText(resource::kShell, 1, "Simulated instrument");
-  const QString simulated = options.simulate ? QStringLiteral(" - ") + simulatedName : QString();
-  p.documents->showTitle = [&frame, simulated](const std::string& caption) {
+  p.documents->showTitle = [&frame, simulated = TitleSuffix()](const std::string& caption) {
     frame.setWindowTitle(QString::fromStdString(caption) + simulated);
   };
   p.documents->addRecentFile = [&frame](const std::string& path) {
@@ -267,6 +287,12 @@ bool CPELKApp::Start() {
     return folder.exists() ? folder.absolutePath().toStdString() : std::string();
   };
   view.report.homeFolder = QDir::homePath().toStdString();
+}
+
+void CPELKApp::ConnectInput() {
+  Parts& p = *parts;
+  MainFrame& frame = p.frame;
+  CPELKView& view = *p.view;
   QtForm& form = *p.form;
   p.timers.SetClient(&view);
   form.Connect(
@@ -286,8 +312,12 @@ bool CPELKApp::Start() {
     frame.UpdateCommandStates();
     return d;
   };
-  p.doc.firstUpdate = 1;
-  if (!view.StartUp(true)) return false;  // Abort: the main window never shows
+}
+
+bool CPELKApp::StartUpWithInstrument() {
+  CPELKView& view = *parts->view;
+  parts->doc.firstUpdate = 1;
+  if (!view.StartUp(true)) return false;  // Abort
   // Before the form is used: a killed program may have left the instrument
   // injecting.
   view.watch.CheckAfterConnect(Owner::OpeningWindow);
@@ -296,16 +326,21 @@ bool CPELKApp::Start() {
     view.run.EndForExit();
     return false;
   }
+  return true;
+}
 
-  opening.reset();
-  frame.setWindowTitle(QString::fromStdString(p.documents->WindowTitle()) + simulated);
+void CPELKApp::ShowMainWindow() {
+  Parts& p = *parts;
+  MainFrame& frame = p.frame;
+  CPELKView& view = *p.view;
+  frame.setWindowTitle(QString::fromStdString(p.documents->WindowTitle()) + TitleSuffix());
   frame.SetRecentFiles(ReadRecentFiles());
   if (!options.file.isEmpty()) {
     p.documents->OpenDocumentFile(QFileInfo(options.file).absoluteFilePath().toStdString());
   }
   frame.RestorePosition();
   frame.ShowLockKeys(ReadLockKeys);
-  if (options.simulate) frame.SetStatusText(simulatedName);
+  if (options.simulate) frame.SetStatusText(SimulatedName());
   frame.isCommandEnabled = [&view](int command) {
     return view.IsCommandEnabled(static_cast<CommandId>(command));
   };
@@ -334,7 +369,6 @@ bool CPELKApp::Start() {
     frame.close();
     QApplication::quit();
   });
-  return true;
 }
 
 int RunApplication(const AppOptions& options) {

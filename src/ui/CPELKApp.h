@@ -51,6 +51,18 @@ class CPELKApp {
 
  private:
   struct Parts;
+  // Start's steps, in order.
+  bool TakeSingleInstance();
+  void MakeDevice();
+  void BuildView();
+  void ConnectInput();
+  // The view's start-up and the check of what a killed program left; false
+  // on Abort or when told to end meanwhile.
+  bool StartUpWithInstrument();
+  void ShowMainWindow();
+  QString SimulatedName() const;
+  QString TitleSuffix() const;  // " - Simulated instrument" with --simulate
+
   AppOptions options;
   std::unique_ptr<Parts> parts;
 };

@@ -9,11 +9,9 @@ namespace hvt {
 
 namespace {
 
-constexpr int kDocTemplate = 128;
-
 // Field 4 of the document template: the filter of Save As.
 QString TemplateFilter() {
-  const QStringList fields = UiText(kDocTemplate).split(QLatin1Char('\n'));
+  const QStringList fields = UiText(TextId::DocTemplate).split(QLatin1Char('\n'));
   return fields.size() > 3 ? fields[3] : QStringLiteral("HVT-KP4RS files (*.plk)");
 }
 

@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QToolButton>
+#include <optional>
 
 #include "model/StringTable.h"
 #include "ui/AccessibleNames.h"
@@ -58,20 +59,10 @@ QString TemplateText(const ControlTemplate& t) {
 // to read. Buttons that show only an icon are named by their tooltips.
 struct NameSource {
   int control;
-  int label;        // a static of the form, 0 for none
-  int heading = 0;  // the column heading after the label
-  int text = 0;     // the string table's name where there is no label
+  int label;                     // a static of the form, 0 for none
+  int heading = 0;               // the column heading after the label
+  std::optional<TextId> text{};  // the table's name where there is no label
 };
-
-constexpr int kPreviousUnitName = 7000;
-constexpr int kNextUnitName = 7001;
-constexpr int kPreviousProgramName = 7002;
-constexpr int kNextProgramName = 7003;
-constexpr int kProgramNumberName = 7004;
-constexpr int kSequenceRowName = 7005;  // "Sequence row %s", outermost first
-constexpr int kTriggerName = 7006;
-constexpr int kOverviewName = 7009;
-constexpr int kProgramStepsName = 7010;
 
 constexpr int kSweep = 1102;
 constexpr int kStop = 1100;
@@ -80,8 +71,8 @@ constexpr int kStep = 1101;
 // Edits before their spins: the first control of a label is its buddy.
 constexpr NameSource kNames[] = {
     {1047, 1159},
-    {1042, 0, 0, kPreviousUnitName},
-    {1046, 0, 0, kNextUnitName},
+    {1042, 0, 0, TextId::PreviousUnitName},
+    {1046, 0, 0, TextId::NextUnitName},
     {1018, 1151, kSweep},
     {1000, 1151},
     {1001, 1151, kStop},
@@ -95,15 +86,15 @@ constexpr NameSource kNames[] = {
     {1029, 1153, kStop},
     {1004, 1153, kStep},
     {1034, 1153, kStep},
-    {1021, 0, kSweep, kTriggerName},
+    {1021, 0, kSweep, TextId::TriggerName},
     {1013, 1137},
     {1011, 1138},
-    {1005, 0, 0, kTriggerName},
-    {1016, 0, 0, kTriggerName},
-    {1006, 0, kStop, kTriggerName},
-    {1030, 0, kStop, kTriggerName},
-    {1007, 0, kStep, kTriggerName},
-    {1038, 0, kStep, kTriggerName},
+    {1005, 0, 0, TextId::TriggerName},
+    {1016, 0, 0, TextId::TriggerName},
+    {1006, 0, kStop, TextId::TriggerName},
+    {1030, 0, kStop, TextId::TriggerName},
+    {1007, 0, kStep, TextId::TriggerName},
+    {1038, 0, kStep, TextId::TriggerName},
     {1022, 1154, kSweep},
     {1043, 1154},
     {1055, 1154, kStop},
@@ -116,11 +107,11 @@ constexpr NameSource kNames[] = {
     {1045, 1091},
     {1143, 1147},
     {1172, 1171},
-    {1090, 0, 0, kOverviewName},
-    {1041, 0, 0, kProgramStepsName},
-    {1050, 0, 0, kProgramNumberName},
-    {1048, 0, 0, kPreviousProgramName},
-    {1049, 0, 0, kNextProgramName},
+    {1090, 0, 0, TextId::OverviewName},
+    {1041, 0, 0, TextId::ProgramStepsName},
+    {1050, 0, 0, TextId::ProgramNumberName},
+    {1048, 0, 0, TextId::PreviousProgramName},
+    {1049, 0, 0, TextId::NextProgramName},
     {1010, 1097},
     {1062, 1097},
 };
@@ -186,7 +177,7 @@ void FormWindow::NameControls() {
   for (const NameSource& source : kNames) {
     QWidget* w = Control(source.control);
     if (!w) continue;
-    QString name = source.text ? UiText(source.text) : labelName(source.label);
+    QString name = source.text ? UiText(*source.text) : labelName(source.label);
     if (source.heading) name += QLatin1Char(' ') + labelName(source.heading);
     auto* label = qobject_cast<QLabel*>(Control(source.label));
     if (label && !source.heading && !label->buddy()) label->setBuddy(w);
@@ -197,7 +188,7 @@ void FormWindow::NameControls() {
     }
   }
   for (int k = 0; k < 6; ++k)
-    SetAccessibleName(Control(1064 + k), UiText(kSequenceRowName, QString::number(k + 1)));
+    SetAccessibleName(Control(1064 + k), UiText(TextId::SequenceRowName, QString::number(k + 1)));
   // The two "Endless" boxes, told apart by the time they belong to.
   for (const auto& [check, time] : {std::pair{1133, 1168}, std::pair{1134, 1091}}) {
     if (auto* box = qobject_cast<QCheckBox*>(Control(check)))

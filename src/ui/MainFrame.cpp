@@ -21,14 +21,6 @@ namespace hvt {
 
 namespace {
 
-constexpr int kReady = 57345;
-constexpr int kIndicatorCaps = 59137;
-constexpr int kIndicatorNum = 59138;
-constexpr int kIndicatorScroll = 59139;
-constexpr int kIndicatorKana = 59142;
-constexpr int kProgressPane = 133;  // 45 blanks: the progress bar's width
-constexpr int kMoreButtonsName = 7012;
-
 // A printer, drawn: the style has no such icon.
 QIcon PrinterIcon(bool preview) {
   QPixmap pixmap(16, 15);
@@ -54,9 +46,10 @@ QString MenuText(int id, const char* english) {
   return TemplateText(resource::kMainMenu, id, english).section(QLatin1Char('\t'), 0, 0);
 }
 
-// A command's prompt reads "status-bar text\ntool tip" in the string table.
+// A command's prompt reads "status-bar text\ntool tip" in the string table,
+// under the command's own number.
 QString CommandPrompt(int command, int part) {
-  return UiText(command).section(QLatin1Char('\n'), part, part);
+  return UiText(static_cast<TextId>(command)).section(QLatin1Char('\n'), part, part);
 }
 
 }  // namespace
@@ -71,7 +64,7 @@ QRect KeepOnScreen(const QRect& frame, const std::vector<QRect>& screens, const 
 MainFrame::MainFrame(SettingsFile& settings, QWidget* parent)
     : QMainWindow(parent), settings(settings) {
   setObjectName(QStringLiteral("MainFrame"));
-  setWindowTitle(UiText(57344));
+  setWindowTitle(UiText(TextId::AppTitle));
   // Fixed size: no maximize box, no resizing border.
   setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint |
                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint) &
@@ -147,7 +140,7 @@ void MainFrame::BuildToolBar() {
   toolBar->setIconSize(QSize(16, 15));
   // Qt's button for the buttons that do not fit shows only an arrow.
   if (auto* more = toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
-    more->setAccessibleName(UiText(kMoreButtonsName));
+    more->setAccessibleName(UiText(TextId::MoreButtonsName));
   struct Button {
     int command;
     QIcon icon;
@@ -181,17 +174,18 @@ void MainFrame::BuildToolBar() {
 
 void MainFrame::BuildStatusBar() {
   statusBar()->setSizeGripEnabled(false);  // the window keeps its size
-  message = new QLabel(UiText(kReady));
+  message = new QLabel(UiText(TextId::Ready));
   message->setObjectName(QStringLiteral("StatusMessage"));
   statusBar()->addWidget(message, 1);
-  progressPane = new QLabel(UiText(kProgressPane));
+  progressPane = new QLabel(UiText(TextId::ProgressPaneBlanks));
   progressPane->setObjectName(QStringLiteral("ProgressPane"));
   // Its width is a row of blanks of a Latin face: a Japanese default face
   // has narrower blanks and would shrink the progress bar.
   QFont latin = progressPane->font();
   latin.setFamilies(
       {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-  progressPane->setFixedWidth(QFontMetrics(latin).horizontalAdvance(UiText(kProgressPane)) + 8);
+  progressPane->setFixedWidth(
+      QFontMetrics(latin).horizontalAdvance(UiText(TextId::ProgressPaneBlanks)) + 8);
   statusBar()->addPermanentWidget(progressPane);
   // The progress bar lies exactly over the pane, starting empty.
   progress = new QProgressBar(progressPane);
@@ -212,17 +206,17 @@ void MainFrame::BuildStatusBar() {
 void MainFrame::ShowLockKeys(std::function<std::optional<LockKeyState>()> reader) {
   readLockKeys = std::move(reader);
   if (!lockPanes.empty() || !readLockKeys || !readLockKeys()) return;
-  std::vector<std::pair<int, bool LockKeyState::*>> keys;
+  std::vector<std::pair<TextId, bool LockKeyState::*>> keys;
   if (StringTable::CurrentLanguage() == Language::Japanese)
-    keys.emplace_back(kIndicatorKana, &LockKeyState::kana);
-  keys.emplace_back(kIndicatorCaps, &LockKeyState::caps);
-  keys.emplace_back(kIndicatorNum, &LockKeyState::num);
-  keys.emplace_back(kIndicatorScroll, &LockKeyState::scroll);
+    keys.emplace_back(TextId::IndicatorKana, &LockKeyState::kana);
+  keys.emplace_back(TextId::IndicatorCaps, &LockKeyState::caps);
+  keys.emplace_back(TextId::IndicatorNum, &LockKeyState::num);
+  keys.emplace_back(TextId::IndicatorScroll, &LockKeyState::scroll);
   // Before the warning pane: it is taken out and put back after them.
   statusBar()->removeWidget(warning);
   for (const auto& [text, on] : keys) {
     auto* label = new QLabel;
-    label->setObjectName(QStringLiteral("LockPane%1").arg(text));
+    label->setObjectName(QStringLiteral("LockPane%1").arg(static_cast<int>(text)));
     label->setAlignment(Qt::AlignCenter);
     // As wide as its text, shown or not, so the panes never move.
     label->setMinimumWidth(label->fontMetrics().horizontalAdvance(UiText(text)) + 8);

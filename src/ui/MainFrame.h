@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/TextId.h"
 #include "platform/LockKeys.h"
 
 class QAction;
@@ -117,7 +118,7 @@ class MainFrame : public QMainWindow {
   QProgressBar* progress = nullptr;
   struct LockPane {
     QLabel* label;
-    int text;
+    TextId text;
     bool LockKeyState::*on;
   };
   std::vector<LockPane> lockPanes;

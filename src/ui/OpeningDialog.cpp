@@ -58,14 +58,14 @@ OpeningDialog::OpeningDialog(QWidget* parent)
   setPalette(pal);
   setStyleSheet(QStringLiteral("#OpeningDialog { border: 2px groove rgb(160, 160, 160); }"));
 
-  QFont title(UiText(1000));
+  QFont title(UiText(TextId::SerifFace));
   title.setPixelSize(24);
   title.setItalic(true);
   title.setStyleHint(QFont::Serif);
   Static(this, QStringLiteral("HVT-KP4\nRemote Control Software"), DluRect(33, 6, 165, 48), title,
          "title");
   Static(this, QStringLiteral("Ver"), DluRect(98, 62, 31, 16), title, "ver");
-  Static(this, UiText(129), DluRect(140, 62, 58, 16), title, "version");
+  Static(this, UiText(TextId::Version), DluRect(140, 62, 58, 16), title, "version");
 
   auto* logo = new QLabel(this);
   logo->setObjectName(QStringLiteral("logo"));

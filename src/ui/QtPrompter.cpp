@@ -53,19 +53,7 @@ Answer AnswerFor(int button, Buttons buttons) {
   }
   // Closed without a button (Esc on a box that has no Cancel): the answer
   // that leaves things as they are.
-  switch (buttons) {
-    case Buttons::YesNo:
-      return Answer::No;
-    case Buttons::AbortRetryIgnore:
-      return Answer::Abort;
-    case Buttons::RetryCancel:
-    case Buttons::OkCancel:
-    case Buttons::YesNoCancel:
-      return Answer::Cancel;
-    case Buttons::Ok:
-      break;
-  }
-  return Answer::Ok;
+  return GiveUpAnswer(buttons);
 }
 
 }  // namespace
@@ -131,7 +119,7 @@ Answer QtPrompter::Show(const std::string& text, Buttons buttons, MessageIcon ic
                   : icon == MessageIcon::Information ? QMessageBox::Information
                   : icon == MessageIcon::Question    ? QMessageBox::Question
                                                      : QMessageBox::NoIcon,
-                  UiText(57344), message, ButtonsFor(buttons), OwnerWindow(owner));
+                  UiText(TextId::AppTitle), message, ButtonsFor(buttons), OwnerWindow(owner));
   if (defaultButton) box.setDefaultButton(ButtonFor(*defaultButton));
   const std::optional<int> button = ExecUnlessToldToEnd(box);
   if (!button) return whenGone;

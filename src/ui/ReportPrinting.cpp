@@ -39,7 +39,7 @@ void QtReportPrinter::Fail(const QString& text) {
   if (onError) {
     onError(text);
   } else {
-    QMessageBox::warning(owner, UiText(57344), text);
+    QMessageBox::warning(owner, UiText(TextId::AppTitle), text);
   }
 }
 
@@ -50,7 +50,7 @@ bool QtReportPrinter::PrintPages(QPrinter& device, ReportJob& job) {
   if (pages.empty()) return false;
   QPainter painter;
   if (!painter.begin(&device)) {
-    Fail(QStringLiteral("The printer could not be started."));
+    Fail(UiText(TextId::PrinterNotStarted));
     return false;
   }
   const QRectF area = device.pageLayout().paintRect(QPageLayout::Millimeter);

@@ -48,7 +48,6 @@ class ByteLimit : public QValidator {
 };
 
 constexpr int kCaption = 0;
-constexpr int kUpperEndName = 7011;  // "%s (upper limit)"
 
 }  // namespace
 
@@ -189,7 +188,7 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
     NameByLabel(caption, edit(range.from, 102, y, 60));
     label(range.dash, "-", 168, y + 2, 8);
     // Only a dash stands beside the upper end.
-    SetAccessibleName(edit(range.to, 178, y, 60), UiText(kUpperEndName, LabelName(caption)));
+    SetAccessibleName(edit(range.to, 178, y, 60), UiText(TextId::UpperEndName, LabelName(caption)));
     y += 17;
   }
   // Qt draws the frame below the title, not through it: the box starts a

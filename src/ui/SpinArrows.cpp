@@ -8,13 +8,6 @@
 
 namespace hvt {
 
-namespace {
-
-constexpr int kUpName = 7007;  // "%s up"
-constexpr int kDownName = 7008;
-
-}  // namespace
-
 SpinArrows::SpinArrows(QWidget* parent)
     : QWidget(parent), up(new QToolButton(this)), down(new QToolButton(this)) {
   auto* layout = new QVBoxLayout(this);
@@ -59,8 +52,8 @@ void SpinArrows::SetRange(int l, int h) {
 
 void SpinArrows::SetAccessibleNames(const QString& name) {
   setAccessibleName(name);
-  up->setAccessibleName(UiText(kUpName, name));
-  down->setAccessibleName(UiText(kDownName, name));
+  up->setAccessibleName(UiText(TextId::UpName, name));
+  down->setAccessibleName(UiText(TextId::DownName, name));
 }
 
 void SpinArrows::SetPosition(int p) { position = std::clamp(p, low, high); }

@@ -14,9 +14,9 @@ QString UiBytes(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-QString UiText(int id) { return UiBytes(LoadString(id)); }
+QString UiText(TextId id) { return UiBytes(LoadString(id)); }
 
-QString UiText(int id, const QString& argument) {
+QString UiText(TextId id, const QString& argument) {
   QString text = UiText(id);
   const qsizetype at = text.indexOf(QLatin1String("%s"));
   if (at >= 0) text.replace(at, 2, argument);

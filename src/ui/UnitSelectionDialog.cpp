@@ -100,7 +100,7 @@ UnitSelectionDialog::UnitSelectionDialog(UnitSelection& e, const TextCodec& c, Q
   cells->setSelectionMode(QAbstractItemView::SingleSelection);
   NameByLabel(programLabel, cells);
   cells->setMouseTracking(true);  // the cell under the mouse lights up
-  QFont listFont(UiText(1001));
+  QFont listFont(UiText(TextId::FixedFace));
   listFont.setPixelSize(kListFontPx);
   listFont.setWeight(QFont::Normal);
   listFont.setStyleHint(QFont::TypeWriter);

@@ -10,16 +10,6 @@
 
 namespace hvt {
 
-namespace {
-
-constexpr int kAppTitle = 57344;
-constexpr int kUntitled = 61443;
-constexpr int kSaveChanges = 61699;
-constexpr int kFailedToSave = 61704;
-constexpr int kOtherModel = 4006;
-
-}  // namespace
-
 DocumentCommands::DocumentCommands(CPELKView& view, DocumentStorage& storage,
                                    const TextCodec& codec)
     : view(view), storage(storage), codec(codec) {
@@ -44,13 +34,13 @@ void DocumentCommands::Tell(const std::string& text) {
 }
 
 std::string DocumentCommands::Title() const {
-  if (pathName.empty()) return Utf8(LoadString(kUntitled));
+  if (pathName.empty()) return Utf8(LoadString(TextId::Untitled));
   const size_t slash = pathName.find_last_of("/\\");
   return slash == std::string::npos ? pathName : pathName.substr(slash + 1);
 }
 
 std::string DocumentCommands::WindowTitle() const {
-  return Title() + " - " + Utf8(LoadString(kAppTitle));
+  return Title() + " - " + Utf8(LoadString(TextId::AppTitle));
 }
 
 void DocumentCommands::SetPathName(const std::string& path) {
@@ -62,8 +52,8 @@ void DocumentCommands::SetPathName(const std::string& path) {
 bool DocumentCommands::SaveModified() {
   if (!view.doc.IsModified()) return true;
   // The framework names a saved document by its full path.
-  const std::string name = pathName.empty() ? LoadString(kUntitled) : InCodePage(pathName);
-  switch (view.prompter.Ask(FormatText(LoadString(kSaveChanges), name), Buttons::YesNoCancel,
+  const std::string name = pathName.empty() ? LoadString(TextId::Untitled) : InCodePage(pathName);
+  switch (view.prompter.Ask(FormatText(LoadString(TextId::SaveChanges), name), Buttons::YesNoCancel,
                             MessageIcon::Warning, Owner::MainWindow)) {
     case Answer::Yes:
       return OnFileSave();
@@ -110,7 +100,8 @@ void DocumentCommands::TakeOpenedDocument(const std::string& path) {
   SetPathName(path);
   view.lists.EmptyClipboard();
   // Fitting the units to this instrument is no change of the operator's.
-  if (AdaptToInstrument(view.doc)) Tell(FormatText(LoadString(kOtherModel), InCodePage(path)));
+  if (AdaptToInstrument(view.doc))
+    Tell(FormatText(LoadString(TextId::OtherModel), InCodePage(path)));
   view.run.MakeActive(view.doc.currentUnit);
   view.InitialUpdate();
 }
@@ -136,7 +127,7 @@ bool DocumentCommands::DoSave(const std::string& path) {
   const std::string bytes = StoreDocument(view.doc);
   std::string error;
   if (!storage.Write(path, bytes, error)) {
-    Tell(LoadString(kFailedToSave) + "\n" + InCodePage(path) + ": " + InCodePage(error));
+    Tell(LoadString(TextId::FailedToSave) + "\n" + InCodePage(path) + ": " + InCodePage(error));
     return false;
   }
   view.doc.SetModifiedFlag(false);

@@ -7,12 +7,6 @@
 
 namespace hvt {
 
-namespace {
-
-constexpr int kNoComPort = 6007;
-
-}  // namespace
-
 Rs232Command::Rs232Command(CPELKView& view) : view(view) {
   view.events.commandHandlers[CommandId::Rs232Setup] = [this] { OnRs232SetUp(); };
 }
@@ -30,7 +24,8 @@ void Rs232Command::OnRs232SetUp() {
   }
   view.protocol.OpenPort(doc.portNumber);
   if (entries.empty()) {
-    view.prompter.Ask(LoadString(kNoComPort), Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
+    view.prompter.Ask(LoadString(TextId::NoComPort), Buttons::Ok, MessageIcon::Warning,
+                      Owner::MainWindow);
     return;
   }
   Rs232Setup dialog(view.settings, std::move(entries), doc.portNumber);

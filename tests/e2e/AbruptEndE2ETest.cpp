@@ -295,7 +295,7 @@ TEST(AbruptEndRestart, AfterAKillTheNextStartAsksAndItsDefaultAnswerStops) {
     ASSERT_TRUE(app.Start());
     ASSERT_EQ(operatorAnswers.texts.size(), 1u);
     const std::string& box = operatorAnswers.texts[0];
-    EXPECT_NE(box.find(LoadString(ids::kFoundTestRunning)), std::string::npos) << box;
+    EXPECT_NE(box.find(LoadString(TextId::FoundTestRunning)), std::string::npos) << box;
     EXPECT_NE(box.find("ended unexpectedly"), std::string::npos) << box;
     EXPECT_FALSE(app.View().watch.LeftTestRunning());
   }
@@ -322,7 +322,7 @@ TEST(AbruptEndRestart, ToldToEndAtTheBusyBoxItStopsTheInstrumentAndEnds) {
     EXPECT_FALSE(app.Start());
     EXPECT_TRUE(operatorGone.ignored.empty());
     ASSERT_EQ(operatorGone.texts.size(), 1u);
-    EXPECT_NE(operatorGone.texts[0].find(LoadString(ids::kFoundTestRunning)), std::string::npos);
+    EXPECT_NE(operatorGone.texts[0].find(LoadString(TextId::FoundTestRunning)), std::string::npos);
   }
   EXPECT_TRUE(bench.SentSince(sentBefore, "CB"));
   EXPECT_TRUE(bench.SentSince(sentBefore, "PC0"));

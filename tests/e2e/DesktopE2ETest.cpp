@@ -134,12 +134,12 @@ TEST(DesktopE2E, ToldToEndAtAStartUpBoxTheProgramEnds) {
   testing::SimProcess silent;
   silent.Command("silent 1000");
   testing::SimProcess other({"--identity", "SOMETHING ELSE"});
-  testing::IdentifyingPeer unconfigured(LoadString(6019));
+  testing::IdentifyingPeer unconfigured(LoadString(TextId::Identification));
   const std::vector<Case> cases{
       {"port missing", (folders.root / "no-such-port").string(), "COM1 can not open."},
-      {"no answer", silent.Path(), LoadString(ids::kCommunicationError)},
-      {"not the instrument", other.Path(), LoadString(ids::kNotTheInstrument)},
-      {"configuration unanswered", unconfigured.Path(), LoadString(ids::kAskDemo)},
+      {"no answer", silent.Path(), LoadString(TextId::CommunicationError)},
+      {"not the instrument", other.Path(), LoadString(TextId::NotTheInstrument)},
+      {"configuration unanswered", unconfigured.Path(), LoadString(TextId::AskDemo)},
   };
   for (const Case& c : cases) {
     folders.Settings().WriteSetting("Ports", "COM1", c.device);

@@ -291,7 +291,7 @@ TEST_F(HvtctlRunTest, DemonstrationModeKeepsItsOwnClock) {
   StartHvtctl({QString::fromStdString(file.string()), "--program", "1", "--demo"});
   EXPECT_EQ(Finish(60000), 0) << output << errors;
   // A chosen demonstration is no communication error: nothing is said of one.
-  EXPECT_EQ(output.find("message: " + LoadString(6004)), std::string::npos);
+  EXPECT_EQ(output.find("message: " + LoadString(TextId::ProceedToDemo)), std::string::npos);
   EXPECT_NE(output.find("completed"), std::string::npos);
   // Every simulated second of the 18 is counted once, in order, down to 0.
   const std::vector<int> shown = RemainingSeconds(output);
@@ -429,7 +429,7 @@ TEST_F(HvtctlRunTest, OutputTellsWhatRunsAndErrorsNameTheirFile) {
   ::kill(static_cast<pid_t>(process.processId()), SIGINT);
   EXPECT_EQ(Finish(10000), 1);
   EXPECT_EQ(std::count(output.begin(), output.end(), '\n') > 0, true);
-  const size_t identified = output.find("instrument: \"" + LoadString(6019));
+  const size_t identified = output.find("instrument: \"" + LoadString(TextId::Identification));
   EXPECT_NE(identified, std::string::npos) << output;
   EXPECT_EQ(output.find("instrument:", identified + 1), std::string::npos) << "printed once";
   EXPECT_NE(output.find("[unit 1, step 1 of 2, repetition 1 of 2]"), std::string::npos) << output;
@@ -443,7 +443,7 @@ TEST_F(HvtctlRunTest, OutputTellsWhatRunsAndErrorsNameTheirFile) {
   ASSERT_TRUE(WaitForLine("remaining", 5000));
   ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
   EXPECT_EQ(Finish(10000), 1);
-  EXPECT_EQ(output.find(LoadString(6004)), std::string::npos) << output;
+  EXPECT_EQ(output.find(LoadString(TextId::ProceedToDemo)), std::string::npos) << output;
   EXPECT_NE(output.find("instrument: demonstration mode"), std::string::npos) << output;
   EXPECT_EQ(errors, "") << "no Qt warnings either";
 
@@ -555,7 +555,7 @@ TEST_F(HvtctlRunTest, RunLeavesABusyInstrumentAloneAndStopEndsIt) {
   StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device", device});
   EXPECT_EQ(Finish(20000), 1) << output << errors;
   for (const std::string& text :
-       {LoadString(6020), LoadString(6021), std::string("end it with hvtctl stop")})
+       {LoadString(TextId::FoundTestRunning), LoadString(TextId::FoundLineOn), std::string("end it with hvtctl stop")})
     EXPECT_NE(errors.find(text), std::string::npos) << errors;
   EXPECT_TRUE(SimRunning(*sim));
   EXPECT_TRUE(SimLineOn(*sim));

@@ -82,14 +82,14 @@ class LinkE2ETest : public ::testing::Test {
 TEST_F(LinkE2ETest, IdentifiesAndReadsTheConfiguration) {
   Start({"--max-voltage", "205", "--type", "1", "--no-triangle", "--no-terminator"});
   ASSERT_TRUE(protocol->Query("QA"));
-  EXPECT_EQ(protocol->GetAnswer(), LoadString(6019));
-  const auto config = commands->QueryWithRetry(ids::kCodeConfiguration);
+  EXPECT_EQ(protocol->GetAnswer(), LoadString(TextId::Identification));
+  const auto config = commands->QueryWithRetry(TextId::CodeConfiguration);
   ASSERT_TRUE(config);
   const auto parsed = ParseConfigurationAnswer(*config);
   EXPECT_EQ(parsed->maxVoltage, 205);
   EXPECT_EQ(parsed->injectionUnitType, 1);
   EXPECT_FALSE(parsed->triangle);
-  EXPECT_FALSE(commands->QueryWithRetry(ids::kCodeTerminator));
+  EXPECT_FALSE(commands->QueryWithRetry(TextId::CodeTerminator));
 
   // The simulator outlives the program closing and reopening its side.
   protocol->ClosePort();
@@ -260,7 +260,7 @@ TEST_F(LinkE2ETest, PacedLineAndFrameLog) {
   const int64_t beforeNs = steadyNs();
   ASSERT_TRUE(protocol->Query("QA"));
   const int64_t afterNs = steadyNs();
-  EXPECT_EQ(protocol->GetAnswer(), LoadString(6019));
+  EXPECT_EQ(protocol->GetAnswer(), LoadString(TextId::Identification));
   ASSERT_TRUE(sim->Stop());
   const auto frames = testing::ReadSimLog(log);
   const auto origin = testing::ReadSimLogOrigin(log);
@@ -274,11 +274,11 @@ TEST_F(LinkE2ETest, PacedLineAndFrameLog) {
   EXPECT_EQ(frames[2].direction, '<');
   EXPECT_EQ(frames[2].Text(), "QA");
   EXPECT_EQ(frames[3].direction, '>');
-  EXPECT_EQ(frames[3].Text(), LoadString(6019));
+  EXPECT_EQ(frames[3].Text(), LoadString(TextId::Identification));
   EXPECT_EQ(frames[3].bytes.size(), 35u);
   EXPECT_TRUE(frames[4].direction == '<' && frames[4].IsByte(0x06));
   // Readable as it stands.
-  EXPECT_NE(text.find("| <STX>" + LoadString(6019) + "<ETX>"), std::string::npos) << text;
+  EXPECT_NE(text.find("| <STX>" + LoadString(TextId::Identification) + "<ETX>"), std::string::npos) << text;
   EXPECT_NE(text.find("| <ENQ>"), std::string::npos) << text;
   // Paced: the answer's last byte leaves at least 35 byte times after the query.
   EXPECT_GT(frames[3].seconds - frames[2].seconds, 0.030);

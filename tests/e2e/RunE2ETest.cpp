@@ -227,7 +227,7 @@ TEST_F(RunE2ETest, ErrorCodeFourMidRun) {
   ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Running; }, 2000));
   EXPECT_EQ(sim->Command("error 4"), "ok error 4");
   ASSERT_TRUE(RunToEnd(3000));
-  EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{LoadString(6010)}));
+  EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{LoadString(TextId::ErrorFan)}));
   EXPECT_EQ(view->run.lastRunEnd, RunEnd::InstrumentReport);
 }
 
@@ -252,7 +252,7 @@ TEST_F(RunE2ETest, LineSwitchedOffAtThePanel) {
   LoopUntil([] { return false; }, 500);
   EXPECT_EQ(sim->Command("line-off"), "ok line-off");
   ASSERT_TRUE(LoopUntil([&] { return view->runStatus.runState == Idle; }, 3000));
-  EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{LoadString(6017)}));
+  EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{LoadString(TextId::LineOffAtInstrument)}));
   EXPECT_FALSE(form.IsChecked(ControlId::Line));
 }
 

@@ -98,9 +98,9 @@ TEST(CommandRetry, RefusedTwiceOffersDemonstrationModeAndEndsTheRun) {
     EXPECT_EQ(Count(rig.device.received, c.command), 2);
     // All but a refused unit come with the test or the line live: the
     // instrument may go on, as an acknowledgement may have been what was lost.
-    const std::string live = "\n" + LoadString(ids::kMayStillInject);
+    const std::string live = "\n" + LoadString(TextId::MayStillInject);
     EXPECT_EQ(rig.prompter.Texts(),
-              (std::vector<std::string>{LoadString(6005) +
+              (std::vector<std::string>{LoadString(TextId::AskDemo) +
                                         (c.command == std::string("PD") ? "" : live)}));
     EXPECT_EQ(rig.doc.demoMode, 0);  // the operator said No
     EXPECT_FALSE(rig.view->RunActive());
@@ -141,7 +141,7 @@ TEST(CommandRetry, ProgramFeedRetriesTheNextUnitOnce) {
       EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::CommunicationFailure);
       EXPECT_EQ(
           rig.prompter.Texts(),
-          (std::vector<std::string>{LoadString(6005) + "\n" + LoadString(ids::kMayStillInject),
+          (std::vector<std::string>{LoadString(TextId::AskDemo) + "\n" + LoadString(TextId::MayStillInject),
                                     "Communication error."}));
     }
   }

@@ -64,7 +64,7 @@ TEST(Connect, IdentificationIsASubstringMatch) {
   EXPECT_EQ(refused.prompter.shown[0].text, "The instrument being connected is not HVT-KP4");
   EXPECT_EQ(refused.prompter.shown[0].buttons, Buttons::AbortRetryIgnore);
   EXPECT_EQ(refused.prompter.shown[0].owner, Owner::OpeningWindow);
-  EXPECT_EQ(refused.prompter.shown[1].text, LoadString(6004));
+  EXPECT_EQ(refused.prompter.shown[1].text, LoadString(TextId::ProceedToDemo));
   EXPECT_EQ(refused.doc.demoMode, 1);
   EXPECT_TRUE(refused.form.Get(ControlId::DemoLabel).visible);
   EXPECT_GE(refused.form.inputDrops, 1);
@@ -159,7 +159,7 @@ TEST(Connect, AfterStartUpRetryCancelAndNoSecondDemoNotice) {
   rig.view->connection.saveDocument = [&] { ++saves; };
   rig.prompter.answers = {Answer::No};
   EXPECT_TRUE(rig.view->connection.Connect());
-  EXPECT_EQ(rig.prompter.shown.back().text, LoadString(6003));
+  EXPECT_EQ(rig.prompter.shown.back().text, LoadString(TextId::LeaveDemoSave));
   EXPECT_EQ(saves, 0);
   EXPECT_EQ(rig.doc.demoMode, 0);
   rig.doc.demoMode = 1;
@@ -191,10 +191,10 @@ TEST(StatusReports, StopReasonsAndLineChecks) {
   rig.prompter.shown.clear();
   rig.device.instrument.RaiseError(4, rig.time.now);  // error, line off
   EXPECT_EQ(c.CheckLineStatus(), 0);
-  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6010)}));
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(TextId::ErrorFan)}));
   c.ShowErrorMessage(9);
   c.ShowErrorMessage(-1);
-  EXPECT_EQ(rig.prompter.Texts().back(), LoadString(6015));
+  EXPECT_EQ(rig.prompter.Texts().back(), LoadString(TextId::PossibleCommunicationError));
   rig.device.silent = true;
   EXPECT_EQ(c.CheckLineStatus(), -1);
 }
@@ -211,7 +211,7 @@ TEST(StatusReports, EveryStopReasonCombination) {
     rig.prompter.shown.clear();
     rig.device.received.clear();
     c.ReportStopReason(std::string("AG2") + ch);
-    const std::string expected = (bits & 1) ? LoadString(6009)
+    const std::string expected = (bits & 1) ? LoadString(TextId::ErrorReturnLine)
                                  : (bits & 8)
                                      ? "Singal input to stop the test run."
                                      : "The test run stopped by operating the HVT main unit.";
@@ -223,7 +223,7 @@ TEST(StatusReports, EveryStopReasonCombination) {
   rig.prompter.shown.clear();
   rig.device.refuse["QN"] = 2;
   c.ReportStopReason("AG29");
-  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6015)}));
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(TextId::PossibleCommunicationError)}));
 }
 
 TEST(StatusReports, LineStateFromEveryStatusCharacter) {
@@ -246,14 +246,14 @@ TEST(StatusReports, LineStateFromEveryStatusCharacter) {
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(rig.time.IsSet(kLineWatchTimer));
     EXPECT_EQ(rig.prompter.Texts(),
-              (std::vector<std::string>{(bits & 1) ? LoadString(6010) : LoadString(6017)}));
+              (std::vector<std::string>{(bits & 1) ? LoadString(TextId::ErrorFan) : LoadString(TextId::LineOffAtInstrument)}));
   }
   // An error whose code cannot be read ("QN" fails twice): 6015.
   rig.prompter.shown.clear();
   rig.device.answerWith["QG"] = "AG01";
   rig.device.refuse["QN"] = 2;
   EXPECT_EQ(c.CheckLineStatus(), 0);
-  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6015)}));
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(TextId::PossibleCommunicationError)}));
   // A status that is not one: no valid status, no message.
   rig.prompter.shown.clear();
   rig.device.answerWith["QG"] = "AX03";

@@ -38,7 +38,7 @@ void Restart(ViewRig& rig) {
 }
 
 std::string BusyBox(bool test, bool line) {
-  return BusyText({true, test, line}) + "\n" + LoadString(ids::kFoundAskStop);
+  return BusyText({true, test, line}) + "\n" + LoadString(TextId::FoundAskStop);
 }
 
 TEST(InstrumentWatch, AKilledRunIsAskedAboutFirstAndTheDefaultAnswerStopsIt) {
@@ -77,7 +77,7 @@ TEST(InstrumentWatch, ATestLeftRunningIsWatchedWithStartGrayedUntilItEnds) {
   EXPECT_EQ(Count(rig, "CB", from), 0);  // left as it is
   EXPECT_TRUE(rig.view->watch.LeftTestRunning());
   EXPECT_FALSE(rig.form.IsEnabled(C::Start));
-  EXPECT_EQ(rig.form.warning, LoadString(ids::kWatchingLeftTest));
+  EXPECT_EQ(rig.form.warning, LoadString(TextId::WatchingLeftTest));
   rig.view->run.StartRun();  // a START that got through anyway does nothing
   EXPECT_EQ(Count(rig, "CA", from), 0);
   // Its crash handlers would stop it: it counts as exposed.
@@ -148,7 +148,7 @@ TEST(Exposure, FollowsWhatTheInstrumentAcceptedAndStopsOnlyThat) {
 }
 
 TEST(Exposure, ALinkLostUnderALiveLineOrRunSaysTheInstrumentMayStillInject) {
-  const std::string mayStill = LoadString(ids::kMayStillInject);
+  const std::string mayStill = LoadString(TextId::MayStillInject);
   {
     // The line watch fails, PC0 cannot go out, the operator takes Demo Mode.
     ViewRig rig;
@@ -157,7 +157,7 @@ TEST(Exposure, ALinkLostUnderALiveLineOrRunSaysTheInstrumentMayStillInject) {
     rig.device.silent = true;
     rig.prompter.answers = {Answer::Yes};
     ASSERT_TRUE(rig.time.RunUntil([&] { return rig.doc.demoMode == 1; }, 10000));
-    EXPECT_EQ(rig.prompter.Texts().back(), LoadString(ids::kAskDemo) + "\n" + mayStill);
+    EXPECT_EQ(rig.prompter.Texts().back(), LoadString(TextId::AskDemo) + "\n" + mayStill);
     EXPECT_EQ(rig.form.warning, mayStill);
   }
   {
@@ -170,7 +170,7 @@ TEST(Exposure, ALinkLostUnderALiveLineOrRunSaysTheInstrumentMayStillInject) {
     rig.time.RunFor(500);
     rig.device.silent = true;
     ASSERT_TRUE(rig.RunToEnd(10000));
-    EXPECT_EQ(rig.prompter.Texts().back(), LoadString(ids::kCommunicationError));
+    EXPECT_EQ(rig.prompter.Texts().back(), LoadString(TextId::CommunicationError));
     EXPECT_EQ(rig.form.warning, mayStill);
     // A new connection that finds it stopped clears it.
     rig.device.silent = false;
@@ -184,7 +184,7 @@ TEST(Exposure, ALinkLostUnderALiveLineOrRunSaysTheInstrumentMayStillInject) {
     rig.prompter.answers = {Answer::Yes};
     rig.device.silent = true;
     EXPECT_TRUE(rig.view->connection.AskDemo());
-    EXPECT_EQ(rig.prompter.Texts().back(), LoadString(ids::kAskDemo));
+    EXPECT_EQ(rig.prompter.Texts().back(), LoadString(TextId::AskDemo));
     EXPECT_EQ(rig.form.warning, "");
   }
 }

@@ -59,15 +59,15 @@ struct PromptPath {
 
 void PrintTo(const PromptPath& path, std::ostream* out) { *out << path.name; }
 
-std::string T(int id) { return LoadString(id); }
+std::string T(TextId id) { return LoadString(id); }
 
 std::vector<PromptPath> Paths() {
-  const std::string askDemo = T(ids::kAskDemo);
+  const std::string askDemo = T(TextId::AskDemo);
   // Asked when a test or the line was live: the instrument may go on.
-  const std::string askDemoLive = askDemo + "\n" + T(ids::kMayStillInject);
-  const std::string commError = T(ids::kCommunicationError);
+  const std::string askDemoLive = askDemo + "\n" + T(TextId::MayStillInject);
+  const std::string commError = T(TextId::CommunicationError);
   const std::string noIdentification =
-      commError + "\nCOM1 (/dev/sim): " + T(ids::kIdentifyNoAnswer);
+      commError + "\nCOM1 (/dev/sim): " + T(TextId::IdentifyNoAnswer);
   return {
       {"StartUpPortMissingRetry",
        [](ViewRig& r) { r.device.openFails = true; },
@@ -79,7 +79,7 @@ std::vector<PromptPath> Paths() {
       {"StartUpSilentIgnore",
        [](ViewRig& r) { r.device.silent = true; },
        [](ViewRig& r) { r.view->StartUp(); },
-       {{noIdentification, T(ids::kProceedToDemo)}, 1, Idle},
+       {{noIdentification, T(TextId::ProceedToDemo)}, 1, Idle},
        std::nullopt,
        false,
        Answer::Ignore,
@@ -122,11 +122,11 @@ std::vector<PromptPath> Paths() {
       {"LineWatchPanelOff",
        PressLine,
        [](ViewRig& r) { r.device.instrument.PanelLineOff(r.time.now); },
-       {{T(ids::kLineOffAtInstrument)}, 1, Idle}},
+       {{T(TextId::LineOffAtInstrument)}, 1, Idle}},
       {"LineWatchErrorCode",
        PressLine,
        [](ViewRig& r) { r.device.instrument.RaiseError(4, r.time.now); },
-       {{T(6010)}, 1, Idle}},
+       {{T(TextId::ErrorFan)}, 1, Idle}},
       {"LineWatchSilent",
        PressLine,
        [](ViewRig& r) { r.device.silent = true; },
@@ -154,7 +154,7 @@ std::vector<PromptPath> Paths() {
       {"RunStoppedAtThePanel",
        [](ViewRig& r) { StartARun(r); },
        [](ViewRig& r) { r.device.instrument.PanelStop(r.time.now); },
-       {{T(ids::kStoppedAtInstrument)}, 1, Idle}},
+       {{T(TextId::StoppedAtInstrument)}, 1, Idle}},
       {"PauseCommandUnanswered",
        [](ViewRig& r) {
          StartARun(r);
@@ -203,7 +203,7 @@ std::vector<PromptPath> Paths() {
       {"StartWithAnEmptyProgram",
        [](ViewRig& r) { r.UseProgram(1, {}, 1); },
        [](ViewRig& r) { r.Start(); },
-       {{T(5003)}, 1, Idle}},
+       {{T(TextId::NoUnits)}, 1, Idle}},
       // Two at once: the line watch keeps watching under the 5003 box, and
       // the line goes off meanwhile.
       {"StartWithAnEmptyProgramWhileTheLineGoesOff",
@@ -215,7 +215,7 @@ std::vector<PromptPath> Paths() {
          r.device.instrument.PanelLineOff(r.time.now);
          r.Start();
        },
-       {{T(5003), T(ids::kLineOffAtInstrument)}, 2, Idle}},
+       {{T(TextId::NoUnits), T(TextId::LineOffAtInstrument)}, 2, Idle}},
       // The next unit of a program is refused: 6005, the run ends, then 6001.
       {"ProgramFeedUnanswered",
        [](ViewRig& r) {
@@ -272,7 +272,7 @@ TEST_P(PromptPathTest, BoxesAtOnceAndAConsistentEnd) {
     size_t asked = 0;
     Answer lastDemoAnswer = Answer::Ok;
     rig.prompter.rule = [&](const std::string& text, Buttons buttons) {
-      if (text.rfind(T(ids::kAskDemo), 0) == 0) {
+      if (text.rfind(T(TextId::AskDemo), 0) == 0) {
         lastDemoAnswer = order[std::min(asked++, order.size() - 1)];
         return lastDemoAnswer;
       }
@@ -328,7 +328,7 @@ TEST(Prompts, LineReleasedWithTheInstrumentSilentAsksOnce) {
     rig.prompter.answers = {answer};
     ReleaseLine(rig);
     EXPECT_EQ(rig.prompter.Texts(),
-              std::vector<std::string>{T(ids::kAskDemo) + "\n" + T(ids::kMayStillInject)});
+              std::vector<std::string>{T(TextId::AskDemo) + "\n" + T(TextId::MayStillInject)});
     EXPECT_EQ(rig.prompter.maxOpen, 1);
     EXPECT_EQ(rig.view->runStatus.runState, Idle);
     EXPECT_FALSE(rig.form.IsChecked(ControlId::Line));

@@ -211,7 +211,7 @@ TEST(InstrumentRun, ErrorCodeEndsTheRunWithItsMessage) {
   rig.device.instrument.RaiseError(4, rig.time.now);
   ASSERT_TRUE(rig.RunToEnd(2000));
   ASSERT_FALSE(rig.prompter.shown.empty());
-  EXPECT_EQ(rig.prompter.shown.back().text, LoadString(6010));
+  EXPECT_EQ(rig.prompter.shown.back().text, LoadString(TextId::ErrorFan));
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::InstrumentReport);
   EXPECT_EQ(rig.device.received.end()[-2], "CB");
 }
@@ -238,7 +238,7 @@ TEST(InstrumentRun, LineSwitchedOffAtThePanel) {
   rig.time.RunFor(1000);
   rig.device.instrument.PanelLineOff(rig.time.now);
   rig.time.RunFor(1000);
-  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(6017)}));
+  EXPECT_EQ(rig.prompter.Texts(), (std::vector<std::string>{LoadString(TextId::LineOffAtInstrument)}));
   EXPECT_EQ(rig.view->runStatus.runState, Idle);
   EXPECT_FALSE(rig.form.IsChecked(ControlId::Line));
   EXPECT_TRUE(rig.form.closeEnabled);
@@ -253,7 +253,7 @@ TEST(InstrumentRun, FailedStartOffersDemoModeAndEndsTheRun) {
   rig.prompter.answers = {Answer::Yes};
   rig.Start();
   EXPECT_FALSE(rig.view->RunActive());
-  EXPECT_EQ(rig.prompter.Texts().front(), LoadString(6005));
+  EXPECT_EQ(rig.prompter.Texts().front(), LoadString(TextId::AskDemo));
   EXPECT_EQ(rig.doc.demoMode, 1);
   EXPECT_TRUE(rig.form.Get(ControlId::DemoLabel).visible);
   EXPECT_EQ(rig.view->run.lastRunEnd, RunEnd::CommunicationFailure);

@@ -55,7 +55,7 @@ struct ViewRig {
 
   static sim::InstrumentOptions DefaultOptions() {
     sim::InstrumentOptions o;
-    o.identity = LoadString(6019);
+    o.identity = LoadString(TextId::Identification);
     return o;
   }
 

@@ -14,7 +14,7 @@ namespace {
 // hvtctl stop against an instrument that answers from a table.
 struct StopRig {
   StopRig() {
-    peer.replies = {{"QA", LoadString(6019)}, {"CB", "ACK"}, {"PC0", "ACK"}, {"QG", "AG00"}};
+    peer.replies = {{"QA", LoadString(TextId::Identification)}, {"CB", "ACK"}, {"PC0", "ACK"}, {"QG", "AG00"}};
   }
   int Stop() {
     out.str("");

@@ -132,14 +132,14 @@ TEST_F(JapaneseEdition, QtsOwnDialogsSpeakJapanese) {
   if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm")) {
     GTEST_SKIP() << "qtbase_ja.qm is not installed (Debian package qt6-translations-l10n)";
   }
-  QMessageBox box(QMessageBox::Question, UiText(57344), UiText(61699).arg(QStringLiteral("a.plk")),
+  QMessageBox box(QMessageBox::Question, UiText(TextId::AppTitle), UiText(TextId::SaveChanges).arg(QStringLiteral("a.plk")),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QString::fromUtf8("はい(Y)"));
   EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
   box.show();
   Shoot(box, "messagebox-ja");
 
-  QFileDialog files(nullptr, UiText(57601).section('\n', 1, 1), QDir::tempPath(),
+  QFileDialog files(nullptr, UiText(TextId::PromptOpen).section('\n', 1, 1), QDir::tempPath(),
                     QString::fromUtf8("HVT-KP4RS ファイル (*.plk)"));
   files.setOption(QFileDialog::DontUseNativeDialog);
   files.resize(700, 450);

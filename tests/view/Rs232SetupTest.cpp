@@ -134,7 +134,7 @@ TEST(Rs232Setup, LeavingDemonstrationModeReadsTheInstrumentAndStartsANewDocument
   p.dialog.choose = [](Rs232Setup& s) { s.OnOK(); };
   p.rig.prompter.answers = {Answer::No};  // 6003: do not save
   p.SetUp();
-  EXPECT_EQ(p.rig.prompter.Texts().front(), LoadString(6003));
+  EXPECT_EQ(p.rig.prompter.Texts().front(), LoadString(TextId::LeaveDemoSave));
   EXPECT_EQ(p.rig.doc.demoMode, 0);
   EXPECT_EQ(p.rig.doc.maxVoltage, 410);  // read from the instrument
   EXPECT_EQ(p.rig.doc.unit(1).voltage, UnitRecord::NewUnit(1, p.rig.doc.lastLine).voltage);

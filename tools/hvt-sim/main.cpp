@@ -432,7 +432,7 @@ class Server {
 
 int main(int argc, char** argv) {
   Options options;
-  options.instrument.identity = hvt::LoadString(6019);
+  options.instrument.identity = hvt::LoadString(hvt::TextId::Identification);
   int exitCode = 0;
   if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
 

@@ -356,11 +356,11 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
   }
   // The path is the command line's own text: it goes into the message after
   // the message has left the code page.
-  auto message = [&](int id) {
+  auto message = [&](TextId id) {
     return std::string(who) + ": " + path + ": " +
            FormatPath(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
   };
-  auto detail = [&](int id, const std::string& value) {
+  auto detail = [&](TextId id, const std::string& value) {
     const std::string text = FormatText(LoadString(id), value);
     return std::string(who) + ": " + path + ": " + codec.ToUtf8(text).value_or(text);
   };
@@ -370,17 +370,17 @@ int LoadPlkFile(const std::string& path, const TextCodec& codec, CPELKDoc& doc, 
     case LoadOutcome::Loaded:
       return kExitOk;
     case LoadOutcome::HeaderDiffers:
-      err << message(ids::kNotAPlkDocument) << "\n"
-          << detail(ids::kHeaderReads, QuotedHeader(header, codec)) << "\n";
+      err << message(TextId::NotAPlkDocument) << "\n"
+          << detail(TextId::HeaderReads, QuotedHeader(header, codec)) << "\n";
       return kExitUsage;
     case LoadOutcome::TypeDiffers:
-      err << message(ids::kOtherInjectionUnitType) << "\n";
+      err << message(TextId::OtherInjectionUnitType) << "\n";
       return kExitUsage;
     case LoadOutcome::UnexpectedEnd:
       break;
   }
-  err << message(ids::kUnexpectedFileFormat) << "\n"
-      << detail(ids::kFileEndsAt, std::to_string(bytes.size())) << "\n";
+  err << message(TextId::UnexpectedFileFormat) << "\n"
+      << detail(TextId::FileEndsAt, std::to_string(bytes.size())) << "\n";
   return kExitTruncated;
 }
 

@@ -285,8 +285,8 @@ class Reader {
       }
       if (known) continue;
       if (key == "header") {
-        if (value != json(LoadString(ids::kDocumentHeader))) {
-          return Fail(key, "must be \"" + LoadString(ids::kDocumentHeader) + "\"");
+        if (value != json(LoadString(TextId::DocumentHeader))) {
+          return Fail(key, "must be \"" + LoadString(TextId::DocumentHeader) + "\"");
         }
       } else if (key == "injectionUnitType") {
         if (!Number(value, key, doc.injectionUnitType)) return false;
@@ -425,7 +425,7 @@ json StepsToJson(const ProgramRecord& p) {
 
 json DocumentToJson(const CPELKDoc& doc, const TextCodec& codec) {
   json out = json::object();
-  out["header"] = LoadString(ids::kDocumentHeader);
+  out["header"] = LoadString(TextId::DocumentHeader);
   out["injectionUnitType"] = doc.injectionUnitType;
   json units = json::array();
   for (const UnitRecord& u : doc.units) {

@@ -50,7 +50,7 @@ std::vector<std::string> OverviewRow(const CPELKDoc& doc, const TextCodec& codec
   std::string width = "?";
   if (u.widthIndex >= 0 && u.widthIndex <= doc.widthLast) {
     const int32_t ns = doc.widthTable[static_cast<size_t>(u.widthIndex)];
-    width = ns == -1 ? LoadString(ids::kTriangle) : Format("%lld", ns);
+    width = ns == -1 ? LoadString(TextId::Triangle) : Format("%lld", ns);
   }
   std::string terminator = "?";
   switch (u.terminator) {
@@ -71,8 +71,8 @@ std::vector<std::string> OverviewRow(const CPELKDoc& doc, const TextCodec& codec
   }
   const bool voltageSwept = u.voltageSweep == 1 && sweep;
   const bool triggerSwept = u.triggerSweep == 1 && sweep;
-  const std::string polarity = u.polarity == 0   ? LoadString(3000)
-                               : u.polarity == 1 ? LoadString(3001)
+  const std::string polarity = u.polarity == 0   ? LoadString(TextId::Plus)
+                               : u.polarity == 1 ? LoadString(TextId::Minus)
                                                  : "?";
   return {Format("%2lld", n),
           polarity,
@@ -93,9 +93,9 @@ std::vector<std::string> OverviewRow(const CPELKDoc& doc, const TextCodec& codec
 
 void PrintUnitOverview(const CPELKDoc& doc, const TextCodec& codec, std::ostream& out) {
   std::vector<std::vector<std::string>> rows;
-  rows.push_back({"No", "+/-", Utf8(codec, LoadString(3083)), "VOL1", "VOL2", "VOL3", "TRG1",
-                  "TRG2", "TRG3", Utf8(codec, LoadString(3093)), Utf8(codec, LoadString(3094)),
-                  Utf8(codec, LoadString(3115)), Utf8(codec, LoadString(2007))});
+  rows.push_back({"No", "+/-", Utf8(codec, LoadString(TextId::ColumnWidth)), "VOL1", "VOL2", "VOL3", "TRG1",
+                  "TRG2", "TRG3", Utf8(codec, LoadString(TextId::ColumnInjection)), Utf8(codec, LoadString(TextId::ColumnReturn)),
+                  Utf8(codec, LoadString(TextId::ColumnTerminator)), Utf8(codec, LoadString(TextId::UnitNameTitle))});
   for (int n = 1; n <= kUnitCount; ++n) rows.push_back(OverviewRow(doc, codec, n));
   std::vector<size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows) {
@@ -116,7 +116,7 @@ void PrintPrograms(CPELKDoc& doc, const TextCodec& codec, std::ostream& out) {
   for (int n = 1; n <= kProgramCount; ++n) {
     const int count = doc.CountProgramSteps(n);
     if (count == 0) continue;
-    if (!any) out << "Program  Times  " << Utf8(codec, LoadString(2008)) << "\n";
+    if (!any) out << "Program  Times  " << Utf8(codec, LoadString(TextId::ProgramNameTitle)) << "\n";
     any = true;
     const ProgramRecord& p = doc.program(n);
     out << Format("%7lld", n) << Format("  %5lld  ", p.times) << Utf8(codec, p.name) << "\n";
@@ -125,9 +125,9 @@ void PrintPrograms(CPELKDoc& doc, const TextCodec& codec, std::ostream& out) {
       const uint16_t code = p.step(2 * k - 1);
       std::string text;
       if (code == kStepLineOn) {
-        text = LoadString(ids::kLineOn);
+        text = LoadString(TextId::StepLineOn);
       } else if (code == kStepLineOff) {
-        text = LoadString(ids::kLineOff);
+        text = LoadString(TextId::StepLineOff);
       } else if (code >= 1 && code <= kUnitCount) {
         text = Format("%lld ", code) + doc.unit(code).name;
       } else {

@@ -233,12 +233,12 @@ std::optional<CPELKDoc> ReadInstrument(const Options& o, const TextCodec& codec,
 // The document as the desktop program holds it with this instrument.
 int TakeInstrument(CPELKDoc& doc, const CPELKDoc& instrument, const TextCodec& codec,
                    const std::string& path, std::ostream& err) {
-  auto message = [&](int id) {
+  auto message = [&](TextId id) {
     return "hvtctl report: " + path + ": " +
            FormatText(codec.ToUtf8(LoadString(id)).value_or(LoadString(id)), path);
   };
   if (doc.injectionUnitType != instrument.injectionUnitType) {
-    err << message(ids::kOtherInjectionUnitType) << "\n";
+    err << message(TextId::OtherInjectionUnitType) << "\n";
     return kExitUsage;
   }
   doc.maxVoltage = instrument.maxVoltage;
@@ -248,7 +248,7 @@ int TakeInstrument(CPELKDoc& doc, const CPELKDoc& instrument, const TextCodec& c
   doc.widthTable = instrument.widthTable;
   doc.widthLast = instrument.widthLast;
   doc.builtInTerminator = instrument.builtInTerminator;
-  if (AdaptToInstrument(doc)) err << message(4006) << "\n";
+  if (AdaptToInstrument(doc)) err << message(TextId::OtherModel) << "\n";
   return kExitOk;
 }
 

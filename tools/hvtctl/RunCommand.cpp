@@ -189,7 +189,7 @@ class ConsolePrompter : public Prompter {
     }
     out << "message: " << line << std::endl;
     if (!out) TerminationGuard::RequestStop();
-    if (buttons == Buttons::YesNo && text == LoadString(ids::kAskDemo) && answerDemo) {
+    if (buttons == Buttons::YesNo && text == LoadString(TextId::AskDemo) && answerDemo) {
       return Answer::Yes;
     }
     return GiveUpAnswer(buttons);
@@ -220,8 +220,6 @@ const char* EndText(RunEnd end) {
 }  // namespace
 
 namespace {
-
-constexpr int kReadyText = 57345;
 
 // Printable on one line: control bytes become blanks.
 std::string OneLine(std::string text) {
@@ -255,7 +253,7 @@ std::string InstrumentLine(const CPELKDoc& doc, const std::string& identity,
 // and the sweep point.
 std::string RunContext(const std::string& status, CPELKView& view,
                        const std::function<std::string(const std::string&)>& show) {
-  if (!view.RunActive() || status == LoadString(kReadyText)) return {};
+  if (!view.RunActive() || status == LoadString(TextId::Ready)) return {};
   const CPELKDoc& doc = view.doc;
   std::string text = "   [unit " + std::to_string(view.runStatus.activeUnit);
   if (doc.programMode) {
@@ -345,7 +343,7 @@ class RunSession {
   std::optional<int> ReadDocumentFile() {
     std::string error;
     if (!HasPlkExtension(o.file)) {
-      err << prefix << FormatText(Show(LoadString(4001)), o.file) << "\n";
+      err << prefix << FormatText(Show(LoadString(TextId::NotPlkExtension)), o.file) << "\n";
       return kExitUsage;
     }
     if (!ReadWholeFile(o.file, bytes, &error)) {
@@ -404,24 +402,24 @@ class RunSession {
       case LoadOutcome::Loaded:
         break;
       case LoadOutcome::HeaderDiffers:
-        err << prefix << FormatText(Show(LoadString(ids::kNotAPlkDocument)), o.file) << "\n"
+        err << prefix << FormatText(Show(LoadString(TextId::NotAPlkDocument)), o.file) << "\n"
             << prefix
-            << Show(FormatText(LoadString(ids::kHeaderReads), QuotedHeader(header, *codec)))
+            << Show(FormatText(LoadString(TextId::HeaderReads), QuotedHeader(header, *codec)))
             << "\n";
         return kExitUsage;
       case LoadOutcome::TypeDiffers:
-        err << prefix << FormatText(Show(LoadString(ids::kOtherInjectionUnitType)), o.file) << "\n";
+        err << prefix << FormatText(Show(LoadString(TextId::OtherInjectionUnitType)), o.file) << "\n";
         return kExitUsage;
       case LoadOutcome::UnexpectedEnd:
-        err << prefix << Show(LoadString(ids::kUnexpectedFileFormat)) << "\n"
+        err << prefix << Show(LoadString(TextId::UnexpectedFileFormat)) << "\n"
             << prefix
-            << Show(FormatText(LoadString(ids::kFileEndsAt), std::to_string(bytes.size()))) << "\n";
+            << Show(FormatText(LoadString(TextId::FileEndsAt), std::to_string(bytes.size()))) << "\n";
         return kExitUsage;
     }
     doc.loadStatus = 0;
     Print(InstrumentLine(doc, identity, [this](const std::string& t) { return Show(t); }));
     if (AdaptToInstrument(doc))
-      prompter.Ask(FormatText(LoadString(4006), o.file), Buttons::Ok, MessageIcon::Warning,
+      prompter.Ask(FormatText(LoadString(TextId::OtherModel), o.file), Buttons::Ok, MessageIcon::Warning,
                    Owner::View);
     if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
     return std::nullopt;

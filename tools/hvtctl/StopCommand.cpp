@@ -92,13 +92,13 @@ bool Identify(CRsBasicProtocol& protocol, InstrumentCommands& commands, int port
   const uint32_t started = clock.TickCount();
   const bool opened = protocol.OpenPort(port);
   const std::optional<std::string> identity =
-      opened ? commands.QueryWithRetry(ids::kCodeIdentity) : std::nullopt;
+      opened ? commands.QueryWithRetry(TextId::CodeIdentity) : std::nullopt;
   if (!identity) {
     if (device.openedPath.empty()) err << kPrefix << "COM" << port << " has no device\n";
     ReportNotFound(device, kPrefix, clock.TickCount() - started, err);
     return false;
   }
-  if (identity->find(LoadString(ids::kIdentification)) == std::string::npos) {
+  if (identity->find(LoadString(TextId::Identification)) == std::string::npos) {
     std::string shown = *identity;
     for (char& c : shown) {
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
