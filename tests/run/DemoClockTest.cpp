@@ -51,15 +51,7 @@ TEST(DemoClock, EndlessPhasesDoNotCountDown) {
 
   // An Endless interval between two sweep points.
   ViewRig interval(ViewRig::DefaultOptions(), true);
-  UnitRecord& u = interval.Unit(1, 2, 0);
-  u.intervalEndless = 1;
-  u.testMode = 1;
-  u.voltageSweep = 1;
-  u.sweepCount = 1;
-  u.voltage = 100;
-  u.voltageStop = 150;
-  u.voltageStep = 50;
-  u.sweepOrder = {4, 5, 0, 1, 3, 2};
+  testing::VoltageSweepUnit(interval.doc, 1, 2, 0, 100, 150, 50).intervalEndless = 1;
   interval.UseUnit(1);
   interval.Start();
   ASSERT_EQ(interval.view->runStatus.totalSeconds, 2 + 1 + 2);
@@ -78,14 +70,7 @@ TEST(DemoClock, EndlessPhasesDoNotCountDown) {
 
 TEST(DemoClock, SweepWithoutIntervalStepsInTheSecondTheInjectionEnds) {
   ViewRig rig(ViewRig::DefaultOptions(), true);
-  UnitRecord& u = rig.Unit(1, 2, 0);
-  u.testMode = 1;
-  u.voltageSweep = 1;
-  u.sweepCount = 1;
-  u.voltage = 100;
-  u.voltageStop = 200;
-  u.voltageStep = 50;
-  u.sweepOrder = {4, 5, 0, 1, 3, 2};
+  testing::VoltageSweepUnit(rig.doc, 1, 2, 0, 100, 200, 50);
   rig.UseUnit(1);
   rig.Start();
   ASSERT_EQ(rig.view->runStatus.totalSeconds, 6);

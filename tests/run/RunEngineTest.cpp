@@ -43,14 +43,7 @@ TEST(DemoRun, FixedUnitEndsAfterItsInjection) {
 
 TEST(DemoRun, SweepOfThreePointsTakesFortySeconds) {
   ViewRig rig(ViewRig::DefaultOptions(), true);
-  UnitRecord& u = rig.Unit(1, 10, 5);
-  u.testMode = 1;
-  u.voltageSweep = 1;
-  u.sweepCount = 1;
-  u.voltage = 100;
-  u.voltageStop = 200;
-  u.voltageStep = 50;
-  u.sweepOrder = {4, 5, 0, 1, 3, 2};
+  testing::VoltageSweepUnit(rig.doc, 1, 10, 5, 100, 200, 50);
   rig.UseUnit(1);
   rig.Start();
   EXPECT_EQ(rig.view->runStatus.totalSeconds, 40);

@@ -37,18 +37,6 @@ struct EventLog : RunEvents {
   std::vector<std::string> words;
 };
 
-void VoltageSweep(ViewRig& rig) {
-  UnitRecord& u = rig.Unit(1, 2, 1);
-  u.testMode = 1;
-  u.voltageSweep = 1;
-  u.sweepCount = 1;
-  u.voltage = 100;
-  u.voltageStop = 200;
-  u.voltageStep = 50;
-  u.sweepOrder = {4, 5, 0, 1, 3, 2};
-  rig.UseUnit(1);
-}
-
 // The instrument steps the sweep itself and the demonstration clock steps
 // it here: either way each grid point is reported once, with its voltage.
 TEST(RunEvents, ASweepReportsEachPointOnceAndItsEnd) {
@@ -56,7 +44,8 @@ TEST(RunEvents, ASweepReportsEachPointOnceAndItsEnd) {
     ViewRig rig(ViewRig::DefaultOptions(), demo);
     EventLog log(*rig.view);
     rig.view->AddRunListener(log);
-    VoltageSweep(rig);
+    testing::VoltageSweepUnit(rig.doc, 1, 2, 1, 100, 200, 50);
+    rig.UseUnit(1);
     rig.Start();
     ASSERT_TRUE(rig.RunToEnd(60000)) << demo;
     EXPECT_EQ(log.words, (std::vector<std::string>{"start 1", "point 100", "point 150", "point 200",
