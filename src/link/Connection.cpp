@@ -78,6 +78,7 @@ bool Connection::Connect() {
     } else if (!protocol.Query(LoadString(TextId::CodeIdentity))) {
       failure = QueryFailureText();
     } else if (protocol.GetAnswer().find(LoadString(TextId::Identification)) != std::string::npos) {
+      identity = protocol.GetAnswer();
       if (doc.demoMode) {
         // Leaving demonstration mode re-initialises the set-up: offer to keep it.
         if (prompter.Ask(LoadString(TextId::LeaveDemoSave), Buttons::YesNo, MessageIcon::Warning,
@@ -152,24 +153,30 @@ int32_t Connection::CheckLineStatus() {
   return 0;
 }
 
-void Connection::ReportStopReason(const std::string& answer) {
+Connection::StopReport Connection::ReportStopReason(const std::string& answer) {
   const int flags = status::Flags(answer, 3);
+  StopReport report;
   if (flags & status::kError) {
-    ShowErrorMessage(commands.QueryErrorCode());
+    report.errorCode = commands.QueryErrorCode();
+    report.text = ShowErrorMessage(report.errorCode);
   } else {
-    ShowMessage(LoadString((flags & status::kStopSignal) ? TextId::StoppedBySignal
-                                                         : TextId::StoppedAtInstrument));
+    report.byOperator = true;
+    report.text = LoadString((flags & status::kStopSignal) ? TextId::StoppedBySignal
+                                                           : TextId::StoppedAtInstrument);
+    ShowMessage(report.text);
   }
+  return report;
 }
 
-void Connection::ShowErrorMessage(int32_t code) {
-  if (code == 0) {
-    ShowMessage("");
-  } else if (code >= 1 && code <= 8) {
-    ShowMessage(LoadString(kErrorMessages[code]));
-  } else {
-    ShowMessage(LoadString(TextId::PossibleCommunicationError));
+std::string Connection::ShowErrorMessage(int32_t code) {
+  std::string text;
+  if (code >= 1 && code <= 8) {
+    text = LoadString(kErrorMessages[code]);
+  } else if (code != 0) {
+    text = LoadString(TextId::PossibleCommunicationError);
   }
+  ShowMessage(text);
+  return text;
 }
 
 void Connection::ShowMessage(const std::string& text) {

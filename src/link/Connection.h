@@ -46,6 +46,9 @@ class Connection {
   // Told when demonstration mode was chosen while the instrument may still
   // run a test or have the line on.
   std::function<void()> mayStillInject;
+  // The instrument's answer to the identification query of the last
+  // connection.
+  std::string identity;
   // Converts the system's texts (UTF-8) in the messages to the code page.
   const TextCodec* codec;
   // A device path given in place of a port number (hvtctl --device): the
@@ -59,8 +62,17 @@ class Connection {
   bool IsTestRunning();
   // 1 line on, 0 the line went off, -1 no valid status.
   int32_t CheckLineStatus();
-  void ReportStopReason(const std::string& status);
-  void ShowErrorMessage(int32_t code);
+  // Shows why the instrument stopped a test; says what it showed, and
+  // whether it was the operator's stop (the panel or the stop input) rather
+  // than an error.
+  struct StopReport {
+    std::string text;
+    bool byOperator = false;
+    int32_t errorCode = 0;
+  };
+  StopReport ReportStopReason(const std::string& status);
+  // The text it shows.
+  std::string ShowErrorMessage(int32_t code);
   // A message in the standard box: OK, warning icon.
   void ShowMessage(const std::string& text);
 

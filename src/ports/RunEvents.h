@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace hvt {
 
@@ -31,9 +32,10 @@ class RunEvents {
   virtual void Next() {}
   virtual void SingleShot() {}
   virtual void LineSwitched(bool /*on*/) {}
-  // A run failed (how is InstrumentReport or CommunicationFailure); the
-  // stop that follows comes as Stopped.
-  virtual void Failed(RunEnd /*how*/) {}
+  // A run failed (how is InstrumentReport or CommunicationFailure), with the
+  // text the operator was shown; the stop that follows comes as Stopped.
+  // byOperator: the instrument's panel or stop input stopped it.
+  virtual void Failed(RunEnd /*how*/, const std::string& /*text*/, bool /*byOperator*/) {}
   // The run ended: "CB" went out and was accepted or not.
   virtual void Stopped(RunEnd /*how*/, bool /*stopAccepted*/) {}
 };

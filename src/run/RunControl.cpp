@@ -27,8 +27,8 @@ void RunControl::SetLamp(bool lit) {
 void RunControl::FailRun(RunEnd how) {
   if (lastRunEnd != RunEnd::None) return;
   lastRunEnd = how;
-  if (how == RunEnd::InstrumentReport || how == RunEnd::CommunicationFailure) {
-    with.events.Failed(how);
+  if (how == RunEnd::CommunicationFailure) {
+    with.events.Failed(how, LoadString(TextId::CommunicationError), false);
   }
 }
 
@@ -393,7 +393,8 @@ std::string RunControl::CheckRunStatus() {
   with.timers.KillTimer(kPollTimer);
   if (flags & status::kStopped) {
     FailRun(RunEnd::InstrumentReport);
-    with.connection.ReportStopReason(answer);
+    const Connection::StopReport report = with.connection.ReportStopReason(answer);
+    with.events.Failed(RunEnd::InstrumentReport, report.text, report.byOperator);
   } else {
     FailRun(RunEnd::Completed);
     with.form.SetProgress(100);

@@ -144,12 +144,22 @@ void CPELKView::EventHub::SingleShot() {
 void CPELKView::EventHub::LineSwitched(bool on) {
   for (RunEvents* l : listeners) l->LineSwitched(on);
 }
-void CPELKView::EventHub::Failed(RunEnd how) {
-  for (RunEvents* l : listeners) l->Failed(how);
+void CPELKView::EventHub::Failed(RunEnd how, const std::string& text, bool byOperator) {
+  for (RunEvents* l : listeners) l->Failed(how, text, byOperator);
 }
 void CPELKView::EventHub::Stopped(RunEnd how, bool stopAccepted) {
   view.watch.NoteStop(stopAccepted);
   for (RunEvents* l : listeners) l->Stopped(how, stopAccepted);
+}
+
+JournalRecorder& CPELKView::EnableJournal(JournalFolder& folder, const JournalClock& clock,
+                                          const TextCodec& codec) {
+  if (!journalRecorder) {
+    journalRecorder = std::make_unique<JournalRecorder>(doc, connection, runStatus, sweepState,
+                                                        sequenceState, codec, &folder, clock);
+    AddRunListener(*journalRecorder);
+  }
+  return *journalRecorder;
 }
 
 void CPELKView::MakeActive(int32_t unitNumber) { run.MakeActive(unitNumber); }

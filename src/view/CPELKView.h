@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@
 #include "run/RunState.h"
 #include "run/SequenceControl.h"
 #include "run/SweepControl.h"
+#include "view/JournalRecorder.h"
 #include "form/FormWiring.h"
 #include "run/RunWiring.h"
 #include "ports/RunEvents.h"
@@ -78,6 +80,11 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
   bool IsCommandEnabled(CommandId command) const { return enabling.IsCommandEnabled(command); }
   // Another listener of the run's events (the view itself listens first).
   void AddRunListener(RunEvents& listener) { runEvents.listeners.push_back(&listener); }
+  // Every run from now on gets a journal in this folder.
+  JournalRecorder& EnableJournal(JournalFolder& folder, const JournalClock& clock,
+                                 const TextCodec& codec);
+  // The recorder, once enabled.
+  JournalRecorder* journal() { return journalRecorder.get(); }
 
   CPELKDoc& doc;
   Clock& clock;
@@ -114,7 +121,7 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
     void Next() override;
     void SingleShot() override;
     void LineSwitched(bool on) override;
-    void Failed(RunEnd how) override;
+    void Failed(RunEnd how, const std::string& text, bool byOperator) override;
     void Stopped(RunEnd how, bool stopAccepted) override;
     CPELKView& view;
     std::vector<RunEvents*> listeners;
@@ -149,6 +156,7 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
   void OnTabSelected(int page) override;
 
   EventHub runEvents;
+  std::unique_ptr<JournalRecorder> journalRecorder;
 
  public:
   // What the form's and the run's parts were handed (a test may build one

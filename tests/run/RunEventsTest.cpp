@@ -27,7 +27,7 @@ struct EventLog : RunEvents {
   void Resumed() override { Add("resume"); }
   void SingleShot() override { Add("shot"); }
   void LineSwitched(bool on) override { Add(on ? "line on" : "line off"); }
-  void Failed(RunEnd) override { Add("failed"); }
+  void Failed(RunEnd, const std::string&, bool) override { Add("failed"); }
   void Stopped(RunEnd how, bool accepted) override {
     Add(std::string(how == RunEnd::Completed ? "completed" : "stopped") +
         (accepted ? "" : " unconfirmed"));

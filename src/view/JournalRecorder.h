@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "journal/Journal.h"
+#include "ports/RunEvents.h"
+#include "run/RunState.h"
+
+namespace hvt {
+
+class CPELKDoc;
+class Connection;
+class TextCodec;
+
+// Who runs, on what, and with which document: what a run_start records
+// besides the run itself. Set by the program that owns the recorder.
+struct JournalContext {
+  std::string program;  // "hvt-kp4rs", "hvtctl"
+  std::string version;
+  std::string operatorName;
+  std::string requiredCriterion;  // "A".."D", empty for none
+  // The document's file, empty while untitled.
+  std::function<std::string()> documentPath;
+  // The bytes of that file as they are on disk, for a document with unsaved
+  // changes; nullopt when they cannot be read.
+  std::function<std::optional<std::string>()> fileOnDisk;
+};
+
+// Writes the run journal from the run's events: one journal file a run,
+// each record after the wire command it records. Without a folder (or when
+// the journal cannot be written) the run goes on and the reason is kept in
+// lastError.
+class JournalRecorder : public RunEvents {
+ public:
+  JournalRecorder(CPELKDoc& doc, const Connection& connection, const RunStatus& run,
+                  const SweepState& sweep, const SequenceState& sequence, const TextCodec& codec,
+                  JournalFolder* folder, const JournalClock& clock)
+      : doc(doc),
+        connection(connection),
+        run(run),
+        sweep(sweep),
+        sequence(sequence),
+        codec(codec),
+        folder(folder),
+        clock(clock) {}
+
+  JournalContext context;
+
+  void RunStarted(int32_t unitNumber, bool programRun) override;
+  void UnitStarted(int32_t unitNumber, int32_t position) override;
+  void PointStarted(int32_t unitNumber) override;
+  void Paused() override;
+  void Resumed() override;
+  void Next() override;
+  void SingleShot() override;
+  void LineSwitched(bool on) override;
+  void Failed(RunEnd how, const std::string& text, bool byOperator) override;
+  void Stopped(RunEnd how, bool stopAccepted) override;
+
+  // The journal of the run in progress or of the last one; empty if none.
+  const std::string& LastJournalPath() const { return lastPath; }
+  const std::string& LastError() const { return lastError; }
+
+ private:
+  void Write(std::string_view type, const journal::Json& fields);
+  journal::Json UnitConditions(int32_t unitNumber) const;
+  std::string Utf8(const std::string& bytes) const;
+
+  CPELKDoc& doc;
+  const Connection& connection;
+  const RunStatus& run;
+  const SweepState& sweep;
+  const SequenceState& sequence;
+  const TextCodec& codec;
+  JournalFolder* folder;
+  const JournalClock& clock;
+  std::unique_ptr<journal::Writer> writer;
+  bool started = false;      // the instrument (or the clock) took the START
+  int32_t programTimes = 1;  // repetitions of the program run
+  RunEnd failure = RunEnd::None;
+  bool operatorStop = false;  // the instrument's panel or stop input
+  std::string stopReason;     // what the operator was shown
+  std::string lastPath;
+  std::string lastError;
+};
+
+}  // namespace hvt
