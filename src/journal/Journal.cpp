@@ -232,6 +232,7 @@ CheckResult CheckJournal(std::string_view bytes) {
     breakAt(s.expectedSeq, "an unreadable line at byte " + std::to_string(s.offset));
   }
   if (!ended) r.status = "crashed";
+  r.lastHash = prevHash;
   r.outcome = r.firstBreakSeq ? CheckResult::Outcome::Broken : CheckResult::Outcome::Intact;
   return r;
 }

@@ -70,6 +70,7 @@ struct CheckResult {
   uint64_t tornOffset = 0;
   uint64_t tornLength = 0;
   int marks = 0;
+  std::string lastHash;  // SHA-256 of the last whole record's line
   std::string problem;       // why, in words, when not intact
   std::vector<Json> parsed;  // the whole records in file order
 };

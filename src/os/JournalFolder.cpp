@@ -13,6 +13,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -341,6 +342,19 @@ std::unique_ptr<JournalFolder> OpenJournalFolder(const std::filesystem::path& fo
   return std::make_unique<WindowsFolder>(folder);
 #else
   return std::make_unique<PosixFolder>(folder);
+#endif
+}
+
+std::string LoginName() {
+#ifdef _WIN32
+  wchar_t name[256];
+  DWORD size = 256;
+  if (GetUserNameW(name, &size) && size > 0) return fs::path(name).u8string();
+  return {};
+#else
+  if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_name) return entry->pw_name;
+  if (const char* user = std::getenv("USER"); user) return user;
+  return {};
 #endif
 }
 

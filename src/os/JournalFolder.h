@@ -19,6 +19,9 @@ std::filesystem::path UserJournalFolder();
 std::unique_ptr<JournalFolder> OpenJournalFolder(const std::filesystem::path& folder,
                                                  std::string* error);
 
+// The name the user logged in with ("" when the system does not say).
+std::string LoginName();
+
 // The system's clocks.
 const JournalClock& SystemJournalClock();
 

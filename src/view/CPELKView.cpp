@@ -120,36 +120,48 @@ int32_t CPELKView::ReportedVoltageLimit() const {
   return formState.voltageLimit;
 }
 
+// A listener that fails (a journal that cannot allocate, say) must not take
+// the run with it: the run goes on and the instrument stays under control.
+template <typename F>
+void CPELKView::EventHub::Each(F&& tell) {
+  for (RunEvents* l : listeners) {
+    try {
+      tell(*l);
+    } catch (const std::exception&) {
+    }
+  }
+}
+
 void CPELKView::EventHub::RunStarted(int32_t unit, bool programRun) {
-  for (RunEvents* l : listeners) l->RunStarted(unit, programRun);
+  Each([&](RunEvents& l) { l.RunStarted(unit, programRun); });
 }
 void CPELKView::EventHub::UnitStarted(int32_t unit, int32_t position) {
-  for (RunEvents* l : listeners) l->UnitStarted(unit, position);
+  Each([&](RunEvents& l) { l.UnitStarted(unit, position); });
 }
 void CPELKView::EventHub::PointStarted(int32_t unit) {
-  for (RunEvents* l : listeners) l->PointStarted(unit);
+  Each([&](RunEvents& l) { l.PointStarted(unit); });
 }
 void CPELKView::EventHub::Paused() {
-  for (RunEvents* l : listeners) l->Paused();
+  Each([&](RunEvents& l) { l.Paused(); });
 }
 void CPELKView::EventHub::Resumed() {
-  for (RunEvents* l : listeners) l->Resumed();
+  Each([&](RunEvents& l) { l.Resumed(); });
 }
 void CPELKView::EventHub::Next() {
-  for (RunEvents* l : listeners) l->Next();
+  Each([&](RunEvents& l) { l.Next(); });
 }
 void CPELKView::EventHub::SingleShot() {
-  for (RunEvents* l : listeners) l->SingleShot();
+  Each([&](RunEvents& l) { l.SingleShot(); });
 }
 void CPELKView::EventHub::LineSwitched(bool on) {
-  for (RunEvents* l : listeners) l->LineSwitched(on);
+  Each([&](RunEvents& l) { l.LineSwitched(on); });
 }
 void CPELKView::EventHub::Failed(RunEnd how, const std::string& text, bool byOperator) {
-  for (RunEvents* l : listeners) l->Failed(how, text, byOperator);
+  Each([&](RunEvents& l) { l.Failed(how, text, byOperator); });
 }
 void CPELKView::EventHub::Stopped(RunEnd how, bool stopAccepted) {
   view.watch.NoteStop(stopAccepted);
-  for (RunEvents* l : listeners) l->Stopped(how, stopAccepted);
+  Each([&](RunEvents& l) { l.Stopped(how, stopAccepted); });
 }
 
 JournalRecorder& CPELKView::EnableJournal(JournalFolder& folder, const JournalClock& clock,

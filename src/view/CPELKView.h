@@ -123,6 +123,8 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
     void LineSwitched(bool on) override;
     void Failed(RunEnd how, const std::string& text, bool byOperator) override;
     void Stopped(RunEnd how, bool stopAccepted) override;
+    template <typename F>
+    void Each(F&& tell);
     CPELKView& view;
     std::vector<RunEvents*> listeners;
   };

@@ -7,6 +7,7 @@
 #include "link/Connection.h"
 #include "model/CPELKDoc.h"
 #include "model/DocumentFile.h"
+#include "model/Settings.h"
 #include "model/TextCodec.h"
 
 namespace hvt {
@@ -54,6 +55,15 @@ const char* EndReason(RunEnd how, bool started) {
 }
 
 }  // namespace
+
+void ReadJournalSettings(const SettingsFile& settings, const std::string& loginName,
+                         JournalContext& context) {
+  const std::string name = settings.ReadSetting("Journal", "OPERATOR");
+  context.operatorName = name.empty() ? loginName : name;
+  const std::string criterion = settings.ReadSetting("Journal", "REQUIRED_CRITERION");
+  context.requiredCriterion =
+      criterion.size() == 1 && criterion[0] >= 'A' && criterion[0] <= 'D' ? criterion : "";
+}
 
 std::string JournalRecorder::Utf8(const std::string& bytes) const {
   if (auto text = codec.ToUtf8(bytes)) return *text;
@@ -158,7 +168,8 @@ void JournalRecorder::UnitStarted(int32_t unitNumber, int32_t position) {
     const int32_t repetition = programTimes - left + 1;
     fields.Set("step", (position + 1) / 2).Set("repetition", repetition);
   }
-  for (const auto& [key, value] : UnitConditions(unitNumber).Members()) fields.Set(key, value);
+  const Json conditions = UnitConditions(unitNumber);
+  for (const auto& [key, value] : conditions.Members()) fields.Set(key, value);
   Write("unit_start", fields);
 }
 
@@ -193,6 +204,15 @@ void JournalRecorder::Failed(RunEnd how, const std::string& text, bool byOperato
                      .Set("source", how == RunEnd::InstrumentReport ? "instrument" : "link")
                      .Set("text", Utf8(text))
                      .Set("action", "the run was stopped"));
+}
+
+void JournalRecorder::RunAborted(int32_t unitNumber, bool programRun, const std::string& reason) {
+  RunStarted(unitNumber, programRun);
+  Json end = Json::Object().Set("status", "aborted").Set("reason", Utf8(reason));
+  if (writer) end.Set("records", writer->Records() + 1).Set("last_hash", writer->LastHash());
+  Write("run_end", end);
+  if (writer) writer->Close();
+  started = false;
 }
 
 void JournalRecorder::Stopped(RunEnd how, bool stopAccepted) {

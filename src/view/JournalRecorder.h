@@ -14,6 +14,7 @@ namespace hvt {
 
 class CPELKDoc;
 class Connection;
+class SettingsFile;
 class TextCodec;
 
 // Who runs, on what, and with which document: what a run_start records
@@ -29,6 +30,12 @@ struct JournalContext {
   // changes; nullopt when they cannot be read.
   std::function<std::optional<std::string>()> fileOnDisk;
 };
+
+// The operator ([Journal] OPERATOR, else the login name) and the required
+// criterion ([Journal] REQUIRED_CRITERION: A..D, anything else is none)
+// from the settings file.
+void ReadJournalSettings(const SettingsFile& settings, const std::string& loginName,
+                         JournalContext& context);
 
 // Writes the run journal from the run's events: one journal file a run,
 // each record after the wire command it records. Without a folder (or when
@@ -49,6 +56,11 @@ class JournalRecorder : public RunEvents {
         clock(clock) {}
 
   JournalContext context;
+
+  // A run refused before START could be sent (a document that cannot be
+  // used, an instrument busy or not answering): its journal holds the
+  // start and an "aborted" end with the reason.
+  void RunAborted(int32_t unitNumber, bool programRun, const std::string& reason);
 
   void RunStarted(int32_t unitNumber, bool programRun) override;
   void UnitStarted(int32_t unitNumber, int32_t position) override;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -20,6 +21,8 @@
 #include "model/DocumentFile.h"
 #include "model/DocumentOpen.h"
 #include "model/StringTable.h"
+#include "journal/Journal.h"
+#include "os/JournalFolder.h"
 #include "os/SettingsLocation.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
@@ -37,7 +40,7 @@ namespace hvt {
 const char* const kRunHelp =
     "Usage: hvtctl run FILE.plk (--unit N | --program N)\n"
     "                  [--port N | --device PATH | --demo] [--one-shot]\n"
-    "                  [--answer-demo yes|no]\n"
+    "                  [--answer-demo yes|no] [--journal DIR]\n"
     "\n"
     "Runs one unit, or one program as a TEST SEQUENCE, to its end, as the\n"
     "desktop program does when START is pressed. The instrument is connected\n"
@@ -60,14 +63,22 @@ const char* const kRunHelp =
     "  --one-shot           run in 1SHOT MODE\n"
     "  --answer-demo yes|no the answer to \"proceed in Demo Mode?\" after a\n"
     "                       communication error (default no)\n"
+    "  --journal DIR        write the run's journal in DIR instead of\n"
+    "                       $XDG_DATA_HOME/Korrin/HVT-KP4RS/journal\n"
     "  -h, --help           show this help\n"
     "\n"
     "Output: one line 'instrument: ...' with the identified instrument (or the\n"
     "demonstration mode) and its configuration; one line 'status: TEXT' per\n"
     "change of the status bar, followed during a run by the unit, the program\n"
     "step and repetition and the sweep point running; one line\n"
-    "'message: TEXT' per message box; and a summary line at the end. Errors go\n"
-    "to standard error as 'hvtctl run: FILE: ...'.\n"
+    "'message: TEXT' per message box; a line 'journal: PATH' with the run's\n"
+    "journal; and a summary line at the end. Errors go to standard error as\n"
+    "'hvtctl run: FILE: ...'.\n"
+    "\n"
+    "Every run, also one that fails to start, gets a journal of its own (JSON\n"
+    "Lines, each record synced as it is written; see hvtctl journal). Before\n"
+    "the run, journals in the folder that a killed program left without an\n"
+    "end are closed as crashed.\n"
     "\n"
     "Ctrl+C, SIGTERM, SIGHUP and SIGQUIT stop the run as STOP does (the\n"
     "instrument is sent its stop); so does an output nobody reads any more\n"
@@ -91,6 +102,7 @@ struct RunOptions {
   bool demo = false;
   bool oneShot = false;
   bool answerDemo = false;
+  std::string journal;
 };
 
 std::optional<int> Number(const std::string& text, int low, int high) {
@@ -137,6 +149,10 @@ bool Parse(const std::vector<std::string>& args, RunOptions& o, std::ostream& er
       o.device = *v;
     } else if (a == "--demo") {
       o.demo = true;
+    } else if (a == "--journal") {
+      const std::string* v = value();
+      if (!v) return false;
+      o.journal = *v;
     } else if (a == "--one-shot") {
       o.oneShot = true;
     } else if (a == "--answer-demo") {
@@ -308,6 +324,7 @@ class RunSession {
 
   int Run() {
     if (auto failed = ReadDocumentFile()) return *failed;
+    OpenJournal();
     if (auto failed = FindInstrument()) return *failed;
     if (auto failed = RefuseBusyInstrument()) return *failed;
     if (auto failed = LoadInto()) return *failed;
@@ -333,6 +350,38 @@ class RunSession {
   void Print(const std::string& line) {
     out << line << std::endl;
     if (!out) TerminationGuard::RequestStop();
+  }
+
+  // Closes what killed runs left, then journals every run of this one.
+  void OpenJournal() {
+    std::error_code ec;
+    const std::filesystem::path where = std::filesystem::absolute(
+        o.journal.empty() ? os::UserJournalFolder() : std::filesystem::path(o.journal), ec);
+    std::string error;
+    journalFolder = os::OpenJournalFolder(where, &error);
+    if (!journalFolder) {
+      err << "hvtctl run: " << where.string() << ": " << error << "; the run has no journal\n";
+      return;
+    }
+    std::vector<std::string> problems;
+    for (const std::string& name :
+         journal::RecoverJournals(*journalFolder, os::SystemJournalClock(), &problems)) {
+      err << "hvtctl run: closed the journal of a run that did not end: "
+          << journalFolder->Path() << "/" << name << "\n";
+    }
+    for (const std::string& p : problems) err << "hvtctl run: journal " << p << "\n";
+    JournalRecorder& recorder =
+        view.EnableJournal(*journalFolder, os::SystemJournalClock(), *codec);
+    recorder.context.program = "hvtctl";
+    recorder.context.version = LoadString(TextId::Version);
+    ReadJournalSettings(settings, os::LoginName(), recorder.context);
+    const std::string path = std::filesystem::absolute(o.file, ec).string();
+    recorder.context.documentPath = [path] { return path; };
+    recorder.context.fileOnDisk = [path]() -> std::optional<std::string> {
+      std::string bytes;
+      if (!ReadWholeFile(path, bytes, nullptr)) return std::nullopt;
+      return bytes;
+    };
   }
 
   int StoppedEarly() {
@@ -368,6 +417,7 @@ class RunSession {
       if (!view.connection.Connect()) {
         if (guard.StopRequested()) return StoppedEarly();
         ReportNotFound(device, prefix, connecting.elapsed(), err);
+        Aborted("the instrument was not found");
         Print("summary: the instrument was not found; nothing was run");
         return kExitFailure;
       }
@@ -391,11 +441,26 @@ class RunSession {
     err << prefix
         << "hvtctl run does not start over it; end it with hvtctl stop or at the instrument's "
            "panel.\n";
+    Aborted("the instrument is busy with a test or its line");
     Print("summary: the instrument is busy; nothing was run");
     return kExitFailure;
   }
 
   std::optional<int> LoadInto() {
+    const std::optional<int> refused = LoadDocumentFile();
+    if (refused) Aborted("the document cannot be used");
+    return refused;
+  }
+
+  // A run refused before START: its journal says so.
+  void Aborted(const std::string& reason) {
+    if (JournalRecorder* recorder = view.journal()) {
+      recorder->RunAborted(o.unit ? o.unit : 1, o.program != 0, reason);
+      if (!recorder->LastJournalPath().empty()) Print("journal: " + recorder->LastJournalPath());
+    }
+  }
+
+  std::optional<int> LoadDocumentFile() {
     // An empty file is not read at all: the new document stands.
     std::string header;
     switch (bytes.empty() ? LoadOutcome::Loaded : LoadDocument(doc, bytes, *codec, &header)) {
@@ -475,6 +540,12 @@ class RunSession {
 
   int Summarise() {
     const RunEnd end = view.run.lastRunEnd;
+    if (JournalRecorder* recorder = view.journal()) {
+      if (!recorder->LastJournalPath().empty()) Print("journal: " + recorder->LastJournalPath());
+      if (!recorder->LastError().empty()) {
+        err << "hvtctl run: journal: " << recorder->LastError() << "\n";
+      }
+    }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", elapsed.elapsed() / 1000.0);
     Print("summary: " +
@@ -511,6 +582,7 @@ class RunSession {
   QtTimerHost timers;
   HeadlessForm form;
   ConsolePrompter prompter;
+  std::unique_ptr<JournalFolder> journalFolder;  // outlives the view's recorder
   CPELKView view;
   QElapsedTimer elapsed;
 };

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "hvtctl/JournalCommand.h"
 #include "hvtctl/PlkCommands.h"
 #include "hvtctl/PortsCommand.h"
 #include "hvtctl/ReportCommand.h"
@@ -33,6 +34,8 @@ const char* const kHelp =
     "  stop [--port N | --device PATH]\n"
     "                       stop the instrument's test and switch its EUT line off,\n"
     "                       whoever left them on; see 'hvtctl stop --help'\n"
+    "  journal FILE.jsonl   a run's journal as text and the check of its chain;\n"
+    "                       see 'hvtctl journal --help'\n"
     "  ports                the COM ports that can be opened, with their devices;\n"
     "                       see 'hvtctl ports --help'\n"
     "  settings get SECTION KEY | set SECTION KEY VALUE\n"
@@ -83,6 +86,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "run") {
     return hvt::RunRunCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
+  if (args[0] == "journal") {
+    return hvt::RunJournalCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   if (args[0] == "stop") {
     return hvt::RunStopCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
