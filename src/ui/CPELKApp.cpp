@@ -8,14 +8,18 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
+#include "journal/Journal.h"
 #include "link/PortPaths.h"
 #include "model/CPELKDoc.h"
 #include "model/DocumentFile.h"
 #include "model/DocumentOpen.h"
 #include "model/StringTable.h"
+#include "os/JournalFolder.h"
 #include "os/SettingsLocation.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePages.h"
@@ -160,6 +164,7 @@ struct CPELKApp::Parts {
   MainFrame frame{settings};
   FormWindow* window = new FormWindow;  // owned by the frame
   std::unique_ptr<QtForm> form;
+  std::unique_ptr<JournalFolder> journalFolder;  // outlives the view's recorder
   std::unique_ptr<CPELKView> view;
   std::unique_ptr<FormInput> input;
   QtDialogs dialogs{&frame, *codec};
@@ -287,6 +292,43 @@ void CPELKApp::BuildView() {
     return folder.exists() ? folder.absolutePath().toStdString() : std::string();
   };
   view.report.homeFolder = QDir::homePath().toStdString();
+  OpenJournal();
+}
+
+void CPELKApp::OpenJournal() {
+  Parts& p = *parts;
+  std::string error;
+  const std::filesystem::path folder = os::UserJournalFolder();
+  p.journalFolder = os::OpenJournalFolder(folder, &error);
+  if (!p.journalFolder) {
+    std::fprintf(stderr, "hvt-kp4rs: %s: %s; runs have no journal\n", folder.string().c_str(),
+                 error.c_str());
+    return;
+  }
+  JournalRecorder& recorder =
+      p.view->EnableJournal(*p.journalFolder, os::SystemJournalClock(), *p.codec);
+  recorder.context.program = "hvt-kp4rs";
+  recorder.context.version = LoadString(TextId::Version);
+  ReadJournalSettings(p.settings, os::LoginName(), recorder.context);
+  recorder.context.documentPath = [&documents = *p.documents] { return documents.PathName(); };
+  recorder.context.fileOnDisk = [&documents = *p.documents]() -> std::optional<std::string> {
+    std::string bytes;
+    if (documents.PathName().empty() || !ReadWholeFile(documents.PathName(), bytes, nullptr))
+      return std::nullopt;
+    return bytes;
+  };
+}
+
+void CPELKApp::RecoverJournals() {
+  if (!parts->journalFolder) return;
+  std::vector<std::string> problems;
+  for (const std::string& name :
+       journal::RecoverJournals(*parts->journalFolder, os::SystemJournalClock(), &problems)) {
+    std::fprintf(stderr, "hvt-kp4rs: closed the journal of a run that did not end: %s/%s\n",
+                 parts->journalFolder->Path().c_str(), name.c_str());
+  }
+  for (const std::string& problem : problems)
+    std::fprintf(stderr, "hvt-kp4rs: journal %s\n", problem.c_str());
 }
 
 void CPELKApp::ConnectInput() {
@@ -360,6 +402,8 @@ void CPELKApp::ShowMainWindow() {
   frame.queryClose = [&documents = *p.documents] { return documents.SaveModified(); };
   frame.UpdateCommandStates();
   frame.show();
+  // Once the window shows: what killed runs left is closed, no run waits.
+  QTimer::singleShot(0, &frame, [this] { RecoverJournals(); });
   // Ended from outside (SIGTERM, SIGHUP, ...): the instrument is stopped
   // and the line switched off before the program goes.
   p.guard.Listen([&view, &frame] {

@@ -60,6 +60,9 @@ class CPELKApp {
   // on Abort or when told to end meanwhile.
   bool StartUpWithInstrument();
   void ShowMainWindow();
+  // Every run gets a journal in the user's journal folder.
+  void OpenJournal();
+  void RecoverJournals();
   QString SimulatedName() const;
   QString TitleSuffix() const;  // " - Simulated instrument" with --simulate
 

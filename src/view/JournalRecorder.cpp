@@ -126,9 +126,14 @@ void JournalRecorder::RunStarted(int32_t unitNumber, bool programRun) {
   const std::string path = context.documentPath ? context.documentPath() : std::string();
   if (!path.empty()) document.Set("path", path);
   CPELKDoc copy = doc;  // storing applies its rules to the document stored
-  document.Set("sha256", journal::Sha256Hex(StoreDocument(copy)));
-  if (doc.IsModified() && !path.empty() && context.fileOnDisk) {
-    if (auto bytes = context.fileOnDisk()) document.Set("file_sha256", journal::Sha256Hex(*bytes));
+  const std::string sha = journal::Sha256Hex(StoreDocument(copy));
+  document.Set("sha256", sha);
+  // The file too when it differs: unsaved changes, or a unit chosen to run.
+  if (!path.empty() && context.fileOnDisk) {
+    if (auto bytes = context.fileOnDisk()) {
+      const std::string onDisk = journal::Sha256Hex(*bytes);
+      if (onDisk != sha) document.Set("file_sha256", onDisk);
+    }
   }
   Json instrument = Json::Object().Set("demonstration", doc.demoMode != 0);
   if (!doc.demoMode) instrument.Set("identification", Utf8(connection.identity));

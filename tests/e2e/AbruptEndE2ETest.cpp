@@ -161,6 +161,7 @@ struct Bench : testing::AppFolders {
   }
   std::vector<std::string> Env(const std::string& display) const {
     std::vector<std::string> env{"XDG_CONFIG_HOME=" + (root / "cfg").string(),
+                                 "XDG_DATA_HOME=" + (root / "data").string(),
                                  "XDG_RUNTIME_DIR=" + (root / "rt").string(),
                                  "ASAN_OPTIONS=detect_leaks=0"};
     if (display.empty()) {

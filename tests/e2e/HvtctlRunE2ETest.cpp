@@ -5,10 +5,12 @@
 
 #include <QProcess>
 #include <QThread>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "journal/Journal.h"
 #include "link/CRsBasicProtocol.h"
 #include "model/DocumentFile.h"
 #include "model/StringTable.h"
@@ -142,6 +144,43 @@ bool SimStopsWithin(testing::SimProcess& sim, int boundMs) {
   return !SimRunning(sim);
 }
 
+// A voltage sweep of 1.00, 1.50 and 2.00 kV, 1 s at each point.
+std::string ThreePointSweep() {
+  CPELKDoc doc;
+  doc.SetDemoConfiguration(3);
+  doc.InitNewDocument();
+  UnitRecord& u = doc.unit(1);
+  u.injectionTime = 1;
+  u.injectionEndless = 0;
+  u.intervalTime = 1;
+  u.intervalEndless = 0;
+  u.testMode = 1;
+  u.voltageSweep = 1;
+  u.sweepCount = 1;
+  u.voltage = 100;
+  u.voltageStop = 200;
+  u.voltageStep = 50;
+  u.sweepOrder = {4, 5, 0, 1, 3, 2};
+  return StoreDocument(doc);
+}
+
+// The records of the only journal in a folder, and its file.
+std::vector<journal::Json> JournalRecords(const fs::path& folder, fs::path* file = nullptr) {
+  std::vector<journal::Json> records;
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(folder)) files.push_back(e.path());
+  EXPECT_EQ(files.size(), 1u);
+  if (files.empty()) return records;
+  if (file) *file = files.front();
+  std::ifstream in(files.front(), std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    if (auto r = journal::Json::Parse(line)) records.push_back(*r);
+  }
+  return records;
+}
+
+std::string TypeOf(const journal::Json& r) { return r.Find("type")->AsString(); }
+
 class HvtctlRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -168,6 +207,7 @@ class HvtctlRunTest : public ::testing::Test {
     errors.clear();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.string()));  // no user settings
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.string()));    // nor journals
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.string()));
     env.insert("LANG", "C");
     process.setProcessEnvironment(env);
@@ -178,6 +218,7 @@ class HvtctlRunTest : public ::testing::Test {
   void StartPiped(const QStringList& args, int lines) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.string()));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.string()));
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.string()));
     env.insert("LANG", "C");
     process.setProcessEnvironment(env);
@@ -555,7 +596,8 @@ TEST_F(HvtctlRunTest, RunLeavesABusyInstrumentAloneAndStopEndsIt) {
   StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device", device});
   EXPECT_EQ(Finish(20000), 1) << output << errors;
   for (const std::string& text :
-       {LoadString(TextId::FoundTestRunning), LoadString(TextId::FoundLineOn), std::string("end it with hvtctl stop")})
+       {LoadString(TextId::FoundTestRunning), LoadString(TextId::FoundLineOn),
+        std::string("end it with hvtctl stop")})
     EXPECT_NE(errors.find(text), std::string::npos) << errors;
   EXPECT_TRUE(SimRunning(*sim));
   EXPECT_TRUE(SimLineOn(*sim));
@@ -589,6 +631,116 @@ TEST_F(HvtctlRunTest, StopWithoutAnInstrumentOrWithBadArgumentsFails) {
   StartCommand({"stop", "--port", "3", "--device", device});
   EXPECT_EQ(Finish(10000), 2);
   EXPECT_NE(errors.find("Usage: hvtctl stop"), std::string::npos) << errors;
+}
+
+}  // namespace
+}  // namespace hvt
+
+namespace hvt {
+namespace {
+
+TEST_F(HvtctlRunTest, ASweepToItsEndIsJournaledPointByPoint) {
+  sim = std::make_unique<testing::SimProcess>(std::vector<std::string>{"--pace", "9600"});
+  ASSERT_FALSE(sim->Path().empty());
+  const std::string bytes = ThreePointSweep();
+  const fs::path file = Write("sweep.plk", bytes);
+  const fs::path folder = dir / "journal";
+  StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--device",
+               QString::fromStdString(sim->Path()), "--journal",
+               QString::fromStdString(folder.string())});
+  ASSERT_EQ(Finish(60000), 0) << output << errors;
+
+  fs::path journalFile;
+  const std::vector<journal::Json> records = JournalRecords(folder, &journalFile);
+  ASSERT_GE(records.size(), 2u);
+  EXPECT_NE(output.find("journal: " + journalFile.string()), std::string::npos) << output;
+  const journal::Json& start = records.front();
+  EXPECT_EQ(TypeOf(start), "run_start");
+  EXPECT_EQ(start.Find("document")->Find("path")->AsString(), fs::absolute(file).string());
+  EXPECT_EQ(start.Find("document")->Find("sha256")->AsString().size(), 64u);
+  EXPECT_EQ(start.Find("instrument")->Find("identification")->AsString(),
+            LoadString(TextId::Identification));
+  std::vector<std::string> points;
+  for (const auto& r : records) {
+    if (TypeOf(r) == "point") points.push_back(r.Find("voltage_kv")->AsString());
+  }
+  EXPECT_EQ(points, (std::vector<std::string>{"1.00", "1.50", "2.00"}));
+  EXPECT_EQ(TypeOf(records.back()), "run_end");
+  EXPECT_EQ(records.back().Find("status")->AsString(), "completed");
+
+  StartCommand({"journal", "--json", QString::fromStdString(journalFile.string())});
+  EXPECT_EQ(Finish(10000), 0) << errors;
+  EXPECT_NE(output.find("\"status\":\"completed\""), std::string::npos) << output;
+  EXPECT_NE(output.find("\"first_break_seq\":null"), std::string::npos) << output;
+}
+
+// Killed in a run: every record up to the kill stays, the next run closes it
+// as crashed by appending only, and the check reads it intact.
+TEST_F(HvtctlRunTest, AKilledRunIsClosedAsCrashedByTheNextRun) {
+  const fs::path file = Write("long.plk", LongUnit());
+  const fs::path folder = dir / "journal";
+  const QStringList args{
+      QString::fromStdString(file.string()),  "--unit", "1", "--demo", "--journal",
+      QString::fromStdString(folder.string())};
+  StartHvtctl(args);
+  ASSERT_TRUE(WaitForLine("remaining", 10000)) << output;
+  ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+  process.waitForFinished(5000);
+  fs::path journalFile;
+  std::vector<journal::Json> records = JournalRecords(folder, &journalFile);
+  ASSERT_GE(records.size(), 2u);
+  EXPECT_NE(TypeOf(records.back()), "run_end");
+  const std::string killed = ReadWholeText(journalFile);
+
+  StartCommand({"journal", QString::fromStdString(journalFile.string())});
+  EXPECT_EQ(Finish(10000), 0) << errors;
+  EXPECT_NE(output.find("status: crashed"), std::string::npos) << output;
+
+  const fs::path other = Write("other.plk", TwoUnitProgram());
+  StartHvtctl({QString::fromStdString(other.string()), "--unit", "9", "--port", "257", "--journal",
+               QString::fromStdString(folder.string())});
+  Finish(30000);  // whatever becomes of this run
+  EXPECT_NE(errors.find("closed the journal of a run that did not end"), std::string::npos)
+      << errors;
+  const std::string closed = ReadWholeText(journalFile);
+  ASSERT_EQ(closed.substr(0, killed.size()), killed);
+  const journal::CheckResult check = journal::CheckJournal(closed);
+  EXPECT_EQ(check.outcome, journal::CheckResult::Outcome::Intact) << check.problem;
+  EXPECT_EQ(check.status, "crashed");
+  EXPECT_EQ(TypeOf(check.parsed.back()), "run_end");
+}
+
+// One record in the middle changed, or taken out: the check names its seq.
+TEST_F(HvtctlRunTest, ATamperedJournalNamesTheRecordThatWasChanged) {
+  const fs::path file = Write("sweep.plk", ThreePointSweep());
+  const fs::path folder = dir / "journal";
+  StartHvtctl({QString::fromStdString(file.string()), "--unit", "1", "--demo", "--journal",
+               QString::fromStdString(folder.string())});
+  ASSERT_EQ(Finish(60000), 0) << output << errors;
+  fs::path journalFile;
+  JournalRecords(folder, &journalFile);
+  std::vector<std::string> lines;
+  {
+    std::ifstream in(journalFile);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+  }
+  ASSERT_GE(lines.size(), 5u);
+  auto check = [&](const std::vector<std::string>& ls) {
+    const fs::path copy = dir / "copy.jsonl";
+    std::ofstream out(copy, std::ios::binary | std::ios::trunc);
+    for (const auto& l : ls) out << l << "\n";
+    out.close();
+    StartCommand({"journal", "--json", QString::fromStdString(copy.string())});
+    return Finish(10000);
+  };
+  std::vector<std::string> changed = lines;
+  changed[2].replace(changed[2].find("\"1.00\""), 6, "\"9.99\"");
+  EXPECT_EQ(check(changed), 1);
+  EXPECT_NE(output.find("\"first_break_seq\":2"), std::string::npos) << output;
+  std::vector<std::string> removed = lines;
+  removed.erase(removed.begin() + 3);
+  EXPECT_EQ(check(removed), 1);
+  EXPECT_NE(output.find("\"first_break_seq\":3"), std::string::npos) << output;
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct AppFolders {
     std::filesystem::create_directories(root / "rt");
     std::filesystem::permissions(root / "rt", std::filesystem::perms::owner_all);
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((root / "cfg").string()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((root / "data").string()));
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((root / "rt").string()));
   }
   AppFolders(const AppFolders&) = delete;

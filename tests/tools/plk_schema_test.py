@@ -206,7 +206,7 @@ short = copy.deepcopy(program)
 for u in short["units"][:2]:
     u.update(injectionTime=1, injectionEndless=0, intervalTime=0, intervalEndless=0)
 check(build(short, "short").returncode == 0, "build short")
-env = dict(os.environ, XDG_CONFIG_HOME=path("config"))
+env = dict(os.environ, XDG_CONFIG_HOME=path("config"), XDG_DATA_HOME=path("data"))
 r = subprocess.run([HVTCTL, "run", path("short.plk"), "--program", "1", "--demo"],
                    capture_output=True, timeout=60, env=env)
 text = r.stdout.decode()

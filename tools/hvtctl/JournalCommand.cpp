@@ -63,13 +63,13 @@ void PrintRecord(const Json& r, std::ostream& out) {
     if (runs && runs->Find("one_shot") && runs->Find("one_shot")->AsBool()) out << ", 1SHOT";
   } else if (type == "unit_start") {
     out << "unit " << Field(r, "unit") << " \"" << Field(r, "name") << "\"";
-    if (r.Find("step")) out << " (step " << Field(r, "step") << ", repetition "
-                            << Field(r, "repetition") << ")";
+    if (r.Find("step"))
+      out << " (step " << Field(r, "step") << ", repetition " << Field(r, "repetition") << ")";
     out << ": " << Field(r, "voltage_kv") << " kV " << Field(r, "polarity") << ", "
         << Field(r, "width") << " ns, " << Field(r, "trigger") << " " << Field(r, "trigger_value")
-        << ", " << Field(r, "line") << "/" << Field(r, "return") << ", "
-        << Field(r, "terminator") << ", injection " << Field(r, "injection_s")
-        << " s, interval " << Field(r, "interval_s") << " s";
+        << ", " << Field(r, "line") << "/" << Field(r, "return") << ", " << Field(r, "terminator")
+        << ", injection " << Field(r, "injection_s") << " s, interval " << Field(r, "interval_s")
+        << " s";
   } else if (type == "point") {
     out << "point: " << Field(r, "voltage_kv") << " kV";
     if (r.Find("phase_deg")) out << ", " << Field(r, "phase_deg") << " deg";
@@ -81,8 +81,8 @@ void PrintRecord(const Json& r, std::ostream& out) {
   } else if (type == "mark") {
     out << "mark: criterion " << Field(r, "criterion") << ": " << Field(r, "note");
   } else if (type == "recovered") {
-    out << "recovered: " << Field(r, "torn_length") << " torn bytes at "
-        << Field(r, "torn_offset") << " left in place";
+    out << "recovered: " << Field(r, "torn_length") << " torn bytes at " << Field(r, "torn_offset")
+        << " left in place";
   } else if (type == "run_end") {
     out << "end: " << Field(r, "status") << " (" << Field(r, "reason") << ")";
   } else {

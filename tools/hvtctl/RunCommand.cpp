@@ -15,13 +15,13 @@
 
 #include "hvtctl/ObservedDevice.h"
 #include "hvtctl/PlkCommands.h"
+#include "journal/Journal.h"
 #include "link/InstrumentActivity.h"
 #include "link/PortMessages.h"
 #include "link/PortPaths.h"
 #include "model/DocumentFile.h"
 #include "model/DocumentOpen.h"
 #include "model/StringTable.h"
-#include "journal/Journal.h"
 #include "os/JournalFolder.h"
 #include "os/SettingsLocation.h"
 #include "platform/AtomicFile.h"
@@ -276,16 +276,18 @@ std::string RunContext(const std::string& status, CPELKView& view,
     const size_t steps = view.sequence.RunPositions().size();
     const int times = doc.program(doc.currentProgram).times;
     // The demonstration clock counts its repetitions on the sending side.
-    const int left = doc.demoMode ? view.sequenceState.sendTimesLeft : view.sequenceState.showTimesLeft;
-    text += ", step " + std::to_string((view.sequenceState.showPos + 1) / 2) + " of " + std::to_string(steps);
+    const int left =
+        doc.demoMode ? view.sequenceState.sendTimesLeft : view.sequenceState.showTimesLeft;
+    text += ", step " + std::to_string((view.sequenceState.showPos + 1) / 2) + " of " +
+            std::to_string(steps);
     text += ", repetition " + std::to_string(times - left + 1) + " of " + std::to_string(times);
   }
   const std::vector<int> levels = view.sweep.RunLevels(view.runStatus.activeUnit);
   if (!levels.empty()) {
     text += ", point";
     for (int p : levels) {
-      text += " " + show(Selections::ParameterName(p)) + " " +
-              show(view.sweep.ParameterText(p, true));
+      text +=
+          " " + show(Selections::ParameterName(p)) + " " + show(view.sweep.ParameterText(p, true));
     }
   }
   return text + "]";
@@ -366,8 +368,8 @@ class RunSession {
     std::vector<std::string> problems;
     for (const std::string& name :
          journal::RecoverJournals(*journalFolder, os::SystemJournalClock(), &problems)) {
-      err << "hvtctl run: closed the journal of a run that did not end: "
-          << journalFolder->Path() << "/" << name << "\n";
+      err << "hvtctl run: closed the journal of a run that did not end: " << journalFolder->Path()
+          << "/" << name << "\n";
     }
     for (const std::string& p : problems) err << "hvtctl run: journal " << p << "\n";
     JournalRecorder& recorder =
@@ -473,19 +475,21 @@ class RunSession {
             << "\n";
         return kExitUsage;
       case LoadOutcome::TypeDiffers:
-        err << prefix << FormatText(Show(LoadString(TextId::OtherInjectionUnitType)), o.file) << "\n";
+        err << prefix << FormatText(Show(LoadString(TextId::OtherInjectionUnitType)), o.file)
+            << "\n";
         return kExitUsage;
       case LoadOutcome::UnexpectedEnd:
         err << prefix << Show(LoadString(TextId::UnexpectedFileFormat)) << "\n"
             << prefix
-            << Show(FormatText(LoadString(TextId::FileEndsAt), std::to_string(bytes.size()))) << "\n";
+            << Show(FormatText(LoadString(TextId::FileEndsAt), std::to_string(bytes.size())))
+            << "\n";
         return kExitUsage;
     }
     doc.loadStatus = 0;
     Print(InstrumentLine(doc, identity, [this](const std::string& t) { return Show(t); }));
     if (AdaptToInstrument(doc))
-      prompter.Ask(FormatText(LoadString(TextId::OtherModel), o.file), Buttons::Ok, MessageIcon::Warning,
-                   Owner::View);
+      prompter.Ask(FormatText(LoadString(TextId::OtherModel), o.file), Buttons::Ok,
+                   MessageIcon::Warning, Owner::View);
     if (o.port) doc.portNumber = static_cast<uint16_t>(o.port);
     return std::nullopt;
   }
