@@ -354,6 +354,8 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir.filePath("rt").toStdString());
   std::filesystem::permissions(dir.filePath("rt").toStdString(), std::filesystem::perms::owner_all);
   qputenv("XDG_CONFIG_HOME", dir.filePath("cfg").toUtf8());
+  // The journal is on, as at the bench, in a folder of its own.
+  qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
   qputenv("XDG_RUNTIME_DIR", dir.filePath("rt").toUtf8());
   QApplication app(argc, argv);
 
