@@ -11,6 +11,7 @@ namespace hvt {
 
 const char* const kJournalHelp =
     "Usage: hvtctl journal FILE [--json]\n"
+    "       hvtctl journal --schema\n"
     "\n"
     "Shows the run a journal (FILE.jsonl, written by hvtctl run and the\n"
     "desktop program) records: its header, the units and points with their\n"
@@ -28,10 +29,13 @@ const char* const kJournalHelp =
     "Options:\n"
     "  --json               print the check as one JSON object: status, records,\n"
     "                       first_break_seq, torn_tail, marks\n"
+    "  --schema             print the JSON Schema of a journal's records\n"
     "  -h, --help           show this help\n"
     "\n"
     "Exit status: 0 intact, 1 a record before the last was changed or removed,\n"
     "2 bad arguments, a file that cannot be read or that is no journal.\n";
+
+extern const std::string_view kJournalSchemaText;
 
 namespace {
 
@@ -125,6 +129,10 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
       out << kJournalHelp;
+      return kExitOk;
+    }
+    if (a == "--schema") {
+      out << kJournalSchemaText;
       return kExitOk;
     }
     if (a == "--json") {
