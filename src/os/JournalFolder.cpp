@@ -39,6 +39,18 @@ std::filesystem::path UserJournalFolder() {
 
 namespace {
 
+#ifdef _WIN32
+// Paths as UTF-8 bytes and back (C++20 made u8string a string of char8_t).
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path FromUtf8(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
+#endif
+
 bool IsJournalName(const std::string& name) {
   return name.size() > 6 && name.compare(name.size() - 6, 6, ".jsonl") == 0 &&
          name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
@@ -221,14 +233,14 @@ class WindowsFolder : public JournalFolder {
  public:
   explicit WindowsFolder(fs::path folder) : folder(std::move(folder)) {}
 
-  std::string Path() const override { return folder.u8string(); }
+  std::string Path() const override { return Utf8(folder); }
 
   std::unique_ptr<JournalFile> Create(const std::string& name, std::string* error) override {
     if (!IsJournalName(name)) {
       Fail(error, ERROR_INVALID_NAME);
       return nullptr;
     }
-    const fs::path path = folder / fs::u8path(name);
+    const fs::path path = folder / FromUtf8(name);
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ,
                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -250,7 +262,7 @@ class WindowsFolder : public JournalFolder {
       Fail(error, ERROR_INVALID_NAME);
       return nullptr;
     }
-    const fs::path path = folder / fs::u8path(name);
+    const fs::path path = folder / FromUtf8(name);
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -274,7 +286,7 @@ class WindowsFolder : public JournalFolder {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
-      const std::string name = entry.path().filename().u8string();
+      const std::string name = Utf8(entry.path().filename());
       if (IsJournalName(name) && entry.is_regular_file(ec)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
@@ -284,7 +296,7 @@ class WindowsFolder : public JournalFolder {
   bool ReadTail(const std::string& name, uint64_t maxBytes, std::string& tail,
                 uint64_t& size) const override {
     if (!IsJournalName(name)) return false;
-    const fs::path path = folder / fs::u8path(name);
+    const fs::path path = folder / FromUtf8(name);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -349,7 +361,7 @@ std::string LoginName() {
 #ifdef _WIN32
   wchar_t name[256];
   DWORD size = 256;
-  if (GetUserNameW(name, &size) && size > 0) return fs::path(name).u8string();
+  if (GetUserNameW(name, &size) && size > 0) return Utf8(fs::path(name));
   return {};
 #else
   if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_name) return entry->pw_name;
