@@ -29,7 +29,6 @@
 #include "model/Settings.h"
 #include "model/StringTable.h"
 #include "platform/TerminationGuard.h"
-#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "support/EndAtTheBox.h"
 #include "support/IdentifyingPeer.h"
@@ -39,6 +38,7 @@
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 namespace {
@@ -246,6 +246,7 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   testing::SimProcess sim({"--log", log.string()});
   ASSERT_FALSE(sim.Path().empty());
   qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir / "cfg").string()));
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
   qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "rt").string()));
   {
     SettingsFile settings(SettingsFile::PathUnder(dir / "cfg"));
@@ -328,6 +329,22 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   EXPECT_TRUE(frame.Action(MainFrame::kFileNew)->isEnabled());
   sent = SentTexts(log);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "CD1"), 1);
+  // The run's journal, in the user's journal folder: its start, the pause
+  // and the resume, and its end.
+  std::vector<std::string> types;
+  for (const auto& e : fs::directory_iterator(dir / "data" / "Korrin" / "HVT-KP4RS" / "journal")) {
+    std::ifstream in(e.path());
+    for (std::string line; std::getline(in, line);) {
+      const size_t at = line.find("\"type\":\"");
+      if (at != std::string::npos)
+        types.push_back(line.substr(at + 8, line.find('"', at + 8) - at - 8));
+    }
+  }
+  ASSERT_GE(types.size(), 4u);
+  EXPECT_EQ(types.front(), "run_start");
+  EXPECT_NE(std::find(types.begin(), types.end(), "pause"), types.end());
+  EXPECT_NE(std::find(types.begin(), types.end(), "resume"), types.end());
+  EXPECT_EQ(types.back(), "run_end");
   // The typed voltage is unsaved work: closing asks first.
   BoxAnswerer no(QMessageBox::No);
   EXPECT_TRUE(frame.close());

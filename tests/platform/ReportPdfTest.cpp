@@ -42,6 +42,7 @@ class ReportPdfTest : public ::testing::Test {
     StringTable::SetLanguage(Language::English);
     // The settings file of this test only.
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     SettingsFile settings(SettingsFile::PathUnder(Path("")));
     settings.WriteSetting("PRINT_ENV", "Model", "KP4-410");
     settings.WriteSetting("PRINT_ENV", "Serial", "S-0042");

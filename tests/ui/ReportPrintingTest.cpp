@@ -76,6 +76,7 @@ class ReportPrintingTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     StringTable::SetLanguage(Language::English);
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     FillProgramDocument(doc);
     printer.today = [] { return kDate; };
     printer.onError = [this](const QString& text) { errors << text; };
