@@ -20,7 +20,8 @@ for target in document_loader settings_reader report_pages frame_reader answer_p
 done
 # The condition form needs the whole core (the view owns link and run) and
 # the simulated instrument behind it.
-form_core=(src/model/*.cpp src/link/*.cpp src/run/*.cpp src/form/*.cpp src/report/*.cpp src/view/*.cpp)
+form_core=(src/model/*.cpp src/link/*.cpp src/run/*.cpp src/form/*.cpp src/report/*.cpp src/journal/*.cpp
+           src/view/*.cpp)
 clang++ "${flags[@]}" -Itests fuzz/form_events.cpp "${form_core[@]}" \
   "${sim[@]}" -o "$out/form_events"
 printf '\001\007\000\000\000\003' > fuzz/corpus-form/plain

@@ -302,6 +302,39 @@ std::string RunIdOfName(const std::string& name) {
 
 }  // namespace
 
+bool AppendAfterEnd(JournalFolder& folder, const JournalClock& clock, const std::string& name,
+                    std::string_view type, const Json& fields, std::string* error) {
+  bool busy = false;
+  std::unique_ptr<JournalFile> file = folder.OpenUnlocked(name, &busy, error);
+  if (!file) {
+    if (busy && error) *error = "the run is still going";
+    return false;
+  }
+  TailState s;
+  for (uint64_t want = 64 * 1024;; want *= 4) {
+    std::string tail;
+    uint64_t size = 0;
+    if (!folder.ReadTail(name, want, tail, size)) {
+      if (error) *error = "cannot be read";
+      return false;
+    }
+    s = ReadTailState(tail, size, tail.size() == size);
+    if (!s.needMore) break;
+  }
+  if (!s.ended || s.tornLength > 0 || !s.last) {
+    if (error) *error = "the run has no end yet";
+    return false;
+  }
+  // After the last record of the file, which may be a note after the end.
+  const int64_t seq = s.last->Find("seq")->AsInt() + 1;
+  const Json* run = s.last->Find("run");
+  const std::string line =
+      MakeRecord(seq, clock.UtcMs(), clock.MonotonicMs(), run ? run->AsString() : std::string(),
+                 type, s.lastHash, fields)
+          .Dump();
+  return file->AppendAndSync(line + "\n", error);
+}
+
 std::vector<std::string> RecoverJournals(JournalFolder& folder, const JournalClock& clock,
                                          std::vector<std::string>* problems) {
   std::vector<std::string> closed;

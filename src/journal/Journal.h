@@ -80,6 +80,12 @@ struct CheckResult {
 // names its offset and length; a torn last line is reported, no break.
 CheckResult CheckJournal(std::string_view bytes);
 
+// Appends a record (a mark or an amendment) to the journal of a run that
+// has ended: its seq and prev follow the last record. Refused while a live
+// writer holds the journal, and for one without its end (close it first).
+bool AppendAfterEnd(JournalFolder& folder, const JournalClock& clock, const std::string& name,
+                    std::string_view type, const Json& fields, std::string* error);
+
 // Closes the journals of runs whose writer is gone: each file in the folder
 // without a run_end and without a live lock gets, appended and nothing
 // else, a newline if it lacks one, a "recovered" record naming the torn

@@ -11,7 +11,7 @@ namespace hvt {
 // consumed (Swallow); the widget layer only translates and obeys.
 enum class Disposition { Pass, Swallow };
 
-enum class Key { Enter, Escape, Space, Tab, Other };
+enum class Key { Enter, Escape, Space, Tab, F8, Other };
 
 struct KeyEvent {
   enum class Kind { Down, Up, SystemDown };  // SystemDown: Alt combinations, Alt+F4

@@ -18,6 +18,8 @@ void FormFilterTargets::SetCursor(CursorShape cursor) { with.form.SetCursor(curs
 
 bool FormFilterTargets::IsCloseEnabled() const { return with.form.IsCloseEnabled(); }
 
+void FormFilterTargets::MarkAnomaly() { with.host.MarkAnomaly(); }
+
 bool ToolTipAllowed(const RunStatus& run, ControlId control) {
   const bool timeEdit =
       control == ControlId::InjectionTimeEdit || control == ControlId::IntervalTimeEdit;

@@ -23,6 +23,7 @@ class FormFilterTargets : public FilterTargets {
   void RelayToolTip(const MouseEvent&) override {}
   void SetCursor(CursorShape cursor) override;
   bool IsCloseEnabled() const override;
+  void MarkAnomaly() override;
 
  private:
   RunWiring& with;

@@ -32,6 +32,8 @@ class FormHost {
   virtual void PressStepButton(ControlId button) = 0;
   virtual void DisarmRepeat() = 0;
   virtual void OnTabSelected(int page) = 0;
+  // F8 in a run: what runs now is kept for the operator's anomaly mark.
+  virtual void MarkAnomaly() = 0;
 };
 
 }  // namespace hvt

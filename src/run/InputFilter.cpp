@@ -133,7 +133,7 @@ bool IsEditableField(ControlId id, const FilterState& state) {
 // Keys that act rather than type: a held one acts once per physical press.
 bool IsActionKey(const KeyEvent& event) {
   return event.key == Key::Enter || event.key == Key::Escape || event.key == Key::Space ||
-         (event.key == Key::Tab && event.ctrl);
+         event.key == Key::F8 || (event.key == Key::Tab && event.ctrl);
 }
 
 FilterDecision DecideKey(const KeyEvent& event, const FilterState& state) {
@@ -172,6 +172,11 @@ FilterDecision DecideKey(const KeyEvent& event, const FilterState& state) {
       return d;
     case Key::Space:
       // No button is pressed with the space bar: too easy to hit by accident.
+      d.disposition = Disposition::Swallow;
+      return d;
+    case Key::F8:
+      // Once per press (its repeats were dropped above); the run goes on.
+      d.markAnomaly = state.RunActive();
       d.disposition = Disposition::Swallow;
       return d;
     case Key::Other:
@@ -256,6 +261,7 @@ void InputFilter::Apply(const FilterDecision& d, const MouseEvent* mouse) {
   if (d.disarmRepeat) targets.DisarmRepeat();
   if (d.endRun) with.run.EndRun();
   if (d.togglePause) with.run.TogglePause();
+  if (d.markAnomaly) targets.MarkAnomaly();
   if (d.setEnterLatch) enterLatch = *d.setEnterLatch ? 1 : 0;
 }
 

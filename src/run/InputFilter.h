@@ -39,6 +39,8 @@ class FilterTargets {
   virtual void SetCursor(CursorShape cursor) = 0;
   // Whether the Close command of the main window is enabled (not grayed).
   virtual bool IsCloseEnabled() const = 0;
+  // F8 in a run: the operator saw the equipment under test misbehave.
+  virtual void MarkAnomaly() {}
 };
 
 // Everything the filter's decision depends on besides the event itself.
@@ -78,6 +80,7 @@ struct FilterDecision {
   bool disarmRepeat = false;  // a move over the bare form
   bool endRun = false;
   bool togglePause = false;
+  bool markAnomaly = false;  // F8 pressed during a run
   std::optional<bool> setEnterLatch;
 };
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
@@ -33,6 +34,7 @@
 #include "run/FormFilterTargets.h"
 #include "sim/SimSerialDevice.h"
 #include "ui/AboutDialog.h"
+#include "ui/AnomalyDialog.h"
 #include "ui/FormInput.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
@@ -165,6 +167,14 @@ struct CPELKApp::Parts {
   FormWindow* window = new FormWindow;  // owned by the frame
   std::unique_ptr<QtForm> form;
   std::unique_ptr<JournalFolder> journalFolder;  // outlives the view's recorder
+  QPointer<AnomalyDialog> anomalyBox;            // the F8 box while it is open
+  // A new run starts with no marks in the status bar.
+  struct MarksReset : RunEvents {
+    explicit MarksReset(MainFrame& frame) : frame(frame) {}
+    void RunStarted(int32_t, bool) override { frame.SetMarksText(QString()); }
+    MainFrame& frame;
+  };
+  std::unique_ptr<MarksReset> marksReset;
   std::unique_ptr<CPELKView> view;
   std::unique_ptr<FormInput> input;
   QtDialogs dialogs{&frame, *codec};
@@ -311,6 +321,31 @@ void CPELKApp::OpenJournal() {
   recorder.context.version = LoadString(TextId::Version);
   ReadJournalSettings(p.settings, os::LoginName(), recorder.context);
   recorder.context.documentPath = [&documents = *p.documents] { return documents.PathName(); };
+  p.marksReset = std::make_unique<Parts::MarksReset>(p.frame);
+  p.view->AddRunListener(*p.marksReset);
+  // F8 in a run: the box for what the operator saw; what ran at the press
+  // is what the mark records, whenever OK comes.
+  p.view->openAnomalyBox = [this](const JournalRecorder::Moment& moment) {
+    Parts& parts = *this->parts;
+    if (parts.anomalyBox) {
+      parts.anomalyBox->raise();
+      parts.anomalyBox->activateWindow();
+      return;
+    }
+    auto* box = new AnomalyDialog(&parts.frame);
+    parts.anomalyBox = box;
+    box->onAccepted = [this, moment](const AnomalyDialog::Answers& a) {
+      Parts& parts = *this->parts;
+      JournalRecorder* recorder = parts.view->journal();
+      if (!recorder) return;
+      if (!recorder->WriteMark(moment, a.criterion, a.noteUtf8, a.durationS)) {
+        parts.frame.SetWarningText(
+            UiText(TextId::MarkNotWritten, QString::fromStdString(recorder->LastError())));
+      }
+      parts.frame.SetMarksText(UiText(TextId::MarksPane, QString::number(recorder->Marks())));
+    };
+    box->show();
+  };
   recorder.context.fileOnDisk = [&documents = *p.documents]() -> std::optional<std::string> {
     std::string bytes;
     if (documents.PathName().empty() || !ReadWholeFile(documents.PathName(), bytes, nullptr))

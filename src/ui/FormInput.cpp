@@ -22,6 +22,8 @@ Key KeyOf(int qtKey) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
       return Key::Tab;
+    case Qt::Key_F8:
+      return Key::F8;
     default:
       return Key::Other;
   }

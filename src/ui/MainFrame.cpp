@@ -200,6 +200,10 @@ void MainFrame::BuildStatusBar() {
   // It says what the form cannot: that the instrument may be live.
   warning->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
   warning->setVisible(false);
+  marksPane = new QLabel;
+  marksPane->setObjectName(QStringLiteral("MarksPane"));
+  marksPane->setVisible(false);
+  statusBar()->addPermanentWidget(marksPane);
   statusBar()->addPermanentWidget(warning);
 }
 
@@ -213,6 +217,7 @@ void MainFrame::ShowLockKeys(std::function<std::optional<LockKeyState>()> reader
   keys.emplace_back(TextId::IndicatorNum, &LockKeyState::num);
   keys.emplace_back(TextId::IndicatorScroll, &LockKeyState::scroll);
   // Before the warning pane: it is taken out and put back after them.
+  statusBar()->removeWidget(marksPane);
   statusBar()->removeWidget(warning);
   for (const auto& [text, on] : keys) {
     auto* label = new QLabel;
@@ -224,7 +229,9 @@ void MainFrame::ShowLockKeys(std::function<std::optional<LockKeyState>()> reader
     statusBar()->addPermanentWidget(label);
     lockPanes.push_back({label, text, on});
   }
+  statusBar()->addPermanentWidget(marksPane);
   statusBar()->addPermanentWidget(warning);
+  marksPane->setVisible(!marksPane->text().isEmpty());
   warning->setVisible(!warning->text().isEmpty());
   connect(&lockKeyTimer, &QTimer::timeout, this, &MainFrame::UpdateLockKeys);
   lockKeyTimer.start(250);
@@ -243,6 +250,12 @@ QStringList MainFrame::LockKeyTexts() const {
   QStringList texts;
   for (const LockPane& pane : lockPanes) texts << pane.label->text();
   return texts;
+}
+
+void MainFrame::SetMarksText(const QString& text) {
+  marksPane->setText(text);
+  marksPane->setAccessibleName(text);
+  marksPane->setVisible(!text.isEmpty());
 }
 
 void MainFrame::SetWarningText(const QString& text) {

@@ -63,6 +63,9 @@ class MainFrame : public QMainWindow {
   // The standing warning after the other panes; hidden while empty.
   void SetWarningText(const QString& text);
   QString WarningText() const { return warning->text(); }
+  // The marks of the running test, in a pane of its own beside the
+  // warning; hidden while empty.
+  void SetMarksText(const QString& text);
 
   // The lock-key panes (KANA in the Japanese edition, CAP, NUM, SCRL)
   // before the warning pane, read four times a second. Left out when the
@@ -115,6 +118,7 @@ class MainFrame : public QMainWindow {
   QLabel* message = nullptr;
   QLabel* progressPane = nullptr;
   QLabel* warning = nullptr;
+  QLabel* marksPane = nullptr;
   QProgressBar* progress = nullptr;
   struct LockPane {
     QLabel* label;

@@ -15,12 +15,11 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
       form(ports.form),
       settings(ports.settings),
       runEvents(*this),
-      formWiring{doc,       form,      clock,      timers, prompter, dialogs,
-                 formState, *this,     selections, entry,  lists,    layout},
-      runWiring{doc,          form,         clock,         timers,     prompter,
-                commands,     connection,   *this,         runEvents,  formState,
-                runStatus,    sweepState,   sequenceState, run,        sweep,
-                sequence,     enabling,     watch},
+      formWiring{doc,       form,  clock,      timers, prompter, dialogs,
+                 formState, *this, selections, entry,  lists,    layout},
+      runWiring{doc,           form,  clock,     timers,    prompter,  commands,
+                connection,    *this, runEvents, formState, runStatus, sweepState,
+                sequenceState, run,   sweep,     sequence,  enabling,  watch},
       protocol(ports.device, ports.clock, ports.portPath),
       commands(document, protocol, sweepState.sweepPoint,
                CommandHooks{[this] { return runStatus.oneShotMode != 0; },
@@ -58,9 +57,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
   events.clickHandlers[ControlId::TestMemoButton] = [this] { nameMemo.OnTestMemo(); };
   events.clickHandlers[ControlId::ProgramMemoButton] = [this] { nameMemo.OnProgramMemo(); };
   events.clickHandlers[ControlId::UnitNameEditButton] = [this] { nameMemo.OnUnitNameEdit(); };
-  events.clickHandlers[ControlId::ProgramNameEditButton] = [this] {
-    nameMemo.OnProgramNameEdit();
-  };
+  events.clickHandlers[ControlId::ProgramNameEditButton] = [this] { nameMemo.OnProgramNameEdit(); };
   events.commandHandlers[CommandId::CopyUnit] = [this] { lists.CopyUnit(); };
   events.commandHandlers[CommandId::PasteUnit] = [this] { lists.PasteUnit(); };
   connection.mayStillInject = [this] { watch.WarnMayStillInject(); };
@@ -202,5 +199,8 @@ void CPELKView::StepProgram(int direction) { lists.StepProgram(direction); }
 void CPELKView::PressStepButton(ControlId button) { lists.PressStepButton(button); }
 void CPELKView::DisarmRepeat() { lists.DisarmRepeat(); }
 void CPELKView::OnTabSelected(int page) { layout.OnTabSelected(page); }
+void CPELKView::MarkAnomaly() {
+  if (journalRecorder && openAnomalyBox) openAnomalyBox(journalRecorder->TakeMoment());
+}
 
 }  // namespace hvt

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "view/FormDispatcher.h"
-#include "run/FormFilterTargets.h"
 #include "form/FormLayout.h"
-#include "run/InputFilter.h"
+#include "form/FormWiring.h"
 #include "form/NameMemoButtons.h"
 #include "form/ParameterEntry.h"
 #include "form/ProgramLists.h"
@@ -24,18 +22,20 @@
 #include "ports/FormControls.h"
 #include "ports/Prompter.h"
 #include "ports/ReportPrinter.h"
+#include "ports/RunEvents.h"
 #include "ports/TimerHost.h"
+#include "run/FormFilterTargets.h"
+#include "run/InputFilter.h"
 #include "run/InstrumentWatch.h"
-#include "view/ReportCommands.h"
 #include "run/RunControl.h"
 #include "run/RunEnabling.h"
 #include "run/RunState.h"
+#include "run/RunWiring.h"
 #include "run/SequenceControl.h"
 #include "run/SweepControl.h"
+#include "view/FormDispatcher.h"
 #include "view/JournalRecorder.h"
-#include "form/FormWiring.h"
-#include "run/RunWiring.h"
-#include "ports/RunEvents.h"
+#include "view/ReportCommands.h"
 
 namespace hvt {
 
@@ -85,6 +85,9 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
                                  const TextCodec& codec);
   // The recorder, once enabled.
   JournalRecorder* journal() { return journalRecorder.get(); }
+  // F8 during a run, with what ran at that moment: the desktop program
+  // opens its anomaly box. Without a journal F8 does nothing.
+  std::function<void(const JournalRecorder::Moment&)> openAnomalyBox;
 
   CPELKDoc& doc;
   Clock& clock;
@@ -156,6 +159,7 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
   void PressStepButton(ControlId button) override;
   void DisarmRepeat() override;
   void OnTabSelected(int page) override;
+  void MarkAnomaly() override;
 
   EventHub runEvents;
   std::unique_ptr<JournalRecorder> journalRecorder;

@@ -109,6 +109,7 @@ void JournalRecorder::RunStarted(int32_t unitNumber, bool programRun) {
   operatorStop = false;
   stopReason.clear();
   programTimes = sequence.sendTimesLeft;
+  marks = 0;
   writer.reset();
   lastPath.clear();
   if (!folder) return;
@@ -189,6 +190,63 @@ void JournalRecorder::PointStarted(int32_t unitNumber) {
                     .Set("polarity", p.polarity == 0 ? "+" : "-")
                     .Set("injection_count", sweep.injectionLeft);
   Write("point", fields);
+}
+
+JournalRecorder::Moment JournalRecorder::TakeMoment() const {
+  Moment m;
+  m.utcMs = clock.UtcMs();
+  const int32_t unit = run.activeUnit;
+  Json at = Json::Object().Set("running", run.RunActive());
+  if (unit >= 1 && unit <= kUnitCount) {
+    if (doc.programMode) {
+      const int32_t left = doc.demoMode ? sequence.sendTimesLeft : sequence.showTimesLeft;
+      at.Set("step", (sequence.showPos + 1) / 2).Set("repetition", programTimes - left + 1);
+    }
+    const SweepPoint& p = sweep.sweepPoint;
+    const UnitRecord& u = doc.unit(unit);
+    at.Set("point", Json::Object()
+                        .Set("voltage_kv", Kilovolts(p.voltage))
+                        .Set(u.triggerMode == 1 ? "variable_ms" : "phase_deg",
+                             u.triggerMode == 1 ? p.variable : p.phase)
+                        .Set("polarity", p.polarity == 0 ? "+" : "-"));
+    at.Set("conditions", UnitConditions(unit));
+  }
+  m.at = at;
+  return m;
+}
+
+bool JournalRecorder::WriteMark(const Moment& moment, char criterion, const std::string& noteUtf8,
+                                std::optional<int32_t> durationS) {
+  if (lastPath.empty() || !writer || !folder) {
+    lastError = "no run journal to mark";
+    return false;
+  }
+  const std::string seen(1, criterion);
+  Json mark = Json::Object()
+                  .Set("criterion", seen)
+                  .Set("note", noteUtf8)
+                  .Set("pressed_at", journal::UtcText(moment.utcMs));
+  if (durationS) mark.Set("duration_s", *durationS);
+  mark.Set("operator", context.operatorName);
+  // A letter later in A..D is a worse effect than the test allows.
+  if (!context.requiredCriterion.empty()) {
+    mark.Set("required", context.requiredCriterion)
+        .Set("worse_than_required", seen > context.requiredCriterion);
+  }
+  mark.Set("at", moment.at);
+  std::string error;
+  bool ok = false;
+  if (writer->IsOpen()) {
+    ok = writer->Write("mark", mark, &error);
+  } else {
+    ok = journal::AppendAfterEnd(*folder, clock, writer->FileName(), "mark", mark, &error);
+  }
+  if (!ok) {
+    lastError = lastPath + ": " + error;
+    return false;
+  }
+  ++marks;
+  return true;
 }
 
 void JournalRecorder::Paused() { Write("pause", Json::Object()); }

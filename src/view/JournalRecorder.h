@@ -73,6 +73,22 @@ class JournalRecorder : public RunEvents {
   void Failed(RunEnd how, const std::string& text, bool byOperator) override;
   void Stopped(RunEnd how, bool stopAccepted) override;
 
+  // What ran at one moment (F8 pressed): the time, the unit, the program
+  // step and the sweep point with the unit's conditions.
+  struct Moment {
+    int64_t utcMs = 0;
+    journal::Json at;
+  };
+  Moment TakeMoment() const;
+  // The operator's EUT anomaly mark: the criterion seen (A..D), a note, how
+  // long the effect lasted (seconds, when given), for what ran at the
+  // moment. After the run's end it follows the run_end. False with the
+  // reason in LastError when it could not be written.
+  bool WriteMark(const Moment& moment, char criterion, const std::string& noteUtf8,
+                 std::optional<int32_t> durationS);
+  // Marks of the running test (or the last one).
+  int Marks() const { return marks; }
+
   // The journal of the run in progress or of the last one; empty if none.
   const std::string& LastJournalPath() const { return lastPath; }
   const std::string& LastError() const { return lastError; }
@@ -91,8 +107,9 @@ class JournalRecorder : public RunEvents {
   JournalFolder* folder;
   const JournalClock& clock;
   std::unique_ptr<journal::Writer> writer;
-  bool started = false;      // the instrument (or the clock) took the START
-  int32_t programTimes = 1;  // repetitions of the program run
+  bool started = false;  // the instrument (or the clock) took the START
+  int32_t programTimes = 1;
+  int marks = 0;  // repetitions of the program run
   RunEnd failure = RunEnd::None;
   bool operatorStop = false;  // the instrument's panel or stop input
   std::string stopReason;     // what the operator was shown

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -35,6 +37,7 @@
 #include "support/SimLogFile.h"
 #include "support/SimProcess.h"
 #include "support/UnitSetup.h"
+#include "ui/AnomalyDialog.h"
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
@@ -349,6 +352,92 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   BoxAnswerer no(QMessageBox::No);
   EXPECT_TRUE(frame.close());
   EXPECT_EQ(no.texts, std::vector<std::string>{"Save changes to Untitled?"});
+  owned.reset();
+  fs::remove_all(dir);
+}
+
+// F8 in a run: a modeless box; the run goes on under it, OK writes a mark of
+// what ran at the press, and the status bar counts the marks.
+TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
+  const fs::path dir = fs::temp_directory_path() / ("hvt-desktop-f8-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "rt");
+  fs::permissions(dir / "rt", fs::perms::owner_all);
+  const fs::path log = dir / "sim.log";
+  testing::SimProcess sim({"--log", log.string()});
+  ASSERT_FALSE(sim.Path().empty());
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir / "cfg").string()));
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
+  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "rt").string()));
+  {
+    SettingsFile settings(SettingsFile::PathUnder(dir / "cfg"));
+    settings.WriteSetting("Ports", "COM1", sim.Path());
+    settings.WriteSetting("EMV", "PORT_NUM", "1");
+    settings.WriteSetting("Journal", "REQUIRED_CRITERION", "A");
+  }
+  auto owned = std::make_unique<CPELKApp>(AppOptions{});
+  CPELKApp& app = *owned;
+  ASSERT_TRUE(app.Start());
+  FormWindow& form = app.Window();
+  MainFrame& frame = app.Frame();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  app.View().doc.unit(1).voltage = 120;  // 1.20 kV, 30 s: long enough to mark
+  app.View().doc.unit(1).injectionTime = 30;
+  app.View().doc.unit(1).injectionEndless = 0;
+  app.View().selections.SelectUnit(1);
+  QTest::mouseClick(form.findChild<QPushButton*>("c1052"), Qt::LeftButton);  // START
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().RunActive(); }, 2000));
+
+  QWidget* focus = form.findChild<QWidget*>("c1002");
+  QTest::keyPress(focus, Qt::Key_F8);
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_F8, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(focus, &repeat);  // a held key: still one box
+  QTest::keyRelease(focus, Qt::Key_F8);
+  AnomalyDialog* box = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return (box = frame.findChild<AnomalyDialog*>()) && box->isVisible(); }, 2000));
+  EXPECT_EQ(frame.findChildren<AnomalyDialog*>().size(), 1);
+  EXPECT_FALSE(box->isModal());
+  EXPECT_EQ(box->windowTitle(), "EUT anomaly");
+  for (char letter : {'A', 'B', 'C', 'D'}) {
+    auto* radio = box->findChild<QRadioButton*>(QStringLiteral("Criterion") + QChar(letter));
+    ASSERT_TRUE(radio);
+    EXPECT_TRUE(radio->accessibleName().startsWith(QChar(letter)));
+  }
+  box->findChild<QRadioButton*>("CriterionB")->setChecked(true);
+  box->findChild<QLineEdit*>("Note")->setText("display flickered");
+  if (const char* shot = std::getenv("HVT_SCREENSHOT_DIR")) {
+    box->grab().save(QString::fromUtf8(shot) + "/anomaly-box.png");
+  }
+  QTest::qWait(0);
+  ASSERT_TRUE(app.View().RunActive());  // the box neither paused nor stopped it
+  EXPECT_NE(app.View().runStatus.runState, Paused);
+  box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(frame.findChild<QLabel*>("MarksPane")->text(), "Marks: 1");
+  if (const char* shot = std::getenv("HVT_SCREENSHOT_DIR")) {
+    frame.grab().save(QString::fromUtf8(shot) + "/marks-pane.png");
+  }
+
+  QTest::mousePress(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);  // STOP
+  QTest::mouseRelease(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !app.View().RunActive(); }, 3000));
+
+  std::string mark, end;
+  for (const auto& e : fs::directory_iterator(dir / "data" / "Korrin" / "HVT-KP4RS" / "journal")) {
+    std::ifstream in(e.path());
+    for (std::string line; std::getline(in, line);) {
+      if (line.find("\"type\":\"mark\"") != std::string::npos) mark = line;
+      if (line.find("\"type\":\"run_end\"") != std::string::npos) end = line;
+    }
+  }
+  EXPECT_NE(mark.find("\"criterion\":\"B\""), std::string::npos) << mark;
+  EXPECT_NE(mark.find("\"note\":\"display flickered\""), std::string::npos) << mark;
+  EXPECT_NE(mark.find("\"worse_than_required\":true"), std::string::npos) << mark;
+  EXPECT_NE(mark.find("\"voltage_kv\":\"1.20\""), std::string::npos) << mark;
+  EXPECT_NE(end.find("\"status\":\"stopped\""), std::string::npos) << end;
+  BoxAnswerer no(QMessageBox::No);
+  frame.close();
   owned.reset();
   fs::remove_all(dir);
 }

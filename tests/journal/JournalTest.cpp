@@ -192,6 +192,40 @@ TEST(Journal, RecoveryClosesOnlyRunsWhoseWriterIsGone) {
   EXPECT_EQ(RecoverJournals(*rig.folder, rig.clock).size(), 1u);
 }
 
+// Marks and amendments after the end follow the chain; a live run and one
+// without its end take none.
+TEST(Journal, NotesAfterTheEndFollowTheChainAndALiveRunTakesNone) {
+  JournalRig rig;
+  const std::string open = rig.Run(false).filename().string();
+  std::string error;
+  EXPECT_FALSE(AppendAfterEnd(*rig.folder, rig.clock, open, "mark", Json::Object(), &error));
+  EXPECT_EQ(error, "the run has no end yet");
+
+  Writer live(*rig.folder, rig.clock);
+  rig.clock.utc += 1000;
+  ASSERT_TRUE(live.Create(nullptr));
+  ASSERT_TRUE(live.Write("run_start", Json::Object()));
+  ASSERT_TRUE(live.Write("run_end", Json::Object().Set("status", "stopped")));
+  EXPECT_FALSE(AppendAfterEnd(*rig.folder, rig.clock, live.FileName(), "mark", Json::Object(),
+                              &error));
+  EXPECT_EQ(error, "the run is still going");
+  live.Close();
+
+  ASSERT_TRUE(AppendAfterEnd(*rig.folder, rig.clock, live.FileName(), "mark",
+                             Json::Object().Set("criterion", "B"), &error))
+      << error;
+  ASSERT_TRUE(AppendAfterEnd(*rig.folder, rig.clock, live.FileName(), "amend",
+                             Json::Object().Set("amends", 2).Set("criterion", "C"), &error))
+      << error;
+  const CheckResult r = CheckJournal(ReadAll(rig.path / live.FileName()));
+  EXPECT_EQ(r.outcome, CheckResult::Outcome::Intact) << r.problem;
+  EXPECT_EQ(r.status, "stopped");
+  EXPECT_EQ(r.marks, 1);
+  ASSERT_EQ(r.records, 4);
+  EXPECT_EQ(r.parsed[3].Find("type")->AsString(), "amend");
+  EXPECT_EQ(r.parsed[3].Find("seq")->AsInt(), 3);
+}
+
 // Killed at any byte of any record, the journal recovers into one that
 // checks intact up to its torn tail and ends crashed.
 TEST(Journal, AKillAtAnyByteRecoversIntact) {

@@ -1,16 +1,24 @@
 #include "hvtctl/JournalCommand.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "hvtctl/PlkCommands.h"
 #include "journal/Journal.h"
+#include "os/JournalFolder.h"
+#include "os/SettingsLocation.h"
 #include "platform/AtomicFile.h"
+#include "view/JournalRecorder.h"
 
 namespace hvt {
 
 const char* const kJournalHelp =
     "Usage: hvtctl journal FILE [--json]\n"
+    "       hvtctl journal FILE --amend SEQ --criterion A|B|C|D [--note TEXT]\n"
+    "                      --reason TEXT\n"
     "       hvtctl journal --schema\n"
     "\n"
     "Shows the run a journal (FILE.jsonl, written by hvtctl run and the\n"
@@ -30,6 +38,11 @@ const char* const kJournalHelp =
     "  --json               print the check as one JSON object: status, records,\n"
     "                       first_break_seq, torn_tail, marks\n"
     "  --schema             print the JSON Schema of a journal's records\n"
+    "  --amend SEQ          correct the EUT anomaly mark SEQ of an ended run: an\n"
+    "                       amend record naming SEQ, with the new criterion and\n"
+    "                       note, the reason and the operator, is appended; the\n"
+    "                       mark itself stays as it was. Refused while the run\n"
+    "                       is still going\n"
     "  -h, --help           show this help\n"
     "\n"
     "Exit status: 0 intact, 1 a record before the last was changed or removed,\n"
@@ -84,6 +97,10 @@ void PrintRecord(const Json& r, std::ostream& out) {
     out << "error (" << Field(r, "source") << "): " << Field(r, "text");
   } else if (type == "mark") {
     out << "mark: criterion " << Field(r, "criterion") << ": " << Field(r, "note");
+  } else if (type == "amend") {
+    out << "amend of mark " << Field(r, "amends") << ": criterion " << Field(r, "criterion");
+    if (r.Find("note")) out << ": " << Field(r, "note");
+    out << " (" << Field(r, "reason") << ", " << Field(r, "operator") << ")";
   } else if (type == "recovered") {
     out << "recovered: " << Field(r, "torn_length") << " torn bytes at " << Field(r, "torn_offset")
         << " left in place";
@@ -123,10 +140,87 @@ int64_t MonoSpan(const CheckResult& r) {
 
 }  // namespace
 
+namespace {
+
+struct Amendment {
+  int64_t seq = -1;
+  std::string criterion;
+  std::optional<std::string> note;
+  std::string reason;
+};
+
+// Appends the amendment of a mark; the exit code.
+int Amend(const std::string& file, const CheckResult& r, const Amendment& a, std::ostream& out,
+          std::ostream& err) {
+  const std::string who = "hvtctl journal: " + file + ": ";
+  const auto mark = std::find_if(r.parsed.begin(), r.parsed.end(), [&](const Json& record) {
+    return record.Find("seq")->AsInt() == a.seq && Field(record, "type") == "mark";
+  });
+  if (mark == r.parsed.end()) {
+    err << who << "seq " << a.seq << " is no mark\n";
+    return kExitUsage;
+  }
+  const std::filesystem::path path(file);
+  std::string error;
+  auto folder = os::OpenJournalFolder(
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path("."), &error);
+  if (!folder) {
+    err << who << error << "\n";
+    return kExitFailure;
+  }
+  JournalContext context;
+  ReadJournalSettings(UserSettingsFile(), os::LoginName(), context);
+  Json amend = Json::Object().Set("amends", a.seq).Set("criterion", a.criterion);
+  if (a.note) amend.Set("note", *a.note);
+  amend.Set("reason", a.reason).Set("operator", context.operatorName);
+  if (!journal::AppendAfterEnd(*folder, os::SystemJournalClock(), path.filename().string(), "amend",
+                               amend, &error)) {
+    err << who << "not amended: " << error << "\n";
+    return kExitFailure;
+  }
+  out << "amended mark " << a.seq << ": criterion " << a.criterion << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
 int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string file;
   bool json = false;
-  for (const std::string& a : args) {
+  std::optional<Amendment> amendment;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string* {
+      if (i + 1 >= args.size()) {
+        err << "hvtctl journal: " << a << " needs a value\n";
+        return nullptr;
+      }
+      return &args[++i];
+    };
+    if (a == "--amend" || a == "--criterion" || a == "--note" || a == "--reason") {
+      const std::string* v = value();
+      if (!v) return kExitUsage;
+      if (!amendment) amendment.emplace();
+      if (a == "--amend") {
+        if (v->empty() || v->size() > 9 ||
+            v->find_first_not_of("0123456789") != std::string::npos) {
+          err << "hvtctl journal: --amend takes a record's seq\n";
+          return kExitUsage;
+        }
+        amendment->seq = std::stoll(*v);
+      } else if (a == "--criterion") {
+        if (v->size() != 1 || (*v)[0] < 'A' || (*v)[0] > 'D') {
+          err << "hvtctl journal: --criterion must be A, B, C or D\n";
+          return kExitUsage;
+        }
+        amendment->criterion = *v;
+      } else if (a == "--note") {
+        amendment->note = *v;
+      } else {
+        amendment->reason = *v;
+      }
+      continue;
+    }
     if (a == "--help" || a == "-h") {
       out << kJournalHelp;
       return kExitOk;
@@ -163,6 +257,18 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
     return kExitUsage;
   }
   const bool intact = r.outcome == CheckResult::Outcome::Intact;
+  if (amendment) {
+    if (amendment->seq < 0 || amendment->criterion.empty() || amendment->reason.empty()) {
+      err << "hvtctl journal: --amend needs SEQ, --criterion and --reason\n";
+      return kExitUsage;
+    }
+    if (!intact) {
+      err << "hvtctl journal: " << file << ": the chain breaks at seq " << *r.firstBreakSeq
+          << "; not amended\n";
+      return kExitFailure;
+    }
+    return Amend(file, r, *amendment, out, err);
+  }
   if (json) {
     Json check = Json::Object()
                      .Set("status", r.status)
