@@ -293,6 +293,17 @@ TailState ReadTailState(std::string_view tail, uint64_t size, bool whole) {
   return s;
 }
 
+// The state of a journal's end, from as much of its tail as that takes.
+bool ReadTailOf(const JournalFolder& folder, const std::string& name, TailState& s) {
+  for (uint64_t want = 64 * 1024;; want *= 4) {
+    std::string tail;
+    uint64_t size = 0;
+    if (!folder.ReadTail(name, want, tail, size)) return false;
+    s = ReadTailState(tail, size, tail.size() == size);
+    if (!s.needMore) return true;
+  }
+}
+
 std::string RunIdOfName(const std::string& name) {
   const size_t under = name.find('_');
   const size_t dot = name.rfind('.');
@@ -311,15 +322,9 @@ bool AppendAfterEnd(JournalFolder& folder, const JournalClock& clock, const std:
     return false;
   }
   TailState s;
-  for (uint64_t want = 64 * 1024;; want *= 4) {
-    std::string tail;
-    uint64_t size = 0;
-    if (!folder.ReadTail(name, want, tail, size)) {
-      if (error) *error = "cannot be read";
-      return false;
-    }
-    s = ReadTailState(tail, size, tail.size() == size);
-    if (!s.needMore) break;
+  if (!ReadTailOf(folder, name, s)) {
+    if (error) *error = "cannot be read";
+    return false;
   }
   if (!s.ended || s.tornLength > 0 || !s.last) {
     if (error) *error = "the run has no end yet";
@@ -342,15 +347,7 @@ std::vector<std::string> RecoverJournals(JournalFolder& folder, const JournalClo
     if (problems) problems->push_back(text);
   };
   for (const std::string& name : folder.List()) {
-    auto state = [&](TailState& s) {
-      for (uint64_t want = 64 * 1024;; want *= 4) {
-        std::string tail;
-        uint64_t size = 0;
-        if (!folder.ReadTail(name, want, tail, size)) return false;
-        s = ReadTailState(tail, size, tail.size() == size);
-        if (!s.needMore) return true;
-      }
-    };
+    auto state = [&](TailState& s) { return ReadTailOf(folder, name, s); };
     TailState s;
     if (!state(s)) {
       problem(name + ": cannot be read");

@@ -240,22 +240,49 @@ TEST(DesktopE2E, OneCopyPerSessionAndALockLeftByAKilledCopyIsTakenOver) {
   EXPECT_EQ(third.exitCode(), 0);
 }
 
-TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
-  const fs::path dir = fs::temp_directory_path() / ("hvt-desktop-e2e-" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir / "rt");
-  fs::permissions(dir / "rt", fs::perms::owner_all);
-  const fs::path log = dir / "sim.log";
-  testing::SimProcess sim({"--log", log.string()});
-  ASSERT_FALSE(sim.Path().empty());
-  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir / "cfg").string()));
-  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
-  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "rt").string()));
-  {
+// The desktop program on hvt-sim as COM1, with its settings, journals and
+// runtime files in a folder of its own, removed afterwards.
+struct BenchFolders {
+  explicit BenchFolders(const std::string& prefix)
+      : dir(Fresh(fs::temp_directory_path() / (prefix + std::to_string(getpid())))),
+        log(dir / "sim.log"),
+        sim({"--log", log.string()}) {
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir / "cfg").string()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "rt").string()));
     SettingsFile settings(SettingsFile::PathUnder(dir / "cfg"));
     settings.WriteSetting("Ports", "COM1", sim.Path());
     settings.WriteSetting("EMV", "PORT_NUM", "1");
   }
+  ~BenchFolders() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  static fs::path Fresh(const fs::path& dir) {
+    fs::remove_all(dir);
+    fs::create_directories(dir / "rt");
+    fs::permissions(dir / "rt", fs::perms::owner_all);
+    return dir;
+  }
+  // Every line of the journals the runs wrote.
+  std::vector<std::string> JournalLines() const {
+    std::vector<std::string> lines;
+    for (const auto& e :
+         fs::directory_iterator(dir / "data" / "Korrin" / "HVT-KP4RS" / "journal")) {
+      std::ifstream in(e.path());
+      for (std::string line; std::getline(in, line);) lines.push_back(line);
+    }
+    return lines;
+  }
+  fs::path dir;
+  fs::path log;
+  testing::SimProcess sim;
+};
+
+TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
+  const BenchFolders bench("hvt-desktop-e2e-");
+  ASSERT_FALSE(bench.sim.Path().empty());
+  const fs::path& log = bench.log;
 
   auto owned = std::make_unique<CPELKApp>(AppOptions{});
   CPELKApp& app = *owned;
@@ -335,14 +362,12 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   // The run's journal, in the user's journal folder: its start, the pause
   // and the resume, and its end.
   std::vector<std::string> types;
-  for (const auto& e : fs::directory_iterator(dir / "data" / "Korrin" / "HVT-KP4RS" / "journal")) {
-    std::ifstream in(e.path());
-    for (std::string line; std::getline(in, line);) {
-      const size_t at = line.find("\"type\":\"");
-      if (at != std::string::npos)
-        types.push_back(line.substr(at + 8, line.find('"', at + 8) - at - 8));
-    }
+  for (const std::string& line : bench.JournalLines()) {
+    const size_t at = line.find("\"type\":\"");
+    if (at != std::string::npos)
+      types.push_back(line.substr(at + 8, line.find('"', at + 8) - at - 8));
   }
+
   ASSERT_GE(types.size(), 4u);
   EXPECT_EQ(types.front(), "run_start");
   EXPECT_NE(std::find(types.begin(), types.end(), "pause"), types.end());
@@ -353,28 +378,16 @@ TEST(DesktopE2E, StartUpTypedVoltageStartPauseAndTheFrameLockedDuringTheRun) {
   EXPECT_TRUE(frame.close());
   EXPECT_EQ(no.texts, std::vector<std::string>{"Save changes to Untitled?"});
   owned.reset();
-  fs::remove_all(dir);
 }
 
 // F8 in a run: a modeless box; the run goes on under it, OK writes a mark of
 // what ran at the press, and the status bar counts the marks.
 TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
-  const fs::path dir = fs::temp_directory_path() / ("hvt-desktop-f8-" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir / "rt");
-  fs::permissions(dir / "rt", fs::perms::owner_all);
-  const fs::path log = dir / "sim.log";
-  testing::SimProcess sim({"--log", log.string()});
-  ASSERT_FALSE(sim.Path().empty());
-  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir / "cfg").string()));
-  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
-  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "rt").string()));
-  {
-    SettingsFile settings(SettingsFile::PathUnder(dir / "cfg"));
-    settings.WriteSetting("Ports", "COM1", sim.Path());
-    settings.WriteSetting("EMV", "PORT_NUM", "1");
-    settings.WriteSetting("Journal", "REQUIRED_CRITERION", "A");
-  }
+  const BenchFolders bench("hvt-desktop-f8-");
+  ASSERT_FALSE(bench.sim.Path().empty());
+  const fs::path& dir = bench.dir;
+  SettingsFile(SettingsFile::PathUnder(dir / "cfg"))
+      .WriteSetting("Journal", "REQUIRED_CRITERION", "A");
   auto owned = std::make_unique<CPELKApp>(AppOptions{});
   CPELKApp& app = *owned;
   ASSERT_TRUE(app.Start());
@@ -424,12 +437,9 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !app.View().RunActive(); }, 3000));
 
   std::string mark, end;
-  for (const auto& e : fs::directory_iterator(dir / "data" / "Korrin" / "HVT-KP4RS" / "journal")) {
-    std::ifstream in(e.path());
-    for (std::string line; std::getline(in, line);) {
-      if (line.find("\"type\":\"mark\"") != std::string::npos) mark = line;
-      if (line.find("\"type\":\"run_end\"") != std::string::npos) end = line;
-    }
+  for (const std::string& line : bench.JournalLines()) {
+    if (line.find("\"type\":\"mark\"") != std::string::npos) mark = line;
+    if (line.find("\"type\":\"run_end\"") != std::string::npos) end = line;
   }
   EXPECT_NE(mark.find("\"criterion\":\"B\""), std::string::npos) << mark;
   EXPECT_NE(mark.find("\"note\":\"display flickered\""), std::string::npos) << mark;
@@ -439,7 +449,6 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   BoxAnswerer no(QMessageBox::No);
   frame.close();
   owned.reset();
-  fs::remove_all(dir);
 }
 
 // Enter held on a focused button as X11 delivers it: the first press, then
