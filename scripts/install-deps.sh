@@ -11,7 +11,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   qt6-tools-dev-tools qt6-translations-l10n \
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
   clang libclang-rt-14-dev \
-  socat xvfb xauth imagemagick poppler-utils fonts-liberation fonts-noto-cjk time \
+  socat xvfb xauth imagemagick poppler-utils qpdf fonts-liberation fonts-noto-cjk time \
   python3-jsonschema \
   help2man dpkg-dev fakeroot file lintian desktop-file-utils appstream shared-mime-info man-db \
   qt6-qpa-plugins librsvg2-bin locales \

@@ -125,4 +125,20 @@ const Cp1252Codec& Cp1252Codec::Instance() {
   return codec;
 }
 
+std::string Utf8Codec::FromUtf16(std::u16string_view text) const {
+  std::string out;
+  for (char32_t c : DecodeUtf16(text)) AppendUtf8(out, c);
+  return out;
+}
+
+std::optional<std::string> Utf8Codec::ToUtf8(std::string_view bytes) const {
+  if (!DecodeUtf8(bytes)) return std::nullopt;
+  return std::string(bytes);
+}
+
+const Utf8Codec& Utf8Codec::Instance() {
+  static const Utf8Codec codec;
+  return codec;
+}
+
 }  // namespace hvt

@@ -34,6 +34,18 @@ class Cp1252Codec final : public TextCodec {
   static const Cp1252Codec& Instance();
 };
 
+// UTF-8 itself, for texts that are Unicode already (a run's journal). Only
+// well-formed UTF-8 passes; lone surrogates become U+FFFD.
+class Utf8Codec final : public TextCodec {
+ public:
+  int CodePage() const override { return 65001; }
+  std::string FromUtf16(std::u16string_view text) const override;
+  std::optional<std::string> ToUtf8(std::string_view bytes) const override;
+  std::optional<std::string> FromUtf8(std::string_view utf8) const override { return ToUtf8(utf8); }
+
+  static const Utf8Codec& Instance();
+};
+
 // UTF-8 helpers shared by codecs.
 void AppendUtf8(std::string& out, char32_t c);
 // Decodes UTF-8 strictly; nullopt on malformed input.

@@ -29,25 +29,21 @@ std::chrono::year_month_day LocalDate() {
          std::chrono::day{static_cast<unsigned>(today.day())};
 }
 
-bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string& bytes,
-                     std::string* error) {
-  const auto codec = MakeCodec(options.codePage);
-  if (!codec) {
-    if (error) *error = "code page " + std::to_string(options.codePage) + " is not supported";
-    return false;
-  }
+bool RenderPdfPages(Paper paper, const std::string& titleUtf8, const TextCodec& codec,
+                    const DrawPages& draw, std::string& bytes, std::string* error) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
     writer.setResolution(kResolution);
+    // PDF/A-1b: every font embedded, an sRGB output intent and the XMP
+    // identification, so that the file can be archived.
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     writer.setPageLayout(
-        QPageLayout(QPageSize(options.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
+        QPageLayout(QPageSize(paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
                     QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
                     QPageLayout::Millimeter));
-    if (auto title = codec->ToUtf8(LoadString(TextId::ReportTitle))) {
-      writer.setTitle(QString::fromStdString(*title));
-    }
+    writer.setTitle(QString::fromStdString(titleUtf8));
     writer.setCreator(QStringLiteral("HVT-KP4RS"));
 
     // A printer reports its printable area in whole millimetres.
@@ -61,18 +57,34 @@ bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string
       return false;
     }
     QtReportCanvas canvas(painter, widthMm, heightMm, writer.logicalDpiX(), writer.logicalDpiY(),
-                          *codec);
-    ReportDrawing drawing(canvas, doc, options.codePage, options.today);
-    drawing.reportPageCount = ReportPageCount(doc);
-    for (int page = 1; page <= drawing.reportPageCount; ++page) {
-      if (page > 1) writer.newPage();
-      canvas.BeginPage();
-      drawing.DrawPage(page);
-    }
+                          codec);
+    draw(canvas, [&] { writer.newPage(); });
     painter.end();
   }
   bytes.assign(buffer.data().constData(), static_cast<size_t>(buffer.data().size()));
   return true;
+}
+
+bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string& bytes,
+                     std::string* error) {
+  const auto codec = MakeCodec(options.codePage);
+  if (!codec) {
+    if (error) *error = "code page " + std::to_string(options.codePage) + " is not supported";
+    return false;
+  }
+  const std::string title = codec->ToUtf8(LoadString(TextId::ReportTitle)).value_or("");
+  return RenderPdfPages(
+      options.paper, title, *codec,
+      [&](QtReportCanvas& canvas, const std::function<void()>& newPage) {
+        ReportDrawing drawing(canvas, doc, options.codePage, options.today);
+        drawing.reportPageCount = ReportPageCount(doc);
+        for (int page = 1; page <= drawing.reportPageCount; ++page) {
+          if (page > 1) newPage();
+          canvas.BeginPage();
+          drawing.DrawPage(page);
+        }
+      },
+      bytes, error);
 }
 
 bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptions& options,

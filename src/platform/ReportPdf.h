@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "model/CPELKDoc.h"
@@ -26,6 +27,16 @@ bool WriteReportPdf(const std::string& path, CPELKDoc& doc, const ReportPdfOptio
 // The same PDF as bytes, for standard output or for a check before writing.
 bool RenderReportPdf(CPELKDoc& doc, const ReportPdfOptions& options, std::string& bytes,
                      std::string* error = nullptr);
+
+class QtReportCanvas;
+class TextCodec;
+
+// Pages drawn onto a PDF/A-1b of the paper, with the report's printable area
+// (5 mm edges): draw gets the canvas and a call that starts the next page,
+// and calls the canvas's BeginPage at the start of each.
+using DrawPages = std::function<void(QtReportCanvas&, const std::function<void()>& newPage)>;
+bool RenderPdfPages(Paper paper, const std::string& titleUtf8, const TextCodec& codec,
+                    const DrawPages& draw, std::string& bytes, std::string* error);
 
 // Today's local date.
 std::chrono::year_month_day LocalDate();

@@ -158,29 +158,36 @@ void ReportDrawing::DrawPage(int pageNumber) {
   }
 }
 
-void ReportDrawing::DrawTitleBand(int& d) {
+void DrawTitleBandOn(ReportCanvas& canvas, const PageMeasures& page, const ReportFont& font,
+                     std::string_view title, int& d) {
   const int L = page.left;
   canvas.Fill(L, d, L + page.width, d + 1500, kBandGrey);
-  const std::string& title = LoadString(TextId::ReportTitle);
-  const int width = canvas.TextWidth(titleFont, title);
-  canvas.Text(L + (page.width - width) / 2, d + 170, titleFont, title, true);
-  Rule(L, d + 1040, L + page.width, d + 1040);
+  const int width = canvas.TextWidth(font, title);
+  canvas.Text(L + (page.width - width) / 2, d + 170, font, title, true);
+  canvas.Line(L, d + 1040, L + page.width, d + 1040, kDefaultPen);
   d += 1040;
 }
 
-void ReportDrawing::DrawFooter(int pageNumber) {
+void DrawFooterOn(ReportCanvas& canvas, const PageMeasures& page, const ReportFont& font,
+                  int pageNumber, int pageCount, const std::string& date) {
   const int L = page.left;
   const int B = page.bottom;
   canvas.Fill(L, B - 850, L + page.width, B, kBandGrey);
-  Rule(L, B - 600, L + page.width, B - 600);
-  const std::string number = PageNumberText(pageNumber, reportPageCount);
-  canvas.Text(L + (page.width - canvas.TextWidth(footerFont, number)) / 2, B - 440, footerFont,
-              number, true);
-  const std::string date = today ? ReportDateText(today()) : std::string();
+  canvas.Line(L, B - 600, L + page.width, B - 600, kDefaultPen);
+  const std::string number = PageNumberText(pageNumber, pageCount);
+  canvas.Text(L + (page.width - canvas.TextWidth(font, number)) / 2, B - 440, font, number, true);
   if (!date.empty()) {
-    canvas.Text(L + page.width - canvas.TextWidth(footerFont, date), B - 440, footerFont, date,
-                true);
+    canvas.Text(L + page.width - canvas.TextWidth(font, date), B - 440, font, date, true);
   }
+}
+
+void ReportDrawing::DrawTitleBand(int& d) {
+  DrawTitleBandOn(canvas, page, titleFont, LoadString(TextId::ReportTitle), d);
+}
+
+void ReportDrawing::DrawFooter(int pageNumber) {
+  DrawFooterOn(canvas, page, footerFont, pageNumber, reportPageCount,
+               today ? ReportDateText(today()) : std::string());
 }
 
 void ReportDrawing::RangeRow(int d, const std::string& from, const std::string& to) {

@@ -33,6 +33,14 @@ int ReportPageCount(const CPELKDoc& doc);
 std::vector<std::string_view> WrapMemoLines(std::string_view text, size_t limit, int codePage,
                                             size_t maxLines);
 
+// The grey title band with its centred title (d moves to the rule under
+// it) and the footer band with "Page n / N" and the date, as every printed
+// page has them.
+void DrawTitleBandOn(ReportCanvas& canvas, const PageMeasures& page, const ReportFont& font,
+                     std::string_view title, int& d);
+void DrawFooterOn(ReportCanvas& canvas, const PageMeasures& page, const ReportFont& font,
+                  int pageNumber, int pageCount, const std::string& date);
+
 // Draws report pages onto a canvas. The document is only read, except for
 // its programCursor, which the step pages use as their scan position.
 class ReportDrawing {

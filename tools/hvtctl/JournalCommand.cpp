@@ -6,17 +6,20 @@
 #include <optional>
 #include <ostream>
 
+#include "hvtctl/OutputFile.h"
 #include "hvtctl/PlkCommands.h"
 #include "journal/Journal.h"
 #include "os/JournalFolder.h"
 #include "os/SettingsLocation.h"
 #include "platform/AtomicFile.h"
+#include "platform/RunRecordPdf.h"
 #include "view/JournalRecorder.h"
+#include "view/RunRecord.h"
 
 namespace hvt {
 
 const char* const kJournalHelp =
-    "Usage: hvtctl journal FILE [--json]\n"
+    "Usage: hvtctl journal FILE [--json] [--pdf OUT.pdf [--paper a4|letter]]\n"
     "       hvtctl journal FILE --amend SEQ --criterion A|B|C|D [--note TEXT]\n"
     "                      --reason TEXT\n"
     "       hvtctl journal --schema\n"
@@ -37,6 +40,11 @@ const char* const kJournalHelp =
     "Options:\n"
     "  --json               print the check as one JSON object: status, records,\n"
     "                       first_break_seq, torn_tail, marks\n"
+    "  --pdf OUT.pdf        also write the run record as a PDF/A-1b in the\n"
+    "                       report's style, every page it takes; its last line\n"
+    "                       holds the record count and the last hash. '-' writes\n"
+    "                       it to standard output instead of the text\n"
+    "  --paper a4|letter    the PDF's paper (a4)\n"
     "  --schema             print the JSON Schema of a journal's records\n"
     "  --amend SEQ          correct the EUT anomaly mark SEQ of an ended run: an\n"
     "                       amend record naming SEQ, with the new criterion and\n"
@@ -60,82 +68,6 @@ std::string Field(const Json& record, std::string_view key) {
   if (!value) return {};
   if (value->IsString()) return value->AsString();
   return value->Dump();
-}
-
-// The record's time without the date: "02:40:12.016".
-std::string Clock(const Json& record) {
-  const std::string t = Field(record, "t");
-  return t.size() >= 23 ? t.substr(11, 12) : t;
-}
-
-void PrintRecord(const Json& r, std::ostream& out) {
-  const std::string type = Field(r, "type");
-  out << Clock(r) << "  ";
-  if (type == "run_start") {
-    const Json* runs = r.Find("runs");
-    out << "start: " << (runs ? Field(*runs, "kind") : "") << " "
-        << (runs ? Field(*runs, runs->Find("unit") ? "unit" : "program") : "");
-    if (runs && runs->Find("demonstration") && runs->Find("demonstration")->AsBool())
-      out << ", demonstration";
-    if (runs && runs->Find("one_shot") && runs->Find("one_shot")->AsBool()) out << ", 1SHOT";
-  } else if (type == "unit_start") {
-    out << "unit " << Field(r, "unit") << " \"" << Field(r, "name") << "\"";
-    if (r.Find("step"))
-      out << " (step " << Field(r, "step") << ", repetition " << Field(r, "repetition") << ")";
-    out << ": " << Field(r, "voltage_kv") << " kV " << Field(r, "polarity") << ", "
-        << Field(r, "width") << " ns, " << Field(r, "trigger") << " " << Field(r, "trigger_value")
-        << ", " << Field(r, "line") << "/" << Field(r, "return") << ", " << Field(r, "terminator")
-        << ", injection " << Field(r, "injection_s") << " s, interval " << Field(r, "interval_s")
-        << " s";
-  } else if (type == "point") {
-    out << "point: " << Field(r, "voltage_kv") << " kV";
-    if (r.Find("phase_deg")) out << ", " << Field(r, "phase_deg") << " deg";
-    if (r.Find("variable_ms")) out << ", " << Field(r, "variable_ms") << " ms";
-  } else if (type == "line") {
-    out << "line " << (r.Find("on") && r.Find("on")->AsBool() ? "on" : "off");
-  } else if (type == "error") {
-    out << "error (" << Field(r, "source") << "): " << Field(r, "text");
-  } else if (type == "mark") {
-    out << "mark: criterion " << Field(r, "criterion") << ": " << Field(r, "note");
-  } else if (type == "amend") {
-    out << "amend of mark " << Field(r, "amends") << ": criterion " << Field(r, "criterion");
-    if (r.Find("note")) out << ": " << Field(r, "note");
-    out << " (" << Field(r, "reason") << ", " << Field(r, "operator") << ")";
-  } else if (type == "recovered") {
-    out << "recovered: " << Field(r, "torn_length") << " torn bytes at " << Field(r, "torn_offset")
-        << " left in place";
-  } else if (type == "run_end") {
-    out << "end: " << Field(r, "status") << " (" << Field(r, "reason") << ")";
-  } else {
-    out << type;
-  }
-  out << "\n";
-}
-
-void PrintHeader(const Json& start, std::ostream& out) {
-  out << "run " << Field(start, "run") << "\n";
-  out << "started " << Field(start, "t") << " by " << Field(start, "operator") << " with "
-      << Field(start, "program") << " " << Field(start, "version") << "\n";
-  if (const Json* instrument = start.Find("instrument")) {
-    out << "instrument: "
-        << (instrument->Find("demonstration") && instrument->Find("demonstration")->AsBool()
-                ? std::string("demonstration mode")
-                : Field(*instrument, "identification"))
-        << "\n";
-  }
-  if (const Json* document = start.Find("document")) {
-    out << "document: " << (document->Find("path") ? Field(*document, "path") : "(untitled)")
-        << ", sha256 " << Field(*document, "sha256") << "\n";
-  }
-  if (start.Find("required_criterion") && start.Find("required_criterion")->IsString())
-    out << "required criterion: " << Field(start, "required_criterion") << "\n";
-}
-
-int64_t MonoSpan(const CheckResult& r) {
-  if (r.parsed.size() < 2) return 0;
-  const Json* first = r.parsed.front().Find("mono_ms");
-  const Json* last = r.parsed.back().Find("mono_ms");
-  return first && last ? last->AsInt() - first->AsInt() : 0;
 }
 
 }  // namespace
@@ -187,6 +119,8 @@ int Amend(const std::string& file, const CheckResult& r, const Amendment& a, std
 int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string file;
   bool json = false;
+  std::optional<std::string> pdfPath;
+  Paper paper = Paper::A4;
   std::optional<Amendment> amendment;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -218,6 +152,19 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
         amendment->note = *v;
       } else {
         amendment->reason = *v;
+      }
+      continue;
+    }
+    if (a == "--pdf" || a == "--paper") {
+      const std::string* v = value();
+      if (!v) return kExitUsage;
+      if (a == "--pdf") {
+        pdfPath = *v;
+      } else if (*v == "a4" || *v == "letter") {
+        paper = *v == "a4" ? Paper::A4 : Paper::Letter;
+      } else {
+        err << "hvtctl journal: --paper must be a4 or letter\n";
+        return kExitUsage;
       }
       continue;
     }
@@ -269,6 +216,18 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
     return Amend(file, r, *amendment, out, err);
   }
+  const RunRecord record = DescribeJournal(r);
+  if (pdfPath) {
+    // Never over the journal itself, which is only ever appended to.
+    if (!OutputAllowed("hvtctl journal", file, *pdfPath, true, err)) return kExitUsage;
+    std::string pdf;
+    if (!RenderRunRecordPdf(record, paper, LocalDate, pdf, &error) ||
+        !WriteOutput(*pdfPath, pdf, true, out, &error)) {
+      err << "hvtctl journal: " << *pdfPath << ": the run record was not written: " << error
+          << "\n";
+      return kExitFailure;
+    }
+  }
   if (json) {
     Json check = Json::Object()
                      .Set("status", r.status)
@@ -277,19 +236,8 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
                      .Set("torn_tail", r.tornTail)
                      .Set("marks", r.marks);
     out << check.Dump() << "\n";
-  } else {
-    const Json& first = r.parsed.front();
-    if (Field(first, "type") == "run_start") PrintHeader(first, out);
-    for (const Json& record : r.parsed) PrintRecord(record, out);
-    char duration[32];
-    std::snprintf(duration, sizeof duration, "%.1f", static_cast<double>(MonoSpan(r)) / 1000.0);
-    out << "status: " << r.status << ", " << duration << " s, " << r.records << " records, "
-        << r.marks << " marks\n";
-    if (r.tornTail) {
-      out << "torn tail: " << r.tornLength << " bytes at " << r.tornOffset
-          << " (the last record was cut short)\n";
-    }
-    out << "chain: " << (intact ? "intact" : "broken") << ", last hash " << r.lastHash << "\n";
+  } else if (!pdfPath || !IsStdStream(*pdfPath)) {
+    for (const RunRecordLine& line : record.lines) out << line.text << "\n";
   }
   if (!intact) {
     err << "hvtctl journal: " << file << ": the chain breaks at seq " << *r.firstBreakSeq << ": "

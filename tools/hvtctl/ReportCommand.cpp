@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <charconv>
+#include <functional>
 #include <optional>
 #include <ostream>
 
@@ -379,15 +380,19 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
   return WriteReport(doc, PdfOptions(o), outPath, out, err);
 }
 
-int RunReportMain(int argc, char** argv, const std::vector<std::string>& args, std::ostream& out,
-                  std::ostream& err) {
+int WithGuiApplication(int argc, char** argv, const std::function<int()>& command) {
   // A PDF needs no screen: run offscreen unless a display is there.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QGuiApplication app(argc, argv);
-  return RunReportCommand(args, out, err);
+  return command();
+}
+
+int RunReportMain(int argc, char** argv, const std::vector<std::string>& args, std::ostream& out,
+                  std::ostream& err) {
+  return WithGuiApplication(argc, argv, [&] { return RunReportCommand(args, out, err); });
 }
 
 }  // namespace hvt

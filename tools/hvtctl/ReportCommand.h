@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@ namespace hvt {
 // "hvtctl report ..." with the arguments after "report". Needs a
 // QGuiApplication; see RunReportMain.
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Runs a command that draws (a PDF) under a QGuiApplication, offscreen when
+// there is no display.
+int WithGuiApplication(int argc, char** argv, const std::function<int()>& command);
 
 // Starts a QGuiApplication (offscreen when there is no display) and runs the
 // command.

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -88,7 +89,11 @@ int main(int argc, char** argv) {
     return hvt::RunRunCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   if (args[0] == "journal") {
-    return hvt::RunJournalCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    auto command = [&] { return hvt::RunJournalCommand(rest, std::cout, std::cerr); };
+    // Only the PDF draws; the check needs no display.
+    if (std::find(rest.begin(), rest.end(), "--pdf") == rest.end()) return command();
+    return hvt::WithGuiApplication(argc, argv, command);
   }
   if (args[0] == "stop") {
     return hvt::RunStopCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
