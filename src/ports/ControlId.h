@@ -149,6 +149,8 @@ enum class CommandId : int {
   TestConditions = 32774,
   // File menu: the report as a PDF file, also without a printer.
   ExportPdf = 32790,
+  // File menu: the journal of the last run as a PDF.
+  ExportRunRecord = 32791,
   // The unit context menu.
   PasteUnit = 32778,
   CopyUnit = 32779,

@@ -5,6 +5,7 @@
 namespace hvt {
 
 class ReportJob;
+struct RunRecord;
 
 // The platform's printing: the print dialog and the printer, the preview
 // window, the printer set-up and a PDF file. Each call draws the pages the
@@ -23,6 +24,10 @@ class ReportPrinter {
   // Every page as a PDF file chosen in a save dialog that proposes the
   // path given (UTF-8); false when cancelled or not written.
   virtual bool ExportPdf(ReportJob&, const std::string& /*proposedPath*/) { return false; }
+  // The last run's record as a PDF file chosen in a save dialog.
+  virtual bool ExportRunRecord(const RunRecord&, const std::string& /*proposedPath*/) {
+    return false;
+  }
 };
 
 inline ReportPrinter& NoPrinter() {

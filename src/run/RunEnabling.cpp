@@ -254,6 +254,7 @@ bool RunEnabling::IsCommandEnabled(CommandId command) const {
     case CommandId::FilePrint:
     case CommandId::FilePrintPreview:
     case CommandId::ExportPdf:
+    case CommandId::ExportRunRecord:
     // The recent files open documents, as Open does.
     case CommandId::FileRecent1:
     case CommandId::FileRecent2:

@@ -107,6 +107,7 @@ void MainFrame::BuildMenus() {
              QKeySequence(Qt::CTRL | Qt::Key_P));
   AddCommand(file, MenuText(kFilePrintPreview, "Print Pre&view"), kFilePrintPreview);
   AddCommand(file, MenuText(kExportPdf, "Export P&DF..."), kExportPdf);
+  AddCommand(file, MenuText(kExportRunRecord, "Export Run Re&cord..."), kExportRunRecord);
   AddCommand(file, MenuText(kFilePrintSetup, "P&rint Setup..."), kFilePrintSetup);
   file->addSeparator();
   for (int i = 0; i < 4; ++i) {

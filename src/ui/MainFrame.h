@@ -48,6 +48,7 @@ class MainFrame : public QMainWindow {
     kEquipmentName = 32773,
     kTestConditions = 32774,
     kExportPdf = 32790,
+    kExportRunRecord = 32791,
   };
 
   explicit MainFrame(SettingsFile& settings, QWidget* parent = nullptr);

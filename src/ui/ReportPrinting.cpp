@@ -13,6 +13,7 @@
 
 #include "model/TextCodec.h"
 #include "platform/QtReportCanvas.h"
+#include "platform/RunRecordPdf.h"
 #include "ui/TemplateText.h"
 #include "ui/UiText.h"
 
@@ -95,17 +96,36 @@ void QtReportPrinter::Preview(ReportJob& job) { MakePreview(job)->exec(); }
 
 void QtReportPrinter::PrintSetup() { QPageSetupDialog(&Printer(), owner).exec(); }
 
-bool QtReportPrinter::ExportPdf(ReportJob& job, const std::string& proposedPath) {
+QString QtReportPrinter::AskPdfPath(const std::string& proposedPath) {
   const QString proposed = QString::fromStdString(proposedPath);
-  const QString path = askPdfPath ? askPdfPath(proposed)
-                                  : QFileDialog::getSaveFileName(
-                                        owner, TemplateText(resource::kShell, 2, "Export PDF"),
-                                        proposed, QStringLiteral("PDF (*.pdf)"));
+  return askPdfPath ? askPdfPath(proposed)
+                    : QFileDialog::getSaveFileName(
+                          owner, TemplateText(resource::kShell, 2, "Export PDF"), proposed,
+                          QStringLiteral("PDF (*.pdf)"));
+}
+
+Paper QtReportPrinter::ChosenPaper() const {
+  return printer && printer->pageLayout().pageSize().id() == QPageSize::Letter ? Paper::Letter
+                                                                                : Paper::A4;
+}
+
+bool QtReportPrinter::ExportRunRecord(const RunRecord& record, const std::string& proposedPath) {
+  const QString path = AskPdfPath(proposedPath);
+  if (path.isEmpty()) return false;
+  std::string error;
+  if (!WriteRunRecordPdf(QFile::encodeName(path).toStdString(), record, ChosenPaper(), today,
+                         &error)) {
+    Fail(QStringLiteral("%1: %2").arg(path, QString::fromStdString(error)));
+    return false;
+  }
+  return true;
+}
+
+bool QtReportPrinter::ExportPdf(ReportJob& job, const std::string& proposedPath) {
+  const QString path = AskPdfPath(proposedPath);
   if (path.isEmpty()) return false;
   ReportPdfOptions options;
-  options.paper = printer && printer->pageLayout().pageSize().id() == QPageSize::Letter
-                      ? Paper::Letter
-                      : Paper::A4;
+  options.paper = ChosenPaper();
   options.codePage = codec.CodePage();
   options.today = today;
   std::string error;

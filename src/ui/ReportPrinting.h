@@ -28,6 +28,7 @@ class QtReportPrinter : public ReportPrinter {
   void Preview(ReportJob& job) override;
   void PrintSetup() override;
   bool ExportPdf(ReportJob& job, const std::string& proposedPath) override;
+  bool ExportRunRecord(const RunRecord& record, const std::string& proposedPath) override;
 
   // Draws the pages of the printer's chosen range (every page without one)
   // onto it, as Print does after its dialog; false when the printer cannot
@@ -47,6 +48,8 @@ class QtReportPrinter : public ReportPrinter {
 
  private:
   void Fail(const QString& text);
+  QString AskPdfPath(const std::string& proposedPath);
+  Paper ChosenPaper() const;
 
   QWidget* owner;
   const TextCodec& codec;

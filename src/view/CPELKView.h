@@ -77,7 +77,14 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
   // The highest voltage a status answer may report for the unit it runs.
   int32_t ReportedVoltageLimit() const;
   // Whether a menu command may be started in the present run state.
-  bool IsCommandEnabled(CommandId command) const { return enabling.IsCommandEnabled(command); }
+  // The run's rule, and for the run record a last run whose journal exists.
+  bool IsCommandEnabled(CommandId command) const {
+    if (command == CommandId::ExportRunRecord && !HasRunRecord()) return false;
+    return enabling.IsCommandEnabled(command);
+  }
+  bool HasRunRecord() const {
+    return journalRecorder && !journalRecorder->LastJournalPath().empty();
+  }
   // Another listener of the run's events (the view itself listens first).
   void AddRunListener(RunEvents& listener) { runEvents.listeners.push_back(&listener); }
   // Every run from now on gets a journal in this folder.

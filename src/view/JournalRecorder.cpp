@@ -249,6 +249,12 @@ bool JournalRecorder::WriteMark(const Moment& moment, char criterion, const std:
   return true;
 }
 
+bool JournalRecorder::ReadLastJournal(std::string& bytes) const {
+  if (lastPath.empty() || !writer || !folder) return false;
+  uint64_t size = 0;
+  return folder->ReadTail(writer->FileName(), UINT64_MAX, bytes, size);
+}
+
 void JournalRecorder::Paused() { Write("pause", Json::Object()); }
 void JournalRecorder::Resumed() { Write("resume", Json::Object()); }
 void JournalRecorder::Next() { Write("next", Json::Object()); }

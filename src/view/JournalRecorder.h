@@ -92,6 +92,11 @@ class JournalRecorder : public RunEvents {
   // The journal of the run in progress or of the last one; empty if none.
   const std::string& LastJournalPath() const { return lastPath; }
   const std::string& LastError() const { return lastError; }
+  // The whole journal of the last run as it is on disk now; false when there
+  // is none or it cannot be read.
+  bool ReadLastJournal(std::string& bytes) const;
+  // Its file name, "<UTC start>_<run id>.jsonl"; empty if none.
+  std::string LastJournalName() const { return writer ? writer->FileName() : std::string(); }
 
  private:
   void Write(std::string_view type, const journal::Json& fields);
@@ -108,8 +113,8 @@ class JournalRecorder : public RunEvents {
   const JournalClock& clock;
   std::unique_ptr<journal::Writer> writer;
   bool started = false;  // the instrument (or the clock) took the START
-  int32_t programTimes = 1;
-  int marks = 0;  // repetitions of the program run
+  int32_t programTimes = 1;  // repetitions of the program run
+  int marks = 0;
   RunEnd failure = RunEnd::None;
   bool operatorStop = false;  // the instrument's panel or stop input
   std::string stopReason;     // what the operator was shown

@@ -6,6 +6,7 @@
 #include "form/TestConditionsInput.h"
 #include "model/Settings.h"
 #include "view/CPELKView.h"
+#include "view/RunRecord.h"
 
 namespace hvt {
 
@@ -43,6 +44,18 @@ std::string ProposedPdfPath(const std::string& documentPath, const std::string& 
   return stem + ".pdf";
 }
 
+std::string ProposedRunRecordPath(const std::string& journalName, const std::string& documentPath,
+                                  const std::string& lastFolder, const std::string& home) {
+  std::string stem = journalName;
+  if (stem.size() > 6 && stem.compare(stem.size() - 6, 6, ".jsonl") == 0) stem.resize(stem.size() - 6);
+  size_t nameStart = documentPath.size();
+  while (nameStart > 0 && !IsSeparator(documentPath[nameStart - 1])) --nameStart;
+  const std::string folder = nameStart > 0 ? documentPath.substr(0, nameStart)
+                             : !lastFolder.empty() ? lastFolder
+                                                   : home;
+  return InFolder(folder, stem + ".pdf");
+}
+
 ReportCommands::ReportCommands(CPELKView& view) : view(view) {
   auto& handlers = view.events.commandHandlers;
   handlers[CommandId::EquipmentName] = [this] { OnEquipmentNameInput(); };
@@ -51,6 +64,7 @@ ReportCommands::ReportCommands(CPELKView& view) : view(view) {
   handlers[CommandId::FilePrintPreview] = [this] { OnFilePrintPreview(); };
   handlers[CommandId::FilePrintSetup] = [this] { OnFilePrintSetup(); };
   handlers[CommandId::ExportPdf] = [this] { OnExportPdf(); };
+  handlers[CommandId::ExportRunRecord] = [this] { OnExportRunRecord(); };
 }
 
 void ReportCommands::OnEquipmentNameInput() {
@@ -104,6 +118,30 @@ void ReportCommands::OnExportPdf() {
   view.printer->ExportPdf(
       job, ProposedPdfPath(documentPath ? documentPath() : std::string(),
                            lastDocumentFolder ? lastDocumentFolder() : std::string(), homeFolder));
+}
+
+void ReportCommands::OnExportRunRecord() {
+  JournalRecorder* recorder = view.journal();
+  std::string bytes;
+  if (!recorder || !recorder->ReadLastJournal(bytes)) {
+    const std::string path = recorder ? recorder->LastJournalPath() : std::string();
+    view.prompter.Ask(FormatText(LoadString(TextId::RunRecordUnreadable), path), Buttons::Ok,
+                      MessageIcon::Warning, Owner::MainWindow);
+    return;
+  }
+  // A broken chain is shown on the record itself, as hvtctl shows it.
+  const journal::CheckResult check = journal::CheckJournal(bytes);
+  if (check.outcome == journal::CheckResult::Outcome::NotAJournal) {
+    view.prompter.Ask(FormatText(LoadString(TextId::RunRecordUnreadable),
+                                 recorder->LastJournalPath()),
+                      Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
+    return;
+  }
+  view.printer->ExportRunRecord(
+      DescribeJournal(check),
+      ProposedRunRecordPath(recorder->LastJournalName(),
+                            documentPath ? documentPath() : std::string(),
+                            lastDocumentFolder ? lastDocumentFolder() : std::string(), homeFolder));
 }
 
 }  // namespace hvt

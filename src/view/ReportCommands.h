@@ -15,6 +15,11 @@ class CPELKView;
 std::string ProposedPdfPath(const std::string& documentPath, const std::string& lastFolder,
                             const std::string& home);
 
+// Where the run record proposes to write: the journal's name with ".pdf",
+// in the document's folder, else the folder last used, else home.
+std::string ProposedRunRecordPath(const std::string& journalName, const std::string& documentPath,
+                                  const std::string& lastFolder, const std::string& home);
+
 // The report's commands on the view: the two set-up dialogs of the Option
 // menu and the File menu's Print, Print Preview, Print Setup and Export PDF.
 // The constructor hooks them into the view's command handlers.
@@ -30,6 +35,8 @@ class ReportCommands {
   void OnFilePrintPreview();
   void OnFilePrintSetup();
   void OnExportPdf();
+  // The last run's journal, checked, as the run record PDF.
+  void OnExportRunRecord();
 
   // The document's path ("" while untitled), the folder last used for
   // documents ("" when none is known) and the home folder, for the

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -446,6 +448,36 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   EXPECT_NE(mark.find("\"worse_than_required\":true"), std::string::npos) << mark;
   EXPECT_NE(mark.find("\"voltage_kv\":\"1.20\""), std::string::npos) << mark;
   EXPECT_NE(end.find("\"status\":\"stopped\""), std::string::npos) << end;
+
+  // File, Export Run Record...: the last run's record shows the note.
+  QAction* exportRecord = nullptr;
+  for (QAction* action : frame.findChildren<QAction*>()) {
+    if (action->data().toInt() == static_cast<int>(CommandId::ExportRunRecord))
+      exportRecord = action;
+  }
+  ASSERT_TRUE(exportRecord);
+  EXPECT_EQ(exportRecord->text(), "Export Run Re&cord...");
+  EXPECT_TRUE(app.View().IsCommandEnabled(CommandId::ExportRunRecord));
+  const fs::path pdf = dir / "record.pdf";
+  QTimer saveAs;
+  saveAs.setInterval(20);
+  QObject::connect(&saveAs, &QTimer::timeout, [&] {
+    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      for (auto* list : files->findChildren<QAbstractItemView*>()) list->clearSelection();
+      files->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(pdf.string()));
+      static_cast<QDialog*>(files)->done(QDialog::Accepted);  // its Save button
+    }
+  });
+  saveAs.start();
+  exportRecord->trigger();
+  saveAs.stop();
+  QProcess text;
+  text.start("pdftotext", {QString::fromStdString(pdf.string()), "-"});
+  ASSERT_TRUE(text.waitForFinished(10000));
+  const QByteArray shown = text.readAllStandardOutput();
+  EXPECT_TRUE(shown.contains("mark: criterion B (worse than the required A): display flickered"))
+      << shown.toStdString();
+  EXPECT_TRUE(shown.contains("end: stopped")) << shown.toStdString();
   BoxAnswerer no(QMessageBox::No);
   frame.close();
   owned.reset();
