@@ -1,5 +1,7 @@
 #include "form/TestConditionsInput.h"
 
+#include "model/StringTable.h"
+
 namespace hvt {
 
 const std::array<TestConditionsInput::TextField, 9> TestConditionsInput::kTextFields{{
@@ -25,12 +27,21 @@ void TestConditionsInput::OnInitDialog(ReportDialogControls& controls) {
   for (const TextField& f : kTextFields) controls.SetText(f.control, this->*f.member);
   for (const TextField& f : kTextFields) controls.LimitText(f.control, f.limit);
   for (const CheckField& f : kCheckFields) controls.Check(f.control, this->*f.member != 0);
+  const bool letter =
+      requiredCriterion.size() == 1 && requiredCriterion[0] >= 'A' && requiredCriterion[0] <= 'D';
+  controls.SetChoices(kRequiredCriterion,
+                      {LoadString(TextId::RequiredCriterionNone), "A", "B", "C", "D"},
+                      letter ? requiredCriterion[0] - 'A' + 1 : 0);
 }
 
 void TestConditionsInput::OnOK(ReportDialogControls& controls) {
   // As typed: no trimming here, unlike the equipment name.
   for (const TextField& f : kTextFields) this->*f.member = controls.Text(f.control);
   for (const CheckField& f : kCheckFields) this->*f.member = controls.IsChecked(f.control) ? 1 : 0;
+  const int chosen = controls.Choice(kRequiredCriterion);
+  requiredCriterion = chosen >= 1 && chosen <= 4
+                          ? std::string(1, static_cast<char>('A' + chosen - 1))
+                          : std::string();
 }
 
 void TestConditionsInput::OnClear(ReportDialogControls& controls) {

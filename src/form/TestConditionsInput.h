@@ -27,6 +27,8 @@ class TestConditionsInput {
   // Desk Top, Floor Stand, Handy: independent boxes, any combination.
   static const std::array<CheckField, 3> kCheckFields;
   static constexpr int kClearButton = 1265;
+  // The performance criterion the test requires: none, A, B, C or D.
+  static constexpr int kRequiredCriterion = 1280;
 
   void OnInitDialog(ReportDialogControls& controls);
   void OnOK(ReportDialogControls& controls);
@@ -45,6 +47,9 @@ class TestConditionsInput {
   int32_t deskTop = 0;
   int32_t floorStand = 0;
   int32_t handy = 0;
+  // "" for none, else "A".."D". It belongs to the bench, not to the
+  // document: the caller keeps it in the settings file.
+  std::string requiredCriterion;
 };
 
 }  // namespace hvt

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace hvt {
 
@@ -31,6 +32,9 @@ class ReportDialogControls {
   virtual void Check(int id, bool checked) = 0;
   virtual bool IsChecked(int id) const = 0;
   virtual void SetFont(int id, const DialogFont& font) = 0;
+  // A drop-down list: its items and the one chosen (an index into them).
+  virtual void SetChoices(int id, const std::vector<std::string>& items, int chosen) = 0;
+  virtual int Choice(int id) const = 0;
 };
 
 // Whether an edit limited to `limit` bytes takes a change from `before` to

@@ -7,11 +7,11 @@
 namespace hvt {
 namespace {
 
-constexpr int kBodyGap = 800;      // from the title band's rule to the first line
+constexpr int kBodyGap = 800;  // from the title band's rule to the first line
 constexpr int kLinePitch = 400;
-constexpr int kIndent = 200;       // of every line from the left margin
-constexpr int kContinuation = 800; // of a wrapped line's continuation
-constexpr int kFooterClear = 1150; // kept free above the page's bottom line
+constexpr int kIndent = 200;        // of every line from the left margin
+constexpr int kContinuation = 800;  // of a wrapped line's continuation
+constexpr int kFooterClear = 1150;  // kept free above the page's bottom line
 
 bool StartsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
 

@@ -26,8 +26,7 @@ struct RunRecord {
 // footer with the page number and the date. The canvas takes UTF-8.
 class RunRecordDrawing {
  public:
-  RunRecordDrawing(ReportCanvas& canvas, const RunRecord& record,
-                   ReportDrawing::DateSource today);
+  RunRecordDrawing(ReportCanvas& canvas, const RunRecord& record, ReportDrawing::DateSource today);
 
   int PageCount() const { return static_cast<int>(pages.size()); }
   // One page, counted from 1.

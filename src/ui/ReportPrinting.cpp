@@ -98,15 +98,15 @@ void QtReportPrinter::PrintSetup() { QPageSetupDialog(&Printer(), owner).exec();
 
 QString QtReportPrinter::AskPdfPath(const std::string& proposedPath) {
   const QString proposed = QString::fromStdString(proposedPath);
-  return askPdfPath ? askPdfPath(proposed)
-                    : QFileDialog::getSaveFileName(
-                          owner, TemplateText(resource::kShell, 2, "Export PDF"), proposed,
-                          QStringLiteral("PDF (*.pdf)"));
+  return askPdfPath
+             ? askPdfPath(proposed)
+             : QFileDialog::getSaveFileName(owner, TemplateText(resource::kShell, 2, "Export PDF"),
+                                            proposed, QStringLiteral("PDF (*.pdf)"));
 }
 
 Paper QtReportPrinter::ChosenPaper() const {
   return printer && printer->pageLayout().pageSize().id() == QPageSize::Letter ? Paper::Letter
-                                                                                : Paper::A4;
+                                                                               : Paper::A4;
 }
 
 bool QtReportPrinter::ExportRunRecord(const RunRecord& record, const std::string& proposedPath) {

@@ -1,6 +1,7 @@
 #include "ui/ReportSetupDialogs.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -133,6 +134,19 @@ void ReportSetupDialog::SetFont(int id, const DialogFont& font) {
   if (auto* label = qobject_cast<QLabel*>(w)) FitLabel(label);
 }
 
+void ReportSetupDialog::SetChoices(int id, const std::vector<std::string>& items, int chosen) {
+  if (auto* combo = qobject_cast<QComboBox*>(Control(id))) {
+    combo->clear();
+    for (const std::string& item : items) combo->addItem(Unicode(item));
+    combo->setCurrentIndex(chosen);
+  }
+}
+
+int ReportSetupDialog::Choice(int id) const {
+  auto* combo = qobject_cast<QComboBox*>(Control(id));
+  return combo ? combo->currentIndex() : -1;
+}
+
 EquipmentNameDialog::EquipmentNameDialog(QWidget* parent, const TextCodec& codec)
     : ReportSetupDialog(parent, codec) {
   const int r = resource::kEquipmentName;
@@ -159,7 +173,7 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
   const int r = resource::kTestConditions;
   setObjectName(QStringLiteral("TestConditionsDialog"));
   setWindowTitle(TemplateText(r, kCaption, "Test conditions"));
-  setFixedSize(DluX(282), DluY(176));
+  setFixedSize(DluX(282), DluY(193));
 
   auto label = [this, r](int id, const char* text, int x, int y, int w) {
     return Add(id, new QLabel(TemplateText(r, id, text)), x, y, w, 8);
@@ -191,6 +205,10 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
     SetAccessibleName(edit(range.to, 178, y, 60), UiText(TextId::UpperEndName, LabelName(caption)));
     y += 17;
   }
+  // The journal's required criterion: a bench setting, under the ranges.
+  auto* required = Add(-11, new QLabel(UiText(TextId::RequiredCriterion)), 9, y + 2, 90, 8);
+  NameByLabel(required,
+              Add(TestConditionsInput::kRequiredCriterion, new QComboBox, 102, y, 60, 12));
   // Qt draws the frame below the title, not through it: the box starts a
   // little higher and the check boxes sit inside the frame, not on its line.
   auto* group = Add(-10, new QGroupBox(TemplateText(r, -10, "Type of EUT")), 7, 59, 268, 35);
@@ -199,11 +217,11 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
   Add(1273, new QCheckBox(TemplateText(r, 1273, "Floor Stand")), 105, 76, 70, 10);
   Add(1274, new QCheckBox(TemplateText(r, 1274, "Handy")), 190, 76, 70, 10);
 
-  auto* ok = Add(1, new QPushButton(TemplateText(r, 1, "OK")), 62, 154, 50, 14);
-  auto* cancel = Add(2, new QPushButton(TemplateText(r, 2, "Cancel")), 116, 154, 50, 14);
+  auto* ok = Add(1, new QPushButton(TemplateText(r, 1, "OK")), 62, 171, 50, 14);
+  auto* cancel = Add(2, new QPushButton(TemplateText(r, 2, "Cancel")), 116, 171, 50, 14);
   auto* clear = Add(TestConditionsInput::kClearButton,
                     new QPushButton(TemplateText(r, TestConditionsInput::kClearButton, "Clear")),
-                    170, 154, 50, 14);
+                    170, 171, 50, 14);
   ok->setDefault(true);
   clear->setAutoDefault(false);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -211,7 +229,19 @@ TestConditionsDialog::TestConditionsDialog(QWidget* parent, const TextCodec& cod
   connect(clear, &QPushButton::clicked, this, [this] {
     if (onClear) onClear();
   });
-  const int order[] = {1238, 1239, 1240, 1272, 1273, 1274, 1247, 1056, 1015, 1016, 1241, 1011};
+  const int order[] = {1238,
+                       1239,
+                       1240,
+                       1272,
+                       1273,
+                       1274,
+                       1247,
+                       1056,
+                       1015,
+                       1016,
+                       1241,
+                       1011,
+                       TestConditionsInput::kRequiredCriterion};
   for (size_t k = 1; k < std::size(order); ++k)
     setTabOrder(Control(order[k - 1]), Control(order[k]));
 }

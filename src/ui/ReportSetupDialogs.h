@@ -26,6 +26,8 @@ class ReportSetupDialog : public QDialog, public ReportDialogControls {
   void Check(int id, bool checked) override;
   bool IsChecked(int id) const override;
   void SetFont(int id, const DialogFont& font) override;
+  void SetChoices(int id, const std::vector<std::string>& items, int chosen) override;
+  int Choice(int id) const override;
 
   QWidget* Control(int id) const;
 

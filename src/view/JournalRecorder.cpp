@@ -56,13 +56,16 @@ const char* EndReason(RunEnd how, bool started) {
 
 }  // namespace
 
+std::string RequiredCriterion(const SettingsFile& settings) {
+  const std::string criterion = settings.ReadSetting("Journal", "REQUIRED_CRITERION");
+  return criterion.size() == 1 && criterion[0] >= 'A' && criterion[0] <= 'D' ? criterion : "";
+}
+
 void ReadJournalSettings(const SettingsFile& settings, const std::string& loginName,
                          JournalContext& context) {
   const std::string name = settings.ReadSetting("Journal", "OPERATOR");
   context.operatorName = name.empty() ? loginName : name;
-  const std::string criterion = settings.ReadSetting("Journal", "REQUIRED_CRITERION");
-  context.requiredCriterion =
-      criterion.size() == 1 && criterion[0] >= 'A' && criterion[0] <= 'D' ? criterion : "";
+  context.requiredCriterion = RequiredCriterion(settings);
 }
 
 std::string JournalRecorder::Utf8(const std::string& bytes) const {

@@ -34,6 +34,9 @@ struct JournalContext {
 // The operator ([Journal] OPERATOR, else the login name) and the required
 // criterion ([Journal] REQUIRED_CRITERION: A..D, anything else is none)
 // from the settings file.
+// The settings file's [Journal] REQUIRED_CRITERION: "A".."D", else "" (none).
+std::string RequiredCriterion(const SettingsFile& settings);
+
 void ReadJournalSettings(const SettingsFile& settings, const std::string& loginName,
                          JournalContext& context);
 
@@ -112,7 +115,7 @@ class JournalRecorder : public RunEvents {
   JournalFolder* folder;
   const JournalClock& clock;
   std::unique_ptr<journal::Writer> writer;
-  bool started = false;  // the instrument (or the clock) took the START
+  bool started = false;      // the instrument (or the clock) took the START
   int32_t programTimes = 1;  // repetitions of the program run
   int marks = 0;
   RunEnd failure = RunEnd::None;

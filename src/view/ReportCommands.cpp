@@ -47,10 +47,11 @@ std::string ProposedPdfPath(const std::string& documentPath, const std::string& 
 std::string ProposedRunRecordPath(const std::string& journalName, const std::string& documentPath,
                                   const std::string& lastFolder, const std::string& home) {
   std::string stem = journalName;
-  if (stem.size() > 6 && stem.compare(stem.size() - 6, 6, ".jsonl") == 0) stem.resize(stem.size() - 6);
+  if (stem.size() > 6 && stem.compare(stem.size() - 6, 6, ".jsonl") == 0)
+    stem.resize(stem.size() - 6);
   size_t nameStart = documentPath.size();
   while (nameStart > 0 && !IsSeparator(documentPath[nameStart - 1])) --nameStart;
-  const std::string folder = nameStart > 0 ? documentPath.substr(0, nameStart)
+  const std::string folder = nameStart > 0         ? documentPath.substr(0, nameStart)
                              : !lastFolder.empty() ? lastFolder
                                                    : home;
   return InFolder(folder, stem + ".pdf");
@@ -88,7 +89,17 @@ void ReportCommands::OnTestConditions() {
   dialog.deskTop = doc.eutDeskTop;
   dialog.floorStand = doc.eutFloorStand;
   dialog.handy = doc.eutHandy;
+  const std::string required = RequiredCriterion(view.settings);
+  dialog.requiredCriterion = required;
   if (!view.dialogs->Run(dialog)) return;
+  // Written when it differs from what the file holds, a value the program
+  // does not know included.
+  if (dialog.requiredCriterion != view.settings.ReadSetting("Journal", "REQUIRED_CRITERION")) {
+    view.settings.WriteSetting("Journal", "REQUIRED_CRITERION", dialog.requiredCriterion);
+    // The next run's start and every mark from now on judge by it.
+    if (JournalRecorder* recorder = view.journal())
+      recorder->context.requiredCriterion = dialog.requiredCriterion;
+  }
   for (size_t k = 0; k < TestConditionsInput::kTextFields.size(); ++k) {
     doc.eutTexts[k] = dialog.*TestConditionsInput::kTextFields[k].member;
   }
@@ -132,9 +143,9 @@ void ReportCommands::OnExportRunRecord() {
   // A broken chain is shown on the record itself, as hvtctl shows it.
   const journal::CheckResult check = journal::CheckJournal(bytes);
   if (check.outcome == journal::CheckResult::Outcome::NotAJournal) {
-    view.prompter.Ask(FormatText(LoadString(TextId::RunRecordUnreadable),
-                                 recorder->LastJournalPath()),
-                      Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
+    view.prompter.Ask(
+        FormatText(LoadString(TextId::RunRecordUnreadable), recorder->LastJournalPath()),
+        Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
     return;
   }
   view.printer->ExportRunRecord(

@@ -75,7 +75,8 @@ std::string RecordText(const Json& r) {
     return text + ": " + Field(r, "note");
   }
   if (type == "amend") {
-    std::string text = "amend of mark " + Field(r, "amends") + ": criterion " + Field(r, "criterion");
+    std::string text =
+        "amend of mark " + Field(r, "amends") + ": criterion " + Field(r, "criterion");
     if (r.Find("note")) text += ": " + Field(r, "note");
     return text + " (" + Field(r, "reason") + ", " + Field(r, "operator") + ")";
   }
@@ -115,12 +116,13 @@ void Header(const Json& start, std::vector<RunRecordLine>& lines) {
     lines.push_back({text});
   }
   if (const Json* document = start.Find("document")) {
-    lines.push_back({"document: " +
-                     (document->Find("path") ? Field(*document, "path") : "(untitled)")});
+    lines.push_back(
+        {"document: " + (document->Find("path") ? Field(*document, "path") : "(untitled)")});
     lines.push_back({"  sha256 " + Field(*document, "sha256")});
     if (document->Find("file_sha256")) {
-      lines.push_back({"  the file on disk differs (unsaved changes, or the unit chosen to run): sha256 " +
-                       Field(*document, "file_sha256")});
+      lines.push_back(
+          {"  the file on disk differs (unsaved changes, or the unit chosen to run): sha256 " +
+           Field(*document, "file_sha256")});
     }
   }
   const std::string required = Field(start, "required_criterion");
@@ -161,7 +163,8 @@ RunRecord DescribeJournal(const CheckResult& r) {
   if (r.outcome == CheckResult::Outcome::Intact) {
     lines.push_back({"chain: intact"});
   } else if (r.firstBreakSeq) {
-    lines.push_back({"chain: broken at seq " + std::to_string(*r.firstBreakSeq) + ": " + r.problem});
+    lines.push_back(
+        {"chain: broken at seq " + std::to_string(*r.firstBreakSeq) + ": " + r.problem});
   }
   lines.push_back({std::to_string(r.records) + " records, last hash " + r.lastHash});
   return record;

@@ -1,8 +1,7 @@
-#include "report/RunRecordDrawing.h"
-
 #include <gtest/gtest.h>
 
 #include "report/RecordingCanvas.h"
+#include "report/RunRecordDrawing.h"
 
 namespace hvt {
 namespace {

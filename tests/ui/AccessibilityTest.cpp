@@ -13,19 +13,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <map>
 #include <set>
 
 #include "platform/SystemLanguage.h"
-#include "view/CPELKView.h"
 #include "support/AppFolders.h"
 #include "ui/CPELKApp.h"
 #include "ui/FormWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/SpinArrows.h"
+#include "view/CPELKView.h"
 
 namespace hvt {
 namespace {
@@ -103,6 +106,10 @@ TEST_P(Accessibility, EveryControlOfTheWindowAndItsDialogsIsNamed) {
     if (!dialog || !dialog->isVisible()) return;
     walked.insert(QString(dialog->metaObject()->className()).section("::", -1).toStdString());
     Walk(Iface(dialog), dialog->objectName(), faults);
+    if (const char* shot = std::getenv("HVT_SCREENSHOT_DIR")) {
+      dialog->grab().save(
+          QStringLiteral("%1/%2-%3.png").arg(shot, dialog->objectName(), GetParam()));
+    }
     if (auto* del = dialog->findChild<QAbstractButton*>("c1114")) {  // the editor's balloon tip
       EXPECT_TRUE(del->toolTip().contains("width=\"200\""));
       EXPECT_FALSE(Iface(del)->text(QAccessible::Description).isEmpty());
@@ -122,6 +129,12 @@ TEST_P(Accessibility, EveryControlOfTheWindowAndItsDialogsIsNamed) {
                       MainFrame::kAppAbout})
     app.Frame().Action(command)->trigger();
   EXPECT_EQ(faults.join('\n').toStdString(), "");
+  if (const char* shot = std::getenv("HVT_SCREENSHOT_DIR")) {
+    QMenu* file = app.Frame().menuBar()->findChild<QMenu*>();
+    file->popup(app.Frame().mapToGlobal(QPoint(0, 0)));
+    file->grab().save(QStringLiteral("%1/file-menu-%2.png").arg(shot, GetParam()));
+    file->hide();
+  }
   EXPECT_EQ(walked,
             (std::set<std::string>{"AboutDialog", "EquipmentNameDialog", "MemoDialog", "NameDialog",
                                    "Rs232Dialog", "TestConditionsDialog", "UnitSelectionDialog"}));

@@ -6,9 +6,10 @@
 
 #include "form/EquipmentNameInput.h"
 #include "form/TestConditionsInput.h"
+#include "model/DocumentFile.h"
 #include "report/RecordingCanvas.h"
-#include "view/ReportCommands.h"
 #include "support/ViewRig.h"
+#include "view/ReportCommands.h"
 
 namespace hvt {
 namespace {
@@ -30,6 +31,14 @@ class FakeDialog : public ReportDialogControls {
     return it != checks.end() && it->second;
   }
   void SetFont(int id, const DialogFont& font) override { fonts[id] = font; }
+  void SetChoices(int id, const std::vector<std::string>& items, int chosen) override {
+    choiceItems[id] = items;
+    choices[id] = chosen;
+  }
+  int Choice(int id) const override {
+    auto it = choices.find(id);
+    return it == choices.end() ? -1 : it->second;
+  }
   // Typing replaces the whole text, as far as the limit lets it.
   void Type(int id, const std::string& text) {
     if (TextLimitAllows(Text(id).size(), text.size(), limits.at(id))) texts[id] = text;
@@ -39,6 +48,8 @@ class FakeDialog : public ReportDialogControls {
   std::map<int, size_t> limits;
   std::map<int, bool> checks;
   std::map<int, DialogFont> fonts;
+  std::map<int, std::vector<std::string>> choiceItems;
+  std::map<int, int> choices;
 };
 
 // Drives the two dialogs through a script of what the operator does.
@@ -178,6 +189,43 @@ TEST(TestConditionsInput, ClearThenCancelKeepsAllAndOkAlwaysMarksModified) {
   EXPECT_EQ(rig.doc.eutDeskTop + rig.doc.eutFloorStand + rig.doc.eutHandy, 0);
 }
 
+TEST(TestConditionsInput, TheRequiredCriterionIsKeptInTheSettingsNotInTheDocument) {
+  ReportRig rig;
+  rig.StartUp();
+  rig.settings.WriteSetting("Journal", "REQUIRED_CRITERION", "C");
+  int shown = -1;
+  rig.dialogs.conditions = [&](TestConditionsInput&, FakeDialog& d) {
+    shown = d.Choice(TestConditionsInput::kRequiredCriterion);
+    d.choices[TestConditionsInput::kRequiredCriterion] = 2;  // B
+    return false;
+  };
+  rig.view->events.OnCommand(CommandId::TestConditions);
+  EXPECT_EQ(shown, 3);
+  EXPECT_EQ(rig.dialogs.shown.choiceItems.at(TestConditionsInput::kRequiredCriterion),
+            (std::vector<std::string>{"none", "A", "B", "C", "D"}));
+  EXPECT_EQ(rig.settings.ReadSetting("Journal", "REQUIRED_CRITERION"), "C") << "Cancel keeps it";
+
+  const std::string document = StoreDocument(rig.doc);
+  rig.dialogs.conditions = [](TestConditionsInput&, FakeDialog& d) {
+    d.choices[TestConditionsInput::kRequiredCriterion] = 2;
+    return true;
+  };
+  rig.view->events.OnCommand(CommandId::TestConditions);
+  EXPECT_EQ(rig.settings.ReadSetting("Journal", "REQUIRED_CRITERION"), "B");
+  EXPECT_EQ(StoreDocument(rig.doc), document) << "the document's layout has no place for it";
+
+  // A value the program does not know reads as none; choosing none clears it.
+  rig.settings.WriteSetting("Journal", "REQUIRED_CRITERION", "Z");
+  rig.dialogs.conditions = [&](TestConditionsInput&, FakeDialog& d) {
+    shown = d.Choice(TestConditionsInput::kRequiredCriterion);
+    d.choices[TestConditionsInput::kRequiredCriterion] = 0;
+    return true;
+  };
+  rig.view->events.OnCommand(CommandId::TestConditions);
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(rig.settings.ReadSetting("Journal", "REQUIRED_CRITERION"), "");
+}
+
 TEST(TextLimit, TypingStopsAtTheLimitButALongerTextMayBeShortened) {
   EXPECT_TRUE(TextLimitAllows(19, 20, 20));
   EXPECT_FALSE(TextLimitAllows(20, 21, 20));
@@ -264,6 +312,11 @@ TEST(ReportPrinting, ExportPdfProposesTheDocumentsNameBesideIt) {
   EXPECT_EQ(ProposedPdfPath("", "/srv/tests", "/home/op"), "/srv/tests/report.pdf");
   EXPECT_EQ(ProposedPdfPath("", "/srv/tests/", "/home/op"), "/srv/tests/report.pdf");
   EXPECT_EQ(ProposedPdfPath("", "", "/home/op"), "/home/op/report.pdf");
+  // The run record: the journal's name, beside the document, else as above.
+  EXPECT_EQ(ProposedRunRecordPath("20261211T040000Z_ab.jsonl", "/srv/t/a.plk", "/x", "/home/op"),
+            "/srv/t/20261211T040000Z_ab.pdf");
+  EXPECT_EQ(ProposedRunRecordPath("20261211T040000Z_ab.jsonl", "", "", "/home/op"),
+            "/home/op/20261211T040000Z_ab.pdf");
 
   ReportRig rig;
   rig.StartUp();
