@@ -14,6 +14,15 @@ enum class RunEnd {
   CommunicationFailure,  // a command or status query failed
 };
 
+// Why the EUT supply line was switched.
+enum class LineCause {
+  Operator,     // the LINE button
+  LineWatch,    // the line watch found it off at the instrument
+  FoundOn,      // the instrument was met with its line on
+  Exit,         // the program ended with the line on
+  NoAnswer,     // LINE was not answered; taken as off, it may still be on
+};
+
 // What happens in a run, as the run reports it. Each event is sent after
 // the wire command it reports has gone out. The run does not know who
 // listens; every handler does nothing unless overridden.
@@ -31,11 +40,13 @@ class RunEvents {
   // NEXT ended an endless phase.
   virtual void Next() {}
   virtual void SingleShot() {}
-  virtual void LineSwitched(bool /*on*/) {}
+  virtual void LineSwitched(bool /*on*/, LineCause /*cause*/) {}
   // A run failed (how is InstrumentReport or CommunicationFailure), with the
   // text the operator was shown; the stop that follows comes as Stopped.
-  // byOperator: the instrument's panel or stop input stopped it.
-  virtual void Failed(RunEnd /*how*/, const std::string& /*text*/, bool /*byOperator*/) {}
+  // byOperator: the instrument's panel or stop input stopped it; code: the
+  // instrument's error code, 0 when it gave none.
+  virtual void Failed(RunEnd /*how*/, const std::string& /*text*/, bool /*byOperator*/,
+                      int32_t /*code*/) {}
   // The run ended: "CB" went out and was accepted or not.
   virtual void Stopped(RunEnd /*how*/, bool /*stopAccepted*/) {}
 };

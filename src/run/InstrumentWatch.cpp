@@ -52,7 +52,7 @@ void InstrumentWatch::StopFound(const InstrumentActivity& found) {
 void InstrumentWatch::LeaveFound(const InstrumentActivity& found) {
   if (found.lineOn && with.status.runState == Idle) {
     with.form.Check(C::Line, true);
-    with.run.ToggleLine();
+    with.run.ToggleLine(LineCause::FoundOn);
   }
   if (found.testRunning) {
     leftTest = 1;

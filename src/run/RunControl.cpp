@@ -28,7 +28,7 @@ void RunControl::FailRun(RunEnd how) {
   if (lastRunEnd != RunEnd::None) return;
   lastRunEnd = how;
   if (how == RunEnd::CommunicationFailure) {
-    with.events.Failed(how, LoadString(TextId::CommunicationError), false);
+    with.events.Failed(how, LoadString(TextId::CommunicationError), false, 0);
   }
 }
 
@@ -233,10 +233,10 @@ void RunControl::TogglePause() {
   with.enabling.UpdateRunControls();
 }
 
-void RunControl::ToggleLine() {
+void RunControl::ToggleLine(LineCause cause) {
   FormControls& form = with.form;
   const bool ok = Twice([&] { return with.commands.SendLine(form.IsChecked(C::Line)); });
-  if (ok) with.events.LineSwitched(form.IsChecked(C::Line));
+  with.events.LineSwitched(ok && form.IsChecked(C::Line), ok ? cause : LineCause::NoAnswer);
   if (ok && form.IsChecked(C::Line)) {
     with.timers.SetTimer(kLineWatchTimer, kLineWatchMs);
     state.runState = LineOn;
@@ -275,7 +275,7 @@ void RunControl::EndForExit() {
   if (state.runState >= Running) EndRun();
   if (state.runState == LineOn) {
     with.form.Check(C::Line, false);
-    ToggleLine();
+    ToggleLine(LineCause::Exit);
   }
   // Whatever is still exposed: a test left running that the operator chose
   // to watch, a stop whose answer was lost.
@@ -394,7 +394,7 @@ std::string RunControl::CheckRunStatus() {
   if (flags & status::kStopped) {
     FailRun(RunEnd::InstrumentReport);
     const Connection::StopReport report = with.connection.ReportStopReason(answer);
-    with.events.Failed(RunEnd::InstrumentReport, report.text, report.byOperator);
+    with.events.Failed(RunEnd::InstrumentReport, report.text, report.byOperator, report.errorCode);
   } else {
     FailRun(RunEnd::Completed);
     with.form.SetProgress(100);
@@ -574,7 +574,7 @@ void RunControl::LineWatchTick() {
     return;
   }
   with.form.Check(C::Line, false);
-  ToggleLine();
+  ToggleLine(LineCause::LineWatch);
 }
 
 }  // namespace hvt

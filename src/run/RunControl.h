@@ -26,7 +26,8 @@ class RunControl {
   void StartRun();
   void EndRun();
   void TogglePause();
-  void ToggleLine();
+  // Sends LINE as the button now shows it; cause says who asked.
+  void ToggleLine(LineCause cause = LineCause::Operator);
   void SendUpdate();
   void OnTriggerButton();
   void OnOneShotMode();

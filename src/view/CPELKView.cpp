@@ -150,11 +150,12 @@ void CPELKView::EventHub::Next() {
 void CPELKView::EventHub::SingleShot() {
   Each([&](RunEvents& l) { l.SingleShot(); });
 }
-void CPELKView::EventHub::LineSwitched(bool on) {
-  Each([&](RunEvents& l) { l.LineSwitched(on); });
+void CPELKView::EventHub::LineSwitched(bool on, LineCause cause) {
+  Each([&](RunEvents& l) { l.LineSwitched(on, cause); });
 }
-void CPELKView::EventHub::Failed(RunEnd how, const std::string& text, bool byOperator) {
-  Each([&](RunEvents& l) { l.Failed(how, text, byOperator); });
+void CPELKView::EventHub::Failed(RunEnd how, const std::string& text, bool byOperator,
+                                 int32_t code) {
+  Each([&](RunEvents& l) { l.Failed(how, text, byOperator, code); });
 }
 void CPELKView::EventHub::Stopped(RunEnd how, bool stopAccepted) {
   view.watch.NoteStop(stopAccepted);

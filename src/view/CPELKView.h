@@ -130,8 +130,8 @@ class CPELKView : public TimerClient, private RunHost, private FormHost {
     void Resumed() override;
     void Next() override;
     void SingleShot() override;
-    void LineSwitched(bool on) override;
-    void Failed(RunEnd how, const std::string& text, bool byOperator) override;
+    void LineSwitched(bool on, LineCause cause) override;
+    void Failed(RunEnd how, const std::string& text, bool byOperator, int32_t code) override;
     void Stopped(RunEnd how, bool stopAccepted) override;
     template <typename F>
     void Each(F&& tell);

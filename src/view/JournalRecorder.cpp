@@ -263,19 +263,45 @@ void JournalRecorder::Resumed() { Write("resume", Json::Object()); }
 void JournalRecorder::Next() { Write("next", Json::Object()); }
 void JournalRecorder::SingleShot() { Write("single_shot", Json::Object()); }
 
-void JournalRecorder::LineSwitched(bool on) {
-  Write("line", Json::Object().Set("on", on).Set("cause", "LINE"));
+namespace {
+
+const char* CauseText(LineCause cause) {
+  switch (cause) {
+    case LineCause::Operator:
+      return "LINE";
+    case LineCause::LineWatch:
+      return "line watch: off at the instrument";
+    case LineCause::FoundOn:
+      return "found on at the instrument";
+    case LineCause::Exit:
+      return "program exit";
+    case LineCause::NoAnswer:
+      return "LINE not answered: taken as off, it may still be on";
+  }
+  return "";
 }
 
-void JournalRecorder::Failed(RunEnd how, const std::string& text, bool byOperator) {
+}  // namespace
+
+void JournalRecorder::LineSwitched(bool on, LineCause cause) {
+  Write("line", Json::Object().Set("on", on).Set("cause", CauseText(cause)));
+}
+
+void JournalRecorder::Failed(RunEnd how, const std::string& text, bool byOperator,
+                             int32_t code) {
   failure = how;
   operatorStop = byOperator;
   stopReason = text;
   if (!started || byOperator) return;
-  Write("error", Json::Object()
-                     .Set("source", how == RunEnd::InstrumentReport ? "instrument" : "link")
-                     .Set("text", Utf8(text))
-                     .Set("action", "the run was stopped"));
+  Json error = Json::Object().Set("source",
+                                  how == RunEnd::InstrumentReport ? "instrument" : "link");
+  if (code != 0) error.Set("code", code);
+  // What the program does next: it ends the run and sends STOP.
+  error.Set("text", Utf8(text))
+      .Set("action", how == RunEnd::InstrumentReport
+                         ? "the run was ended and STOP sent; the instrument had stopped the test"
+                         : "the run was ended and STOP sent");
+  Write("error", error);
 }
 
 void JournalRecorder::RunAborted(int32_t unitNumber, bool programRun, const std::string& reason) {

@@ -72,8 +72,8 @@ class JournalRecorder : public RunEvents {
   void Resumed() override;
   void Next() override;
   void SingleShot() override;
-  void LineSwitched(bool on) override;
-  void Failed(RunEnd how, const std::string& text, bool byOperator) override;
+  void LineSwitched(bool on, LineCause cause) override;
+  void Failed(RunEnd how, const std::string& text, bool byOperator, int32_t code) override;
   void Stopped(RunEnd how, bool stopAccepted) override;
 
   // What ran at one moment (F8 pressed): the time, the unit, the program

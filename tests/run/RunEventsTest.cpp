@@ -26,8 +26,8 @@ struct EventLog : RunEvents {
   void Paused() override { Add("pause"); }
   void Resumed() override { Add("resume"); }
   void SingleShot() override { Add("shot"); }
-  void LineSwitched(bool on) override { Add(on ? "line on" : "line off"); }
-  void Failed(RunEnd, const std::string&, bool) override { Add("failed"); }
+  void LineSwitched(bool on, LineCause) override { Add(on ? "line on" : "line off"); }
+  void Failed(RunEnd, const std::string&, bool, int32_t) override { Add("failed"); }
   void Stopped(RunEnd how, bool accepted) override {
     Add(std::string(how == RunEnd::Completed ? "completed" : "stopped") +
         (accepted ? "" : " unconfirmed"));
