@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,7 @@
 #include <memory>
 #include <set>
 
+#include "journal/Journal.h"
 #include "link/Connection.h"
 #include "model/DocumentFile.h"
 #include "model/Settings.h"
@@ -480,6 +482,129 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   EXPECT_TRUE(shown.contains("end: stopped")) << shown.toStdString();
   BoxAnswerer no(QMessageBox::No);
   frame.close();
+  owned.reset();
+}
+
+// The journals of the runs, oldest first: each one's records by type, and
+// whether its chain checks intact.
+struct RunJournal {
+  std::vector<std::string> types;
+  std::vector<journal::Json> records;
+  bool intact = false;
+};
+std::vector<RunJournal> ReadJournals(const fs::path& folder) {
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(folder)) files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  std::vector<RunJournal> runs;
+  for (const fs::path& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const journal::CheckResult check = journal::CheckJournal(bytes);
+    RunJournal run;
+    run.intact = check.outcome == journal::CheckResult::Outcome::Intact;
+    run.records = check.parsed;
+    for (const auto& r : check.parsed) {
+      if (r.Find("type")->AsString() != "point") run.types.push_back(r.Find("type")->AsString());
+    }
+    runs.push_back(std::move(run));
+  }
+  return runs;
+}
+
+// A program of two units with a pause and the LINE switched off in its
+// second unit, then a 1SHOT run with one shot: each run's journal holds
+// what happened, in order.
+TEST(DesktopE2E, PauseLineAndASingleShotAreJournaledInTheirOrder) {
+  const BenchFolders bench("hvt-desktop-seq-");
+  ASSERT_FALSE(bench.sim.Path().empty());
+  const auto sent = [&](const std::string& text) {
+    const auto all = SentTexts(bench.log);
+    return std::count(all.begin(), all.end(), text);
+  };
+  auto owned = std::make_unique<CPELKApp>(AppOptions{});
+  CPELKApp& app = *owned;
+  ASSERT_TRUE(app.Start());
+  CPELKView& view = app.View();
+  FormWindow& form = app.Window();
+  const auto button = [&](int id) {
+    return form.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
+  };
+  testing::TimedUnit(view.doc, 1, 1, 0);
+  testing::TimedUnit(view.doc, 2, 30, 0).lineOption = 1;
+  ProgramRecord& program = view.doc.program(1);
+  program.step(1) = 1;
+  program.step(3) = 2;
+  program.times = 1;
+  view.doc.currentProgram = 1;
+  view.InitialUpdate();
+
+  QTest::mouseClick(button(1063), Qt::LeftButton);  // LINE on: no run yet, no journal
+  ASSERT_EQ(view.runStatus.runState, LineOn);
+  QTest::mouseClick(button(1051), Qt::LeftButton);  // TEST SEQUENCE
+  QTest::mouseClick(button(1052), Qt::LeftButton);  // START
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return view.runStatus.activeUnit == 2 && view.runStatus.runState == Running; },
+      10000));
+  QTest::mousePress(button(1054), Qt::LeftButton);  // PAUSE
+  QTest::mouseRelease(button(1054), Qt::LeftButton);
+  ASSERT_EQ(view.runStatus.runState, Paused);
+  // Resumed once the paused run has polled the instrument.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const auto all = SentTexts(bench.log);
+        const auto cd1 = std::find(all.begin(), all.end(), "CD1");
+        return cd1 != all.end() && std::find(cd1, all.end(), "QF") != all.end();
+      },
+      5000));
+  QTest::mousePress(button(1054), Qt::LeftButton);
+  QTest::mouseRelease(button(1054), Qt::LeftButton);
+  ASSERT_EQ(view.runStatus.runState, Running);
+  ASSERT_TRUE(button(1063)->isEnabled());
+  QTest::mouseClick(button(1063), Qt::LeftButton);  // LINE off ends the run
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view.RunActive(); }, 3000));
+
+  QTest::mouseClick(button(1051), Qt::LeftButton);  // back to the unit
+  QTest::mouseClick(button(1077), Qt::LeftButton);  // 1SHOT MODE
+  QTest::mouseClick(button(1052), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return button(1056)->isEnabled(); }, 3000));
+  QTest::mouseClick(button(1056), Qt::LeftButton);  // TRIGGER: one shot
+  EXPECT_EQ(sent("CC"), 1);
+  QTest::mousePress(button(1053), Qt::LeftButton);  // STOP
+  QTest::mouseRelease(button(1053), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view.RunActive(); }, 3000));
+
+  const auto runs = ReadJournals(bench.dir / "data" / "Korrin" / "HVT-KP4RS" / "journal");
+  ASSERT_EQ(runs.size(), 2u);
+  const RunJournal& first = runs[0];
+  EXPECT_TRUE(first.intact);
+  EXPECT_EQ(first.types, (std::vector<std::string>{"run_start", "unit_start", "unit_start", "pause",
+                                                   "resume", "line", "run_end"}));
+  if (first.types.size() == 7) {
+    auto field = [&](std::string_view type, std::string_view key, int nth = 0) {
+      for (const auto& r : first.records) {
+        if (r.Find("type")->AsString() == type && nth-- == 0) return r.Find(key)->Dump();
+      }
+      return std::string();
+    };
+    EXPECT_EQ(field("run_start", "runs"),
+              R"({"kind":"program","program":1,"program_name":")" +
+                  view.doc.program(1).name + R"(","times":1,"one_shot":false,"demonstration":false})");
+    EXPECT_EQ(field("unit_start", "unit", 0), "1");
+    EXPECT_EQ(field("unit_start", "unit", 1), "2");
+    EXPECT_EQ(field("unit_start", "step", 1), "2");
+    EXPECT_EQ(field("line", "on"), "false");
+    EXPECT_EQ(field("line", "cause"), "\"LINE\"");
+    EXPECT_EQ(field("run_end", "status"), "\"stopped\"");
+  }
+  const RunJournal& second = runs[1];
+  EXPECT_TRUE(second.intact);
+  EXPECT_EQ(second.types, (std::vector<std::string>{"run_start", "unit_start", "single_shot",
+                                                    "run_end"}));
+  EXPECT_NE(second.records.front().Find("runs")->Dump().find("\"one_shot\":true"),
+            std::string::npos);
+  BoxAnswerer no(QMessageBox::No);
+  app.Frame().close();
   owned.reset();
 }
 
