@@ -169,12 +169,26 @@ struct CPELKApp::Parts {
   std::unique_ptr<JournalFolder> journalFolder;  // outlives the view's recorder
   QPointer<AnomalyDialog> anomalyBox;            // the F8 box while it is open
   // A new run starts with no marks in the status bar.
-  struct MarksReset : RunEvents {
-    explicit MarksReset(MainFrame& frame) : frame(frame) {}
-    void RunStarted(int32_t, bool) override { frame.SetMarksText(QString()); }
+  // The status bar's journal panes: the marks of the run, and why the run
+  // is not journaled when its journal could not be created or written.
+  struct JournalPanes : RunEvents {
+    JournalPanes(MainFrame& frame, const JournalRecorder& recorder)
+        : frame(frame), recorder(recorder) {}
+    void RunStarted(int32_t, bool) override {
+      frame.SetMarksText(QString());
+      ShowProblem();
+    }
+    void Stopped(RunEnd, bool) override { ShowProblem(); }
+    void ShowProblem() {
+      const std::string& error = recorder.LastError();
+      frame.SetJournalWarning(error.empty() ? QString()
+                                            : UiText(TextId::JournalUnavailable,
+                                                     QString::fromStdString(error)));
+    }
     MainFrame& frame;
+    const JournalRecorder& recorder;
   };
-  std::unique_ptr<MarksReset> marksReset;
+  std::unique_ptr<JournalPanes> journalPanes;
   std::unique_ptr<CPELKView> view;
   std::unique_ptr<FormInput> input;
   QtDialogs dialogs{&frame, *codec};
@@ -311,8 +325,9 @@ void CPELKApp::OpenJournal() {
   const std::filesystem::path folder = os::UserJournalFolder();
   p.journalFolder = os::OpenJournalFolder(folder, &error);
   if (!p.journalFolder) {
-    std::fprintf(stderr, "hvt-kp4rs: %s: %s; runs have no journal\n", folder.string().c_str(),
-                 error.c_str());
+    const std::string why = folder.string() + ": " + error;
+    std::fprintf(stderr, "hvt-kp4rs: %s; runs have no journal\n", why.c_str());
+    p.frame.SetJournalWarning(UiText(TextId::JournalUnavailable, QString::fromStdString(why)));
     return;
   }
   JournalRecorder& recorder =
@@ -321,8 +336,8 @@ void CPELKApp::OpenJournal() {
   recorder.context.version = LoadString(TextId::Version);
   ReadJournalSettings(p.settings, os::LoginName(), recorder.context);
   recorder.context.documentPath = [&documents = *p.documents] { return documents.PathName(); };
-  p.marksReset = std::make_unique<Parts::MarksReset>(p.frame);
-  p.view->AddRunListener(*p.marksReset);
+  p.journalPanes = std::make_unique<Parts::JournalPanes>(p.frame, recorder);
+  p.view->AddRunListener(*p.journalPanes);
   // F8 in a run: the box for what the operator saw; what ran at the press
   // is what the mark records, whenever OK comes.
   p.view->openAnomalyBox = [this](const JournalRecorder::Moment& moment) {
@@ -339,7 +354,7 @@ void CPELKApp::OpenJournal() {
       JournalRecorder* recorder = parts.view->journal();
       if (!recorder) return;
       if (!recorder->WriteMark(moment, a.criterion, a.noteUtf8, a.durationS)) {
-        parts.frame.SetWarningText(
+        parts.frame.SetJournalWarning(
             UiText(TextId::MarkNotWritten, QString::fromStdString(recorder->LastError())));
       }
       parts.frame.SetMarksText(UiText(TextId::MarksPane, QString::number(recorder->Marks())));

@@ -204,6 +204,11 @@ void MainFrame::BuildStatusBar() {
   marksPane = new QLabel;
   marksPane->setObjectName(QStringLiteral("MarksPane"));
   marksPane->setVisible(false);
+  journalPane = new QLabel;
+  journalPane->setObjectName(QStringLiteral("JournalPane"));
+  journalPane->setStyleSheet(QStringLiteral("QLabel { color: #a05000; font-weight: bold; }"));
+  journalPane->setVisible(false);
+  statusBar()->addPermanentWidget(journalPane);
   statusBar()->addPermanentWidget(marksPane);
   statusBar()->addPermanentWidget(warning);
 }
@@ -258,6 +263,18 @@ void MainFrame::SetMarksText(const QString& text) {
   marksPane->setAccessibleName(text);
   marksPane->setVisible(!text.isEmpty());
 }
+
+void MainFrame::SetJournalWarning(const QString& text) {
+  // A long path would push the other panes off the fixed-size window: the
+  // middle is elided here, the whole text is the tip and the name.
+  journalPane->setText(journalPane->fontMetrics().elidedText(text, Qt::ElideMiddle, width() / 2));
+  journalText = text;
+  journalPane->setAccessibleName(text);
+  journalPane->setToolTip(text);
+  journalPane->setVisible(!text.isEmpty());
+}
+
+QString MainFrame::JournalWarning() const { return journalText; }
 
 void MainFrame::SetWarningText(const QString& text) {
   warning->setText(text);

@@ -67,6 +67,10 @@ class MainFrame : public QMainWindow {
   // The marks of the running test, in a pane of its own beside the
   // warning; hidden while empty.
   void SetMarksText(const QString& text);
+  // Why runs are not journaled (or a mark was lost), in a pane of its own:
+  // it never hides the instrument's warning. Empty hides it.
+  void SetJournalWarning(const QString& text);
+  QString JournalWarning() const;
 
   // The lock-key panes (KANA in the Japanese edition, CAP, NUM, SCRL)
   // before the warning pane, read four times a second. Left out when the
@@ -119,6 +123,8 @@ class MainFrame : public QMainWindow {
   QLabel* message = nullptr;
   QLabel* progressPane = nullptr;
   QLabel* warning = nullptr;
+  QLabel* journalPane = nullptr;
+  QString journalText;
   QLabel* marksPane = nullptr;
   QProgressBar* progress = nullptr;
   struct LockPane {

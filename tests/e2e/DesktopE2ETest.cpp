@@ -485,6 +485,33 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   owned.reset();
 }
 
+// A journal folder that cannot be made: the status bar says runs are not
+// journaled, and runs go on.
+TEST(DesktopE2E, WithoutAJournalFolderTheStatusBarSaysSoAndRunsGoOn) {
+  Folders folders;
+  std::ofstream(folders.root / "data") << "a file where the folder would be";
+  AppOptions options;
+  options.simulate = true;
+  CPELKApp app(options);
+  ASSERT_TRUE(app.Start());
+  const QString shown = app.Frame().JournalWarning();
+  EXPECT_TRUE(shown.startsWith("Runs are not journaled: ")) << shown.toStdString();
+  EXPECT_TRUE(app.Frame().findChild<QLabel*>("JournalPane")->isVisibleTo(&app.Frame()));
+  EXPECT_TRUE(app.Frame().WarningText().isEmpty()) << "the instrument's pane stays its own";
+  if (const char* shot = std::getenv("HVT_SCREENSHOT_DIR")) {
+    app.Frame().grab().save(QString::fromUtf8(shot) + "/journal-pane.png");
+  }
+  FormWindow& form = app.Window();
+  QTest::mouseClick(form.findChild<QPushButton*>("c1052"), Qt::LeftButton);  // START
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app.View().RunActive(); }, 2000));
+  QTest::mousePress(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);  // STOP
+  QTest::mouseRelease(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);
+  EXPECT_FALSE(app.View().RunActive());
+  EXPECT_FALSE(app.View().IsCommandEnabled(CommandId::ExportRunRecord));
+  BoxAnswerer no(QMessageBox::No);
+  app.Frame().close();
+}
+
 // The journals of the runs, oldest first: each one's records by type, and
 // whether its chain checks intact.
 struct RunJournal {
