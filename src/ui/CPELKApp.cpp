@@ -342,7 +342,7 @@ void CPELKApp::OpenJournal() {
   // is what the mark records, whenever OK comes.
   p.view->openAnomalyBox = [this](const JournalRecorder::Moment& moment) {
     Parts& parts = *this->parts;
-    if (parts.anomalyBox) {
+    if (parts.anomalyBox && parts.anomalyBox->isVisible()) {
       parts.anomalyBox->raise();
       parts.anomalyBox->activateWindow();
       return;

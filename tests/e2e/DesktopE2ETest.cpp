@@ -436,15 +436,32 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
     frame.grab().save(QString::fromUtf8(shot) + "/marks-pane.png");
   }
 
+  // A second F8; STOP works with the box open, and its OK after the end
+  // gives a mark that follows the run's end.
+  QTest::keyPress(focus, Qt::Key_F8);
+  QTest::keyRelease(focus, Qt::Key_F8);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return (box = frame.findChild<AnomalyDialog*>()) && box->isVisible(); }, 2000));
   QTest::mousePress(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);  // STOP
   QTest::mouseRelease(form.findChild<QPushButton*>("c1053"), Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !app.View().RunActive(); }, 3000));
+  ASSERT_TRUE(box->isVisible());
+  box->findChild<QRadioButton*>("CriterionA")->setChecked(true);
+  box->findChild<QLineEdit*>("Note")->setText("after the stop");
+  box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(frame.findChild<QLabel*>("MarksPane")->text(), "Marks: 2");
 
   std::string mark, end;
-  for (const std::string& line : bench.JournalLines()) {
-    if (line.find("\"type\":\"mark\"") != std::string::npos) mark = line;
+  std::vector<std::string> lines = bench.JournalLines();
+  for (const std::string& line : lines) {
+    if (mark.empty() && line.find("\"type\":\"mark\"") != std::string::npos) mark = line;
     if (line.find("\"type\":\"run_end\"") != std::string::npos) end = line;
   }
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_NE(lines.back().find("\"type\":\"mark\",\"prev\""), std::string::npos) << lines.back();
+  EXPECT_NE(lines.back().find("\"note\":\"after the stop\""), std::string::npos);
+  EXPECT_NE(lines.back().find("\"running\":true"), std::string::npos) << "what ran at the press";
+  EXPECT_NE(lines[lines.size() - 2].find("\"type\":\"run_end\""), std::string::npos);
   EXPECT_NE(mark.find("\"criterion\":\"B\""), std::string::npos) << mark;
   EXPECT_NE(mark.find("\"note\":\"display flickered\""), std::string::npos) << mark;
   EXPECT_NE(mark.find("\"worse_than_required\":true"), std::string::npos) << mark;
