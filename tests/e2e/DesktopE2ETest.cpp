@@ -392,7 +392,9 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   const fs::path& dir = bench.dir;
   SettingsFile(SettingsFile::PathUnder(dir / "cfg"))
       .WriteSetting("Journal", "REQUIRED_CRITERION", "A");
-  auto owned = std::make_unique<CPELKApp>(AppOptions{});
+  AppOptions options;
+  options.simulate = true;  // the built-in instrument, on the port the settings name
+  auto owned = std::make_unique<CPELKApp>(options);
   CPELKApp& app = *owned;
   ASSERT_TRUE(app.Start());
   FormWindow& form = app.Window();

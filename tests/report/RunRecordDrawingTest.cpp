@@ -34,7 +34,9 @@ TEST(RunRecordDrawing, WrapsEveryLineWholeAndPagesThemAll) {
                 page.width);
       if (line.text.rfind("word", 0) == 0) joinedWords += line.text + " ";
       if (!line.text.empty() && line.text[0] == '\xC3') joinedUnbroken += line.text;
-      if (line.text.rfind("word", 0) == 0) EXPECT_TRUE(line.flagged);
+      if (line.text.rfind("word", 0) == 0) {
+        EXPECT_TRUE(line.flagged);
+      }
     }
   }
   EXPECT_EQ(joinedWords, words + " ");  // cut at spaces only, nothing lost
