@@ -91,6 +91,18 @@ std::string WriteDocument(const fs::path& file, int type, int voltage) {
   return file.string();
 }
 
+// Program 1: unit 1 for 1 s, then unit 2 for `second` s, `times` times.
+void TwoUnitProgram(CPELKView& view, int second, int times) {
+  testing::TimedUnit(view.doc, 1, 1, 0);
+  testing::TimedUnit(view.doc, 2, second, 0);
+  ProgramRecord& program = view.doc.program(1);
+  program.step(1) = 1;
+  program.step(3) = 2;
+  program.times = static_cast<uint16_t>(times);
+  view.doc.currentProgram = 1;
+  view.InitialUpdate();
+}
+
 TEST(DesktopE2E, AStartUpDocumentIsCheckedAgainstTheInstrumentItMeets) {
   Folders folders;
   AppOptions options;
@@ -171,14 +183,7 @@ TEST(DesktopE2E, AProgramOfTwoUnitsRunsTwiceOnTheBuiltInInstrument) {
   CPELKApp app(options);
   ASSERT_TRUE(app.Start());
   CPELKView& view = app.View();
-  testing::TimedUnit(view.doc, 1, 1, 0);
-  testing::TimedUnit(view.doc, 2, 1, 0);
-  ProgramRecord& program = view.doc.program(1);
-  program.step(1) = 1;
-  program.step(3) = 2;
-  program.times = 2;
-  view.doc.currentProgram = 1;
-  view.InitialUpdate();
+  TwoUnitProgram(view, 1, 2);
   FormWindow& form = app.Window();
   QTest::mouseClick(form.findChild<QCheckBox*>("c1051"), Qt::LeftButton);  // TEST SEQUENCE
   ASSERT_TRUE(view.doc.programMode);
@@ -576,14 +581,8 @@ TEST(DesktopE2E, PauseLineAndASingleShotAreJournaledInTheirOrder) {
   const auto button = [&](int id) {
     return form.findChild<QAbstractButton*>(QStringLiteral("c%1").arg(id));
   };
-  testing::TimedUnit(view.doc, 1, 1, 0);
-  testing::TimedUnit(view.doc, 2, 30, 0).lineOption = 1;
-  ProgramRecord& program = view.doc.program(1);
-  program.step(1) = 1;
-  program.step(3) = 2;
-  program.times = 1;
-  view.doc.currentProgram = 1;
-  view.InitialUpdate();
+  view.doc.unit(2).lineOption = 1;  // LINE may be switched in the run
+  TwoUnitProgram(view, 30, 1);
 
   QTest::mouseClick(button(1063), Qt::LeftButton);  // LINE on: no run yet, no journal
   ASSERT_EQ(view.runStatus.runState, LineOn);
