@@ -98,7 +98,7 @@ void TwoUnitProgram(CPELKView& view, int second, int times) {
   ProgramRecord& program = view.doc.program(1);
   program.step(1) = 1;
   program.step(3) = 2;
-  program.times = static_cast<uint16_t>(times);
+  program.times = times;
   view.doc.currentProgram = 1;
   view.InitialUpdate();
 }
