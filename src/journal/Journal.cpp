@@ -68,6 +68,16 @@ std::string FileStamp(int64_t utcMs) {
   return text;
 }
 
+bool IsJournalPath(std::string_view path) {
+  constexpr std::string_view kEnd = ".jsonl";
+  if (path.size() < kEnd.size()) return false;
+  for (size_t k = 0; k < kEnd.size(); ++k) {
+    const char c = path[path.size() - kEnd.size() + k];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kEnd[k]) return false;
+  }
+  return true;
+}
+
 std::string NewRunId() {
   std::random_device source;
   static const char* digits = "0123456789abcdef";

@@ -17,6 +17,10 @@ inline constexpr int kFormatVersion = 1;
 // "2026-12-11T02:40:00.123Z" and "20261211T024000Z" of a UTC time.
 std::string UtcText(int64_t utcMs);
 std::string FileStamp(int64_t utcMs);
+// Whether a path names a journal file: it ends in ".jsonl", in any case.
+// Nothing is ever written over one.
+bool IsJournalPath(std::string_view path);
+
 // 128 random bits as 32 lowercase hex digits.
 std::string NewRunId();
 
@@ -70,7 +74,7 @@ struct CheckResult {
   uint64_t tornOffset = 0;
   uint64_t tornLength = 0;
   int marks = 0;
-  std::string lastHash;  // SHA-256 of the last whole record's line
+  std::string lastHash;      // SHA-256 of the last whole record's line
   std::string problem;       // why, in words, when not intact
   std::vector<Json> parsed;  // the whole records in file order
 };

@@ -205,6 +205,8 @@ enum class TextId : int {
   JournalUnavailable = 8011,
   RequiredCriterion = 8012,
   RequiredCriterionNone = 8013,
+  RunRecordOverJournal = 8014,
+  ExportRunRecordTitle = 8015,
   PromptRs232Setup = 32771,
   PromptSerialNumber = 32773,
   PromptConditions = 32774,

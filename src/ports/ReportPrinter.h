@@ -24,10 +24,12 @@ class ReportPrinter {
   // Every page as a PDF file chosen in a save dialog that proposes the
   // path given (UTF-8); false when cancelled or not written.
   virtual bool ExportPdf(ReportJob&, const std::string& /*proposedPath*/) { return false; }
-  // The last run's record as a PDF file chosen in a save dialog.
-  virtual bool ExportRunRecord(const RunRecord&, const std::string& /*proposedPath*/) {
-    return false;
-  }
+  // Where the run record goes: a PDF file chosen in a save dialog that
+  // proposes the path given (UTF-8); empty when cancelled.
+  virtual std::string AskRunRecordPath(const std::string& /*proposedPath*/) { return {}; }
+  // The run record as a PDF at that path; false, after telling why, when it
+  // could not be written.
+  virtual bool WriteRunRecord(const RunRecord&, const std::string& /*path*/) { return false; }
 };
 
 inline ReportPrinter& NoPrinter() {

@@ -1,5 +1,6 @@
 #include "report/RunRecordDrawing.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "report/ReportContent.h"
@@ -49,19 +50,22 @@ void RunRecordDrawing::Wrap(const RunRecordLine& line, std::vector<Placed>& out)
   bool continuation = false;
   do {
     const int room = page.width - kIndent - (continuation ? kContinuation : 0);
-    size_t cut = rest.size();
-    if (Width(rest, line.flagged) > room) {
-      // The longest head that fits, ending before a space where there is one.
-      size_t fits = 0;
-      for (size_t i = 1; i <= rest.size(); ++i) {
-        if (i < rest.size() && !StartsCharacter(rest[i])) continue;
-        if (Width(rest.substr(0, i), line.flagged) > room) break;
-        fits = i;
-      }
+    // The longest head that fits, measured a character at a time so that a
+    // long text costs no more than its lines.
+    size_t fits = 0;
+    for (size_t i = 1; i <= rest.size(); ++i) {
+      if (i < rest.size() && !StartsCharacter(rest[i])) continue;
+      if (Width(rest.substr(0, i), line.flagged) > room) break;
+      fits = i;
+    }
+    size_t cut = fits;
+    if (fits < rest.size()) {
+      // At least one character a line, however narrow the page.
       if (fits == 0) {
         fits = 1;
         while (fits < rest.size() && !StartsCharacter(rest[fits])) ++fits;
       }
+      // Before a space where there is one.
       const size_t space = rest.substr(0, fits + 1).rfind(' ');
       cut = space != std::string_view::npos && space > 0 ? space : fits;
     }

@@ -181,9 +181,9 @@ struct CPELKApp::Parts {
     void Stopped(RunEnd, bool) override { ShowProblem(); }
     void ShowProblem() {
       const std::string& error = recorder.LastError();
-      frame.SetJournalWarning(error.empty() ? QString()
-                                            : UiText(TextId::JournalUnavailable,
-                                                     QString::fromStdString(error)));
+      frame.SetJournalWarning(
+          error.empty() ? QString()
+                        : UiText(TextId::JournalUnavailable, QString::fromStdString(error)));
     }
     MainFrame& frame;
     const JournalRecorder& recorder;
@@ -355,7 +355,7 @@ void CPELKApp::OpenJournal() {
       if (!recorder) return;
       if (!recorder->WriteMark(moment, a.criterion, a.noteUtf8, a.durationS)) {
         parts.frame.SetJournalWarning(
-            UiText(TextId::MarkNotWritten, QString::fromStdString(recorder->LastError())));
+            UiText(TextId::MarkNotWritten, QString::fromStdString(recorder->MarkError())));
       }
       parts.frame.SetMarksText(UiText(TextId::MarksPane, QString::number(recorder->Marks())));
     };

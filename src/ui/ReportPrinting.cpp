@@ -96,12 +96,11 @@ void QtReportPrinter::Preview(ReportJob& job) { MakePreview(job)->exec(); }
 
 void QtReportPrinter::PrintSetup() { QPageSetupDialog(&Printer(), owner).exec(); }
 
-QString QtReportPrinter::AskPdfPath(const std::string& proposedPath) {
+QString QtReportPrinter::AskPdfPath(const std::string& proposedPath, const QString& title) {
   const QString proposed = QString::fromStdString(proposedPath);
   return askPdfPath
              ? askPdfPath(proposed)
-             : QFileDialog::getSaveFileName(owner, TemplateText(resource::kShell, 2, "Export PDF"),
-                                            proposed, QStringLiteral("PDF (*.pdf)"));
+             : QFileDialog::getSaveFileName(owner, title, proposed, QStringLiteral("PDF (*.pdf)"));
 }
 
 Paper QtReportPrinter::ChosenPaper() const {
@@ -109,9 +108,12 @@ Paper QtReportPrinter::ChosenPaper() const {
                                                                                : Paper::A4;
 }
 
-bool QtReportPrinter::ExportRunRecord(const RunRecord& record, const std::string& proposedPath) {
-  const QString path = AskPdfPath(proposedPath);
-  if (path.isEmpty()) return false;
+std::string QtReportPrinter::AskRunRecordPath(const std::string& proposedPath) {
+  return AskPdfPath(proposedPath, UiText(TextId::ExportRunRecordTitle)).toStdString();
+}
+
+bool QtReportPrinter::WriteRunRecord(const RunRecord& record, const std::string& utf8Path) {
+  const QString path = QString::fromStdString(utf8Path);
   std::string error;
   if (!WriteRunRecordPdf(QFile::encodeName(path).toStdString(), record, ChosenPaper(), today,
                          &error)) {
@@ -122,7 +124,7 @@ bool QtReportPrinter::ExportRunRecord(const RunRecord& record, const std::string
 }
 
 bool QtReportPrinter::ExportPdf(ReportJob& job, const std::string& proposedPath) {
-  const QString path = AskPdfPath(proposedPath);
+  const QString path = AskPdfPath(proposedPath, TemplateText(resource::kShell, 2, "Export PDF"));
   if (path.isEmpty()) return false;
   ReportPdfOptions options;
   options.paper = ChosenPaper();

@@ -28,7 +28,8 @@ class QtReportPrinter : public ReportPrinter {
   void Preview(ReportJob& job) override;
   void PrintSetup() override;
   bool ExportPdf(ReportJob& job, const std::string& proposedPath) override;
-  bool ExportRunRecord(const RunRecord& record, const std::string& proposedPath) override;
+  std::string AskRunRecordPath(const std::string& proposedPath) override;
+  bool WriteRunRecord(const RunRecord& record, const std::string& path) override;
 
   // Draws the pages of the printer's chosen range (every page without one)
   // onto it, as Print does after its dialog; false when the printer cannot
@@ -48,7 +49,7 @@ class QtReportPrinter : public ReportPrinter {
 
  private:
   void Fail(const QString& text);
-  QString AskPdfPath(const std::string& proposedPath);
+  QString AskPdfPath(const std::string& proposedPath, const QString& title);
   Paper ChosenPaper() const;
 
   QWidget* owner;

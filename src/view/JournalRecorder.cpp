@@ -221,7 +221,7 @@ JournalRecorder::Moment JournalRecorder::TakeMoment() const {
 bool JournalRecorder::WriteMark(const Moment& moment, char criterion, const std::string& noteUtf8,
                                 std::optional<int32_t> durationS) {
   if (lastPath.empty() || !writer || !folder) {
-    lastError = "no run journal to mark";
+    markError = "no run journal to mark";
     return false;
   }
   const std::string seen(1, criterion);
@@ -245,7 +245,7 @@ bool JournalRecorder::WriteMark(const Moment& moment, char criterion, const std:
     ok = journal::AppendAfterEnd(*folder, clock, writer->FileName(), "mark", mark, &error);
   }
   if (!ok) {
-    lastError = lastPath + ": " + error;
+    markError = lastPath + ": " + error;
     return false;
   }
   ++marks;
@@ -287,20 +287,21 @@ void JournalRecorder::LineSwitched(bool on, LineCause cause) {
   Write("line", Json::Object().Set("on", on).Set("cause", CauseText(cause)));
 }
 
-void JournalRecorder::Failed(RunEnd how, const std::string& text, bool byOperator,
-                             int32_t code) {
+void JournalRecorder::Failed(RunEnd how, const std::string& text, bool byOperator, int32_t code) {
   failure = how;
   operatorStop = byOperator;
   stopReason = text;
   if (!started || byOperator) return;
-  Json error = Json::Object().Set("source",
-                                  how == RunEnd::InstrumentReport ? "instrument" : "link");
+  Json error =
+      Json::Object().Set("source", how == RunEnd::InstrumentReport ? "instrument" : "link");
   if (code != 0) error.Set("code", code);
-  // What the program does next: it ends the run and sends STOP.
+  // What the program does next; whether STOP was taken is the end's
+  // stop_accepted.
   error.Set("text", Utf8(text))
       .Set("action", how == RunEnd::InstrumentReport
-                         ? "the run was ended and STOP sent; the instrument had stopped the test"
-                         : "the run was ended and STOP sent");
+                         ? "the program ends the run and sends STOP; the instrument had "
+                           "stopped the test"
+                         : "the program ends the run and sends STOP");
   Write("error", error);
 }
 

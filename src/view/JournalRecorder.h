@@ -86,7 +86,7 @@ class JournalRecorder : public RunEvents {
   // The operator's EUT anomaly mark: the criterion seen (A..D), a note, how
   // long the effect lasted (seconds, when given), for what ran at the
   // moment. After the run's end it follows the run_end. False with the
-  // reason in LastError when it could not be written.
+  // reason in MarkError when it could not be written.
   bool WriteMark(const Moment& moment, char criterion, const std::string& noteUtf8,
                  std::optional<int32_t> durationS);
   // Marks of the running test (or the last one).
@@ -94,7 +94,9 @@ class JournalRecorder : public RunEvents {
 
   // The journal of the run in progress or of the last one; empty if none.
   const std::string& LastJournalPath() const { return lastPath; }
+  // Why the run's journal could not be created or written; empty when it is.
   const std::string& LastError() const { return lastError; }
+  const std::string& MarkError() const { return markError; }
   // The whole journal of the last run as it is on disk now; false when there
   // is none or it cannot be read.
   bool ReadLastJournal(std::string& bytes) const;
@@ -123,6 +125,7 @@ class JournalRecorder : public RunEvents {
   std::string stopReason;     // what the operator was shown
   std::string lastPath;
   std::string lastError;
+  std::string markError;
 };
 
 }  // namespace hvt

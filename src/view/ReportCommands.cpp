@@ -148,11 +148,18 @@ void ReportCommands::OnExportRunRecord() {
         Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
     return;
   }
-  view.printer->ExportRunRecord(
-      DescribeJournal(check),
-      ProposedRunRecordPath(recorder->LastJournalName(),
-                            documentPath ? documentPath() : std::string(),
-                            lastDocumentFolder ? lastDocumentFolder() : std::string(), homeFolder));
+  const std::string path = view.printer->AskRunRecordPath(ProposedRunRecordPath(
+      recorder->LastJournalName(), documentPath ? documentPath() : std::string(),
+      lastDocumentFolder ? lastDocumentFolder() : std::string(), homeFolder));
+  if (path.empty()) return;
+  // A journal is only ever appended to: not even the save dialog's
+  // "replace it?" may turn one into a PDF.
+  if (journal::IsJournalPath(path)) {
+    view.prompter.Ask(FormatText(LoadString(TextId::RunRecordOverJournal), path), Buttons::Ok,
+                      MessageIcon::Warning, Owner::MainWindow);
+    return;
+  }
+  view.printer->WriteRunRecord(DescribeJournal(check), path);
 }
 
 }  // namespace hvt

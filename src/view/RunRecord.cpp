@@ -165,6 +165,8 @@ RunRecord DescribeJournal(const CheckResult& r) {
   } else if (r.firstBreakSeq) {
     lines.push_back(
         {"chain: broken at seq " + std::to_string(*r.firstBreakSeq) + ": " + r.problem});
+  } else {
+    lines.push_back({"chain: broken: " + r.problem});
   }
   lines.push_back({std::to_string(r.records) + " records, last hash " + r.lastHash});
   return record;

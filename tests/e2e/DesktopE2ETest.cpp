@@ -485,12 +485,14 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   EXPECT_EQ(exportRecord->text(), "Export Run Re&cord...");
   EXPECT_TRUE(app.View().IsCommandEnabled(CommandId::ExportRunRecord));
   const fs::path pdf = dir / "record.pdf";
+  fs::path target = pdf;
   QTimer saveAs;
   saveAs.setInterval(20);
   QObject::connect(&saveAs, &QTimer::timeout, [&] {
     if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
       for (auto* list : files->findChildren<QAbstractItemView*>()) list->clearSelection();
-      files->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(pdf.string()));
+      files->findChild<QLineEdit*>("fileNameEdit")
+          ->setText(QString::fromStdString(target.string()));
       static_cast<QDialog*>(files)->done(QDialog::Accepted);  // its Save button
     }
   });
@@ -504,6 +506,19 @@ TEST(DesktopE2E, F8MarksAnAnomalyWhileTheRunGoesOn) {
   EXPECT_TRUE(shown.contains("mark: criterion B (worse than the required A): display flickered"))
       << shown.toStdString();
   EXPECT_TRUE(shown.contains("end: stopped")) << shown.toStdString();
+
+  // Chosen over the journal itself, the record is refused; the journal stays.
+  target = app.View().journal()->LastJournalPath();
+  const std::vector<std::string> before = bench.JournalLines();
+  {
+    BoxAnswerer ok(QMessageBox::Ok);
+    saveAs.start();
+    exportRecord->trigger();
+    saveAs.stop();
+    ASSERT_EQ(ok.texts.size(), 1u);
+    EXPECT_EQ(ok.texts[0].rfind("A run record is never written over a journal:", 0), 0u);
+  }
+  EXPECT_EQ(bench.JournalLines(), before);
   BoxAnswerer no(QMessageBox::No);
   frame.close();
   owned.reset();
@@ -589,8 +604,7 @@ TEST(DesktopE2E, PauseLineAndASingleShotAreJournaledInTheirOrder) {
   QTest::mouseClick(button(1051), Qt::LeftButton);  // TEST SEQUENCE
   QTest::mouseClick(button(1052), Qt::LeftButton);  // START
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return view.runStatus.activeUnit == 2 && view.runStatus.runState == Running; },
-      10000));
+      [&] { return view.runStatus.activeUnit == 2 && view.runStatus.runState == Running; }, 10000));
   QTest::mousePress(button(1054), Qt::LeftButton);  // PAUSE
   QTest::mouseRelease(button(1054), Qt::LeftButton);
   ASSERT_EQ(view.runStatus.runState, Paused);
@@ -633,8 +647,8 @@ TEST(DesktopE2E, PauseLineAndASingleShotAreJournaledInTheirOrder) {
       return std::string();
     };
     EXPECT_EQ(field("run_start", "runs"),
-              R"({"kind":"program","program":1,"program_name":")" +
-                  view.doc.program(1).name + R"(","times":1,"one_shot":false,"demonstration":false})");
+              R"({"kind":"program","program":1,"program_name":")" + view.doc.program(1).name +
+                  R"(","times":1,"one_shot":false,"demonstration":false})");
     EXPECT_EQ(field("unit_start", "unit", 0), "1");
     EXPECT_EQ(field("unit_start", "unit", 1), "2");
     EXPECT_EQ(field("unit_start", "step", 1), "2");
@@ -644,8 +658,8 @@ TEST(DesktopE2E, PauseLineAndASingleShotAreJournaledInTheirOrder) {
   }
   const RunJournal& second = runs[1];
   EXPECT_TRUE(second.intact);
-  EXPECT_EQ(second.types, (std::vector<std::string>{"run_start", "unit_start", "single_shot",
-                                                    "run_end"}));
+  EXPECT_EQ(second.types,
+            (std::vector<std::string>{"run_start", "unit_start", "single_shot", "run_end"}));
   EXPECT_NE(second.records.front().Find("runs")->Dump().find("\"one_shot\":true"),
             std::string::npos);
   BoxAnswerer no(QMessageBox::No);

@@ -112,9 +112,15 @@ body = [l.strip() for l in last_page.splitlines() if l.strip() and "Page " not i
 expected = f"{len(lines)} records, last hash {hashlib.sha256(lines[-1]).hexdigest()}"
 check(body and body[-1] == expected, f"the last line ties the paper to the file: {body[-1:]}")
 
-r = run(HVTCTL, "journal", journal, "--pdf", journal)
-check(r.returncode == 2, "the journal itself is never the PDF's file")
-check(open(journal, "rb").read() == b"\n".join(lines) + b"\n", "and stays as it was")
+# Nothing asked for is left undone, and no journal becomes a PDF.
+other = os.path.join(WORK, "other.JSONL")
+for args in ([journal, "--pdf", journal], [journal, "--pdf", other], [journal, "--paper", "a4"],
+             [journal, "--json", "--pdf", "-"],
+             [journal, "--amend", "5", "--criterion", "A", "--reason", "r", "--pdf", record]):
+    r = run(HVTCTL, "journal", *args)
+    check(r.returncode == 2, f"refused: {args[1:]}: {r.returncode} {r.stderr.decode()}")
+check(not os.path.exists(other), "no journal-named PDF was made")
+check(open(journal, "rb").read() == b"\n".join(lines) + b"\n", "the journal stays as it was")
 
 print(f"{len(failures)} failures")
 sys.exit(1 if failures else 0)

@@ -121,6 +121,7 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
   bool json = false;
   std::optional<std::string> pdfPath;
   Paper paper = Paper::A4;
+  bool paperGiven = false;
   std::optional<Amendment> amendment;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -162,6 +163,7 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
         pdfPath = *v;
       } else if (*v == "a4" || *v == "letter") {
         paper = *v == "a4" ? Paper::A4 : Paper::Letter;
+        paperGiven = true;
       } else {
         err << "hvtctl journal: --paper must be a4 or letter\n";
         return kExitUsage;
@@ -190,6 +192,21 @@ int RunJournalCommand(const std::vector<std::string>& args, std::ostream& out, s
   }
   if (file.empty()) {
     err << "hvtctl journal: no journal given\n(see hvtctl journal --help)\n";
+    return kExitUsage;
+  }
+  // Combinations that would leave something asked for undone.
+  const char* refused = nullptr;
+  if (amendment && (pdfPath || paperGiven)) {
+    refused = "--amend writes no PDF: run --pdf on its own";
+  } else if (paperGiven && !pdfPath) {
+    refused = "--paper is the paper of --pdf";
+  } else if (json && pdfPath && IsStdStream(*pdfPath)) {
+    refused = "--json and --pdf - cannot share standard output";
+  } else if (pdfPath && journal::IsJournalPath(*pdfPath)) {
+    refused = "the PDF may not be written over a journal (.jsonl)";
+  }
+  if (refused) {
+    err << "hvtctl journal: " << refused << "\n";
     return kExitUsage;
   }
   std::string bytes;
