@@ -26,8 +26,8 @@ int32_t WireReturnLine(int32_t line, int32_t type) {
 }  // namespace
 
 InstrumentCommands::InstrumentCommands(CPELKDoc& doc, CRsBasicProtocol& protocol,
-                                       SweepPoint& sweepPoint, CommandHooks hooks)
-    : doc(doc), protocol(protocol), sweepPoint(sweepPoint), hooks(std::move(hooks)) {}
+                                       CommandHooks hooks)
+    : doc(doc), protocol(protocol), hooks(std::move(hooks)) {}
 
 bool InstrumentCommands::SendSet(TextId codeId, const std::string& parameters) {
   if (doc.demoMode) return true;
@@ -139,7 +139,7 @@ std::string InstrumentCommands::BuildUnitText(int unitNumber) const {
   return text;
 }
 
-bool InstrumentCommands::SendLevels(int unitNumber) {
+bool InstrumentCommands::SendLevels(int unitNumber, SweepPoint& sweepPoint) {
   if (!ValidUnit(unitNumber)) return false;
   const UnitRecord& u = doc.unit(unitNumber);
   const int32_t tab = hooks.testModeTab ? hooks.testModeTab() : u.testMode;

@@ -40,8 +40,7 @@ struct Exposure {
 // one protocol object, and turns answers into values.
 class InstrumentCommands {
  public:
-  InstrumentCommands(CPELKDoc& doc, CRsBasicProtocol& protocol, SweepPoint& sweepPoint,
-                     CommandHooks hooks = {});
+  InstrumentCommands(CPELKDoc& doc, CRsBasicProtocol& protocol, CommandHooks hooks = {});
 
   bool SendStart();
   bool SendStop();
@@ -57,7 +56,9 @@ class InstrumentCommands {
   // The "PD" text of a unit; empty for a unit number outside 1..50.
   std::string BuildUnitText(int unitNumber) const;
   // UPDATE: the unit's voltage and/or trigger value, unless they are swept.
-  bool SendLevels(int unitNumber);
+  // Each value the instrument took is written into point; the sweep keeps
+  // the point.
+  bool SendLevels(int unitNumber, SweepPoint& point);
 
   std::string QueryStatus();
   int32_t QueryErrorCode();
@@ -84,7 +85,6 @@ class InstrumentCommands {
 
   CPELKDoc& doc;
   CRsBasicProtocol& protocol;
-  SweepPoint& sweepPoint;
   CommandHooks hooks;
   Exposure exposed;
 };

@@ -284,7 +284,9 @@ void RunControl::EndForExit() {
 
 void RunControl::SendUpdate() {
   const int unit = state.activeUnit;
-  const bool ok = Twice([&] { return with.commands.SendLevels(unit); });
+  SweepPoint point = with.sweepState.sweepPoint;
+  const bool ok = Twice([&] { return with.commands.SendLevels(unit, point); });
+  with.sweep.TakePoint(point);
   with.sweep.ShowSweepValues(true);
   if (!ok) {
     with.timers.KillTimer(kPollTimer);

@@ -21,7 +21,7 @@ CPELKView::CPELKView(CPELKDoc& document, const Ports& ports)
                 connection,    *this, runEvents, formState, runStatus, sweepState,
                 sequenceState, run,   sweep,     sequence,  enabling,  watch},
       protocol(ports.device, ports.clock, ports.portPath),
-      commands(document, protocol, sweepState.sweepPoint,
+      commands(document, protocol,
                CommandHooks{[this] { return runStatus.oneShotMode != 0; },
                             [this] { return formState.testModeTab; },
                             [this] { return ReportedVoltageLimit(); },

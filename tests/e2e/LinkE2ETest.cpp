@@ -46,7 +46,7 @@ class LinkE2ETest : public ::testing::Test {
         device, clock, [this](int n) { return PortDevicePath(n, settings.get()); });
     doc.SetDemoConfiguration(3);
     doc.InitNewDocument();
-    commands = std::make_unique<InstrumentCommands>(doc, *protocol, sweepPoint);
+    commands = std::make_unique<InstrumentCommands>(doc, *protocol);
     ASSERT_TRUE(protocol->OpenPort(kSimPort)) << device.ErrorText();
   }
   void TearDown() override {
@@ -278,7 +278,8 @@ TEST_F(LinkE2ETest, PacedLineAndFrameLog) {
   EXPECT_EQ(frames[3].bytes.size(), 35u);
   EXPECT_TRUE(frames[4].direction == '<' && frames[4].IsByte(0x06));
   // Readable as it stands.
-  EXPECT_NE(text.find("| <STX>" + LoadString(TextId::Identification) + "<ETX>"), std::string::npos) << text;
+  EXPECT_NE(text.find("| <STX>" + LoadString(TextId::Identification) + "<ETX>"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("| <ENQ>"), std::string::npos) << text;
   // Paced: the answer's last byte leaves at least 35 byte times after the query.
   EXPECT_GT(frames[3].seconds - frames[2].seconds, 0.030);

@@ -14,7 +14,7 @@ class InstrumentCommandsTest : public ::testing::Test {
       : device(clock),
         peer(device),
         protocol(device, clock, [](int) { return "/dev/test"; }),
-        commands(doc, protocol, sweepPoint,
+        commands(doc, protocol,
                  CommandHooks{[this] { return oneShot; }, [this] { return tab; },
                               [this] { return limit; }, [this] { return workingVoltage; },
                               [this] { ++digitResets; }}) {
@@ -191,7 +191,7 @@ TEST_F(InstrumentCommandsTest, DemonstrationModeSendsNothing) {
   EXPECT_TRUE(commands.SendPause(true));
   EXPECT_TRUE(commands.SendStepCode(10));
   EXPECT_TRUE(commands.SendUnit(1));
-  EXPECT_TRUE(commands.SendLevels(1));
+  EXPECT_TRUE(commands.SendLevels(1, sweepPoint));
   EXPECT_TRUE(device.written.empty());
   EXPECT_EQ(digitResets, 0);
   EXPECT_EQ(sweepPoint.voltage, 250);
@@ -210,18 +210,18 @@ TEST_F(InstrumentCommandsTest, LevelsSkipSweptQuantities) {
   peer.replies["PF40"] = "ACK";
 
   tab = 1;
-  EXPECT_TRUE(commands.SendLevels(6));
+  EXPECT_TRUE(commands.SendLevels(6, sweepPoint));
   EXPECT_TRUE(peer.received.empty());
 
   u.triggerSweep = 0;
-  EXPECT_TRUE(commands.SendLevels(6));
+  EXPECT_TRUE(commands.SendLevels(6, sweepPoint));
   EXPECT_EQ(peer.received, (std::vector<std::string>{"PF40"}));
   EXPECT_EQ(sweepPoint.variable, 40);
   EXPECT_EQ(sweepPoint.voltage, 0);
 
   peer.received.clear();
   tab = 0;  // MANUAL sends both whatever the flags say
-  EXPECT_TRUE(commands.SendLevels(6));
+  EXPECT_TRUE(commands.SendLevels(6, sweepPoint));
   EXPECT_EQ(peer.received, (std::vector<std::string>{"PE120", "PF40"}));
   EXPECT_EQ(sweepPoint.voltage, 120);
 }
@@ -230,7 +230,7 @@ TEST_F(InstrumentCommandsTest, FailedVoltageLeavesTheTriggerAlone) {
   doc.unit(1).voltage = 99;
   peer.received.clear();
   sweepPoint.voltage = 7;
-  EXPECT_FALSE(commands.SendLevels(1));
+  EXPECT_FALSE(commands.SendLevels(1, sweepPoint));
   EXPECT_EQ(peer.received, (std::vector<std::string>{"PE99"}));
   EXPECT_EQ(sweepPoint.voltage, 7);
 }

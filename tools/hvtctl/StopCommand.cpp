@@ -143,8 +143,7 @@ int StopOnDevice(const StopTarget& target, ObservedDevice& device, Clock& clock,
   CRsBasicProtocol protocol(device, clock, [&](int n) {
     return target.device.empty() ? PortDevicePath(n, settings) : target.device;
   });
-  SweepPoint sweepPoint;
-  InstrumentCommands commands(doc, protocol, sweepPoint);
+  InstrumentCommands commands(doc, protocol);
   if (!Identify(protocol, commands, port, device, clock, err)) return kExitFailure;
   if (Report(StopInstrument(commands), out)) return kExitOk;
   err << kPrefix
