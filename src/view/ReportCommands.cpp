@@ -27,13 +27,19 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return IsSeparator(folder.back()) ? folder + name : folder + "/" + name;
 }
 
+// Where the file name starts: after the last separator.
+size_t NameStart(const std::string& path) {
+  size_t at = path.size();
+  while (at > 0 && !IsSeparator(path[at - 1])) --at;
+  return at;
+}
+
 }  // namespace
 
 std::string ProposedPdfPath(const std::string& documentPath, const std::string& lastFolder,
                             const std::string& home) {
   if (documentPath.empty()) return InFolder(lastFolder.empty() ? home : lastFolder, kUntitledPdf);
-  size_t nameStart = documentPath.size();
-  while (nameStart > 0 && !IsSeparator(documentPath[nameStart - 1])) --nameStart;
+  const size_t nameStart = NameStart(documentPath);
   std::string stem = documentPath;
   // Documents end in "plk", mostly as ".plk", in any case.
   if (documentPath.size() - nameStart > 4) {
@@ -49,8 +55,7 @@ std::string ProposedRunRecordPath(const std::string& journalName, const std::str
   std::string stem = journalName;
   if (stem.size() > 6 && stem.compare(stem.size() - 6, 6, ".jsonl") == 0)
     stem.resize(stem.size() - 6);
-  size_t nameStart = documentPath.size();
-  while (nameStart > 0 && !IsSeparator(documentPath[nameStart - 1])) --nameStart;
+  const size_t nameStart = NameStart(documentPath);
   const std::string folder = nameStart > 0         ? documentPath.substr(0, nameStart)
                              : !lastFolder.empty() ? lastFolder
                                                    : home;
@@ -134,18 +139,13 @@ void ReportCommands::OnExportPdf() {
 void ReportCommands::OnExportRunRecord() {
   JournalRecorder* recorder = view.journal();
   std::string bytes;
-  if (!recorder || !recorder->ReadLastJournal(bytes)) {
+  const bool read = recorder && recorder->ReadLastJournal(bytes);
+  // A broken chain is shown on the record itself, as hvtctl shows it.
+  const journal::CheckResult check = journal::CheckJournal(read ? bytes : std::string());
+  if (check.outcome == journal::CheckResult::Outcome::NotAJournal) {
     const std::string path = recorder ? recorder->LastJournalPath() : std::string();
     view.prompter.Ask(FormatText(LoadString(TextId::RunRecordUnreadable), path), Buttons::Ok,
                       MessageIcon::Warning, Owner::MainWindow);
-    return;
-  }
-  // A broken chain is shown on the record itself, as hvtctl shows it.
-  const journal::CheckResult check = journal::CheckJournal(bytes);
-  if (check.outcome == journal::CheckResult::Outcome::NotAJournal) {
-    view.prompter.Ask(
-        FormatText(LoadString(TextId::RunRecordUnreadable), recorder->LastJournalPath()),
-        Buttons::Ok, MessageIcon::Warning, Owner::MainWindow);
     return;
   }
   const std::string path = view.printer->AskRunRecordPath(ProposedRunRecordPath(

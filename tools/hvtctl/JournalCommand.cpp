@@ -63,17 +63,6 @@ namespace {
 using journal::CheckResult;
 using journal::Json;
 
-std::string Field(const Json& record, std::string_view key) {
-  const Json* value = record.Find(key);
-  if (!value) return {};
-  if (value->IsString()) return value->AsString();
-  return value->Dump();
-}
-
-}  // namespace
-
-namespace {
-
 struct Amendment {
   int64_t seq = -1;
   std::string criterion;
@@ -86,7 +75,7 @@ int Amend(const std::string& file, const CheckResult& r, const Amendment& a, std
           std::ostream& err) {
   const std::string who = "hvtctl journal: " + file + ": ";
   const auto mark = std::find_if(r.parsed.begin(), r.parsed.end(), [&](const Json& record) {
-    return record.Find("seq")->AsInt() == a.seq && Field(record, "type") == "mark";
+    return record.Find("seq")->AsInt() == a.seq && record.Find("type")->AsString() == "mark";
   });
   if (mark == r.parsed.end()) {
     err << who << "seq " << a.seq << " is no mark\n";
